@@ -1,0 +1,30 @@
+// Passwords and sign-in tokens. Passwords are kept only as argon2id hashes; a token is 128 random
+// bits written as 32 lower-case hexadecimal digits, and only its SHA-256 digest is stored, so a copy
+// of the database signs nobody in.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vorenn::server {
+
+// argon2id work factors. Verification reads them back from the stored hash, so hashes made with
+// different costs stay valid.
+struct HashCost {
+  unsigned long long operations;
+  size_t memoryBytes;
+};
+HashCost InteractiveHashCost();  // libsodium's interactive limits: the production setting
+HashCost LightHashCost();        // the smallest allowed limits: for tests only
+
+// Throws std::runtime_error when hashing fails (out of memory).
+std::string HashPassword(std::string_view password, HashCost cost);
+// False for a wrong password and for a malformed hash.
+bool VerifyPassword(std::string_view storedHash, std::string_view password);
+
+std::string NewToken();
+// Lower-case hexadecimal SHA-256 of the token's bytes.
+std::string TokenDigest(std::string_view token);
+
+}  // namespace vorenn::server

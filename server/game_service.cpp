@@ -1,0 +1,250 @@
+#include "server/game_service.h"
+
+#include <cstdio>
+
+#include "server/json_writer.h"
+#include "server/text_rules.h"
+
+namespace vorenn::server {
+
+namespace {
+
+const char* const kWrongCredentials = "账号或密码错误";
+const char* const kTooManyAttempts = "密码错误次数过多，请一分钟后再试";
+const char* const kSignInAgain = "登录已失效，请重新登录";
+
+const std::string* Field(const FormFields& fields, std::string_view key) {
+  auto it = fields.find(key);
+  return it == fields.end() ? nullptr : &it->second;
+}
+
+std::string Missing(std::string_view key) {
+  return Failure("0", "缺少参数：" + std::string(key));
+}
+
+bool IsToken(const std::string& text) {
+  if (text.size() != 32) return false;
+  for (char c : text) {
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  }
+  return true;
+}
+
+// A skill id as the client writes it: plain digits, 1..kSkillCount.
+int ParseSkillId(const std::string& text) {
+  if (text.empty() || text.size() > 3) return 0;
+  int id = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return 0;
+    id = id * 10 + (c - '0');
+  }
+  return FindSkill(id) ? id : 0;
+}
+
+std::string UserInfo(const Character& character, const std::string& announcement, int64_t now,
+                     const char* message) {
+  std::vector<std::string> skills;
+  for (const Skill& skill : Skills()) {
+    int64_t level = character.levels[skill.id - 1];
+    skills.push_back(JsonObject()
+                         .Text("id", std::to_string(skill.id))
+                         .Text("name", skill.name)
+                         .Text("money", FormatAmount(SkillOutput(skill, level)))
+                         .Text("lvl", std::to_string(level))
+                         .Text("buy", FormatAmount(NextLevelPrice(skill, level)))
+                         .Finish());
+  }
+  return JsonObject()
+      .Text("b", "1")
+      .Text("t", message)
+      .Text("id", std::to_string(character.accountId))
+      .Text("name", character.name)
+      .Text("gg", announcement)
+      .Text("money", FormatAmount(character.rate))
+      .Text("now", FormatTimestamp(now))
+      .Text("regdate", FormatTimestamp(character.createdAt))
+      .Text("allmoney", FormatAmount(character.total))
+      .Raw("skills", JsonArray(skills))
+      .Finish();
+}
+
+// Settles the total up to `now`; writes only when a second has passed since the last settlement.
+bool SettleChange(Character& character, int64_t now) {
+  int64_t before = character.settledAt;
+  Settle(character, now);
+  return character.settledAt != before;
+}
+
+}  // namespace
+
+std::string Failure(const char* code, const std::string& message) {
+  return JsonObject().Text("b", code).Text("t", message).Finish();
+}
+
+GameService::GameService(Storage& storage, const Clock& clock, GameSettings settings)
+    : storage_(storage), clock_(clock), settings_(std::move(settings)), throttle_(clock) {}
+
+std::string GameService::ResultCode(const std::string& answer) {
+  static const std::string prefix = "{\"b\":\"";
+  if (answer.compare(0, prefix.size(), prefix) != 0) return "?";
+  size_t end = answer.find('"', prefix.size());
+  return end == std::string::npos ? "?" : answer.substr(prefix.size(), end - prefix.size());
+}
+
+std::string GameService::Handle(const FormFields& fields) {
+  try {
+    return Dispatch(fields);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "request failed: %s\n", e.what());
+    return Failure("-3", "服务器繁忙，请稍后再试");
+  }
+}
+
+std::string GameService::Dispatch(const FormFields& fields) {
+  const std::string* m = Field(fields, "m");
+  const std::string* a = Field(fields, "a");
+  if (m && a && *m == "login") {
+    if (*a == "register") return Register(fields);
+    if (*a == "xiugai") return ChangePassword(fields);
+    if (*a == "login") return Login(fields);
+  } else if (m && a && *m == "user") {
+    if (*a == "login" || *a == "xin") return EnterGame(fields);
+    if (*a == "reg") return CreateCharacter(fields);
+    if (*a == "lvup") return LevelUp(fields);
+    if (*a == "phb") return Ranking(fields);
+  }
+  return Failure("0", "未知的请求");
+}
+
+std::string GameService::Register(const FormFields& fields) {
+  const std::string* username = Field(fields, "username");
+  const std::string* password = Field(fields, "password");
+  if (!username) return Missing("username");
+  if (!password) return Missing("password");
+  const std::string* email = Field(fields, "email");
+  std::string noEmail;
+  if (!email) email = &noEmail;
+  if (auto why = CheckAccountName(*username)) return Failure("0", *why);
+  if (auto why = CheckPassword(*password)) return Failure("0", *why);
+  if (auto why = CheckEmail(*email)) return Failure("0", *why);
+  std::string name = *GbkToUtf8(*username);
+  // Checked first so that a taken name does not cost a password hash; the insert decides finally.
+  if (storage_.FindAccount(name)) return Failure("0", "账号已存在");
+  std::string hash = HashPassword(*password, settings_.hashCost);
+  if (storage_.CreateAccount(name, hash, *GbkToUtf8(*email), clock_.NowSeconds()) !=
+      CreateOutcome::Created) {
+    return Failure("0", "账号已存在");
+  }
+  return JsonObject().Text("b", "1").Text("t", "注册成功").Finish();
+}
+
+std::string GameService::ChangePassword(const FormFields& fields) {
+  const std::string* username = Field(fields, "username");
+  const std::string* password = Field(fields, "password");
+  const std::string* newPassword = Field(fields, "newpassword");
+  if (!username) return Missing("username");
+  if (!password) return Missing("password");
+  if (!newPassword) return Missing("newpassword");
+  if (auto why = CheckPassword(*newPassword)) return Failure("0", "新" + *why);
+  if (CheckAccountName(*username) || CheckPassword(*password)) return Failure("0", kWrongCredentials);
+  std::string name = *GbkToUtf8(*username);
+  if (!throttle_.TryBegin(name)) return Failure("0", kTooManyAttempts);
+  auto account = storage_.FindAccount(name);
+  if (!account || !VerifyPassword(account->passwordHash, *password)) {
+    return Failure("0", kWrongCredentials);
+  }
+  throttle_.Succeeded(name);
+  storage_.ReplacePassword(account->id, HashPassword(*newPassword, settings_.hashCost));
+  return JsonObject().Text("b", "1").Text("t", "密码修改成功，请重新登录").Finish();
+}
+
+std::string GameService::Login(const FormFields& fields) {
+  const std::string* username = Field(fields, "username");
+  const std::string* password = Field(fields, "password");
+  if (!username) return Missing("username");
+  if (!password) return Missing("password");
+  if (CheckAccountName(*username) || CheckPassword(*password)) return Failure("0", kWrongCredentials);
+  std::string name = *GbkToUtf8(*username);
+  if (!throttle_.TryBegin(name)) return Failure("0", kTooManyAttempts);
+  auto account = storage_.FindAccount(name);
+  if (!account || !VerifyPassword(account->passwordHash, *password)) {
+    return Failure("0", kWrongCredentials);
+  }
+  throttle_.Succeeded(name);
+  std::string token = NewToken();
+  storage_.AddSession(TokenDigest(token), account->id, clock_.NowSeconds());
+  return JsonObject().Text("b", "1").Text("t", "登录成功").Text("md5", token).Finish();
+}
+
+std::optional<int64_t> GameService::SignedIn(const FormFields& fields, std::string& refusal) {
+  const std::string* token = Field(fields, "md5");
+  if (!token || !IsToken(*token)) {
+    refusal = Failure("-2", kSignInAgain);
+    return std::nullopt;
+  }
+  auto account = storage_.UseSession(TokenDigest(*token), clock_.NowSeconds(),
+                                     settings_.tokenIdleSeconds);
+  if (!account) refusal = Failure("-2", kSignInAgain);
+  return account;
+}
+
+std::string GameService::EnterGame(const FormFields& fields) {
+  std::string refusal;
+  auto accountId = SignedIn(fields, refusal);
+  if (!accountId) return refusal;
+  int64_t now = clock_.NowSeconds();
+  auto character = storage_.UpdateCharacter(
+      *accountId, [now](Character& c) { return SettleChange(c, now); });
+  if (!character) return Failure("-1", "请先创建角色");
+  return UserInfo(*character, settings_.announcement, now, "");
+}
+
+std::string GameService::CreateCharacter(const FormFields& fields) {
+  std::string refusal;
+  auto accountId = SignedIn(fields, refusal);
+  if (!accountId) return refusal;
+  const std::string* name = Field(fields, "name");
+  if (!name) return Missing("name");
+  if (auto why = CheckCharacterName(*name)) return Failure("0", *why);
+  switch (storage_.CreateCharacter(*accountId, *GbkToUtf8(*name), clock_.NowSeconds())) {
+    case CreateOutcome::Created:
+      return JsonObject().Text("b", "1").Text("t", "角色创建成功").Finish();
+    case CreateOutcome::NameTaken:
+      return Failure("0", "角色名已被使用");
+    case CreateOutcome::AlreadyExists:
+      break;
+  }
+  return Failure("0", "已经创建过角色");
+}
+
+std::string GameService::LevelUp(const FormFields& fields) {
+  std::string refusal;
+  auto accountId = SignedIn(fields, refusal);
+  if (!accountId) return refusal;
+  const std::string* id = Field(fields, "id");
+  if (!id) return Missing("id");
+  int skillId = ParseSkillId(*id);
+  if (skillId == 0) return Failure("0", "技能不存在");
+  int64_t now = clock_.NowSeconds();
+  LevelUpOutcome outcome = LevelUpOutcome::UnknownSkill;
+  auto character = storage_.UpdateCharacter(*accountId, [&](Character& c) {
+    bool settled = SettleChange(c, now);
+    outcome = server::LevelUp(c, skillId);
+    return settled || outcome == LevelUpOutcome::Done;
+  });
+  if (!character) return Failure("-1", "请先创建角色");
+  if (outcome == LevelUpOutcome::NotEnough) return Failure("0", "经验不足");
+  return UserInfo(*character, settings_.announcement, now, "升级成功");
+}
+
+std::string GameService::Ranking(const FormFields& fields) {
+  std::string refusal;
+  if (!SignedIn(fields, refusal)) return refusal;
+  std::vector<std::string> rows;
+  for (const RankEntry& entry : storage_.TopByRate(settings_.rankingSize)) {
+    rows.push_back(JsonObject().Text("name", entry.name).Text("money", FormatAmount(entry.rate)).Finish());
+  }
+  return JsonObject().Text("b", "1").Text("t", "").Raw("phb", JsonArray(rows)).Finish();
+}
+
+}  // namespace vorenn::server

@@ -1,0 +1,244 @@
+#include "server/pg_storage.h"
+
+#include <pqxx/pqxx>
+
+#include "server/internal/pool.h"
+
+namespace vorenn::server {
+
+namespace {
+
+constexpr const char* kSchema = R"sql(
+SELECT pg_advisory_xact_lock(857300);
+CREATE TABLE IF NOT EXISTS accounts (
+  id BIGSERIAL PRIMARY KEY, username TEXT NOT NULL UNIQUE, password_hash TEXT NOT NULL,
+  email TEXT NOT NULL, created_at BIGINT NOT NULL);
+CREATE TABLE IF NOT EXISTS sessions (
+  token_digest TEXT PRIMARY KEY, account_id BIGINT NOT NULL REFERENCES accounts(id),
+  last_used BIGINT NOT NULL);
+CREATE INDEX IF NOT EXISTS sessions_account ON sessions(account_id);
+CREATE INDEX IF NOT EXISTS sessions_last_used ON sessions(last_used);
+CREATE TABLE IF NOT EXISTS characters (
+  account_id BIGINT PRIMARY KEY REFERENCES accounts(id), name TEXT NOT NULL UNIQUE,
+  created_at BIGINT NOT NULL, total NUMERIC NOT NULL, rate NUMERIC NOT NULL,
+  settled_at BIGINT NOT NULL);
+CREATE INDEX IF NOT EXISTS characters_rank ON characters(rate DESC, name);
+CREATE TABLE IF NOT EXISTS skills (
+  account_id BIGINT NOT NULL REFERENCES characters(account_id), skill_id INTEGER NOT NULL,
+  level BIGINT NOT NULL, PRIMARY KEY (account_id, skill_id));
+)sql";
+
+constexpr int64_t kSessionTouchSeconds = 60;
+
+void PrepareStatements(pqxx::connection& c) {
+  c.prepare("create_account",
+            "INSERT INTO accounts (username, password_hash, email, created_at) VALUES ($1, $2, $3, $4)");
+  c.prepare("find_account", "SELECT id, username, password_hash FROM accounts WHERE username = $1");
+  c.prepare("set_password", "UPDATE accounts SET password_hash = $1 WHERE id = $2");
+  c.prepare("end_sessions", "DELETE FROM sessions WHERE account_id = $1");
+  c.prepare("add_session",
+            "INSERT INTO sessions (token_digest, account_id, last_used) VALUES ($1, $2, $3)");
+  c.prepare("find_session", "SELECT account_id, last_used FROM sessions WHERE token_digest = $1");
+  c.prepare("drop_sessions", "DELETE FROM sessions WHERE token_digest = $1 OR last_used <= $2");
+  c.prepare("touch_session",
+            "UPDATE sessions SET last_used = GREATEST(last_used, $1) WHERE token_digest = $2");
+  c.prepare("lock_account", "SELECT 1 FROM accounts WHERE id = $1 FOR UPDATE");
+  c.prepare("has_character", "SELECT 1 FROM characters WHERE account_id = $1");
+  c.prepare("create_character",
+            "INSERT INTO characters (account_id, name, created_at, total, rate, settled_at) "
+            "VALUES ($1, $2, $3, 0, $4::numeric, $3)");
+  c.prepare("lock_character",
+            "SELECT name, created_at, total::text, rate::text, settled_at FROM characters "
+            "WHERE account_id = $1 FOR UPDATE");
+  c.prepare("character_skills", "SELECT skill_id, level FROM skills WHERE account_id = $1");
+  c.prepare("store_character",
+            "UPDATE characters SET total = $1::numeric, rate = $2::numeric, settled_at = $3 "
+            "WHERE account_id = $4");
+  c.prepare("store_skill",
+            "INSERT INTO skills (account_id, skill_id, level) VALUES ($1, $2, $3) "
+            "ON CONFLICT (account_id, skill_id) DO UPDATE SET level = excluded.level");
+  c.prepare("top_by_rate", "SELECT name, rate::text FROM characters ORDER BY rate DESC, name LIMIT $1");
+}
+
+Amount ToAmount(const pqxx::field& field) {
+  auto amount = ParseAmount(field.c_str());
+  if (!amount) throw StorageError("corrupt amount in the database");
+  return *amount;
+}
+
+class PostgresStorage final : public Storage {
+ public:
+  PostgresStorage(std::string url, int connections) : url_(std::move(url)) {
+    auto first = Connect();
+    pqxx::work schema(*first);
+    schema.exec(kSchema);
+    schema.commit();
+    pool_.Add(std::move(first));
+    for (int i = 1; i < connections; ++i) pool_.Add(Connect());
+  }
+
+  CreateOutcome CreateAccount(std::string_view username, std::string_view passwordHash,
+                              std::string_view email, int64_t now) override {
+    return Run([&](pqxx::connection& c) {
+      pqxx::work w(c);
+      try {
+        w.exec_prepared("create_account", std::string(username), std::string(passwordHash),
+                        std::string(email), now);
+      } catch (const pqxx::unique_violation&) {
+        return CreateOutcome::NameTaken;
+      }
+      w.commit();
+      return CreateOutcome::Created;
+    });
+  }
+
+  std::optional<Account> FindAccount(std::string_view username) override {
+    return Run([&](pqxx::connection& c) -> std::optional<Account> {
+      pqxx::work w(c);
+      pqxx::result r = w.exec_prepared("find_account", std::string(username));
+      if (r.empty()) return std::nullopt;
+      return Account{r[0][0].as<int64_t>(), r[0][1].c_str(), r[0][2].c_str()};
+    });
+  }
+
+  void ReplacePassword(int64_t accountId, std::string_view passwordHash) override {
+    Run([&](pqxx::connection& c) {
+      pqxx::work w(c);
+      w.exec_prepared("set_password", std::string(passwordHash), accountId);
+      w.exec_prepared("end_sessions", accountId);
+      w.commit();
+      return 0;
+    });
+  }
+
+  void AddSession(std::string_view tokenDigest, int64_t accountId, int64_t now) override {
+    Run([&](pqxx::connection& c) {
+      pqxx::work w(c);
+      w.exec_prepared("add_session", std::string(tokenDigest), accountId, now);
+      w.commit();
+      return 0;
+    });
+  }
+
+  std::optional<int64_t> UseSession(std::string_view tokenDigest, int64_t now,
+                                    int64_t maxIdleSeconds) override {
+    return Run([&](pqxx::connection& c) -> std::optional<int64_t> {
+      pqxx::work w(c);
+      pqxx::result r = w.exec_prepared("find_session", std::string(tokenDigest));
+      if (r.empty()) return std::nullopt;
+      int64_t accountId = r[0][0].as<int64_t>();
+      int64_t lastUsed = r[0][1].as<int64_t>();
+      if (lastUsed <= now - maxIdleSeconds) {
+        w.exec_prepared("drop_sessions", std::string(tokenDigest), now - maxIdleSeconds);
+        w.commit();
+        return std::nullopt;
+      }
+      if (now >= lastUsed + kSessionTouchSeconds) {
+        w.exec_prepared("touch_session", now, std::string(tokenDigest));
+        w.commit();
+      }
+      return accountId;
+    });
+  }
+
+  CreateOutcome CreateCharacter(int64_t accountId, std::string_view name, int64_t now) override {
+    return Run([&](pqxx::connection& c) {
+      pqxx::work w(c);
+      // Serialises creations for one account, so "already has one" is decided reliably and a
+      // unique violation below can only be the name.
+      w.exec_prepared("lock_account", accountId);
+      if (!w.exec_prepared("has_character", accountId).empty()) return CreateOutcome::AlreadyExists;
+      try {
+        w.exec_prepared("create_character", accountId, std::string(name), now,
+                        FormatAmount(RateFor(SkillLevels{})));
+      } catch (const pqxx::unique_violation&) {
+        return CreateOutcome::NameTaken;
+      }
+      w.commit();
+      return CreateOutcome::Created;
+    });
+  }
+
+  std::optional<Character> UpdateCharacter(int64_t accountId, const CharacterChange& change) override {
+    return Run([&](pqxx::connection& c) -> std::optional<Character> {
+      pqxx::work w(c);
+      pqxx::result r = w.exec_prepared("lock_character", accountId);
+      if (r.empty()) return std::nullopt;
+      Character character;
+      character.accountId = accountId;
+      character.name = r[0][0].c_str();
+      character.createdAt = r[0][1].as<int64_t>();
+      character.total = ToAmount(r[0][2]);
+      character.rate = ToAmount(r[0][3]);
+      character.settledAt = r[0][4].as<int64_t>();
+      for (const auto& row : w.exec_prepared("character_skills", accountId)) {
+        int id = row[0].as<int>();
+        if (id >= 1 && id <= kSkillCount) character.levels[id - 1] = row[1].as<int64_t>();
+      }
+      SkillLevels before = character.levels;
+      if (!change(character)) return character;
+      w.exec_prepared("store_character", FormatAmount(character.total), FormatAmount(character.rate),
+                      character.settledAt, accountId);
+      for (int id = 1; id <= kSkillCount; ++id) {
+        if (character.levels[id - 1] != before[id - 1]) {
+          w.exec_prepared("store_skill", accountId, id, character.levels[id - 1]);
+        }
+      }
+      w.commit();
+      return character;
+    });
+  }
+
+  std::vector<RankEntry> TopByRate(int limit) override {
+    return Run([&](pqxx::connection& c) {
+      pqxx::work w(c);
+      std::vector<RankEntry> ranking;
+      for (const auto& row : w.exec_prepared("top_by_rate", limit)) {
+        ranking.push_back({row[0].c_str(), ToAmount(row[1])});
+      }
+      return ranking;
+    });
+  }
+
+ private:
+  using ConnectionPool = internal::Pool<pqxx::connection>;
+
+  std::unique_ptr<pqxx::connection> Connect() {
+    try {
+      auto c = std::make_unique<pqxx::connection>(url_);
+      PrepareStatements(*c);
+      return c;
+    } catch (const std::exception& e) {
+      throw StorageError(std::string("cannot connect to PostgreSQL: ") + e.what());
+    }
+  }
+
+  // Runs one unit of work on a pooled connection. A lost connection is replaced on the next use;
+  // database errors surface as StorageError. Exceptions from callers' code pass through unchanged.
+  template <typename Work>
+  auto Run(Work work) -> decltype(work(std::declval<pqxx::connection&>())) {
+    auto lease = pool_.Take([this] { return Connect(); });
+    try {
+      return work(*lease);
+    } catch (const pqxx::broken_connection& e) {
+      lease.Discard();
+      throw StorageError(std::string("PostgreSQL connection lost: ") + e.what());
+    } catch (const pqxx::in_doubt_error& e) {
+      lease.Discard();
+      throw StorageError(std::string("PostgreSQL commit in doubt: ") + e.what());
+    } catch (const pqxx::sql_error& e) {
+      throw StorageError(std::string("PostgreSQL: ") + e.what());
+    }
+  }
+
+  const std::string url_;
+  ConnectionPool pool_;
+};
+
+}  // namespace
+
+std::unique_ptr<Storage> OpenPostgresStorage(const std::string& url, int connections) {
+  return std::make_unique<PostgresStorage>(url, connections < 1 ? 1 : connections);
+}
+
+}  // namespace vorenn::server

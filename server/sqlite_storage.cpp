@@ -1,0 +1,360 @@
+#include "server/sqlite_storage.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <map>
+#include <mutex>
+
+#include "server/internal/pool.h"
+
+namespace vorenn::server {
+
+namespace {
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS accounts (
+  id INTEGER PRIMARY KEY, username TEXT NOT NULL UNIQUE, password_hash TEXT NOT NULL,
+  email TEXT NOT NULL, created_at INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS sessions (
+  token_digest TEXT PRIMARY KEY, account_id INTEGER NOT NULL REFERENCES accounts(id),
+  last_used INTEGER NOT NULL);
+CREATE INDEX IF NOT EXISTS sessions_account ON sessions(account_id);
+CREATE INDEX IF NOT EXISTS sessions_last_used ON sessions(last_used);
+CREATE TABLE IF NOT EXISTS characters (
+  account_id INTEGER PRIMARY KEY REFERENCES accounts(id), name TEXT NOT NULL UNIQUE,
+  created_at INTEGER NOT NULL, total TEXT NOT NULL, rate TEXT NOT NULL, settled_at INTEGER NOT NULL);
+CREATE INDEX IF NOT EXISTS characters_rank ON characters(length(rate), rate);
+CREATE TABLE IF NOT EXISTS skills (
+  account_id INTEGER NOT NULL REFERENCES characters(account_id), skill_id INTEGER NOT NULL,
+  level INTEGER NOT NULL, PRIMARY KEY (account_id, skill_id));
+)sql";
+
+// A session's last use is written back at most this often, so reading the game state does not
+// cost a write per request; expiry is measured in days, so a minute of slack is harmless.
+constexpr int64_t kSessionTouchSeconds = 60;
+
+class Statement {
+ public:
+  explicit Statement(sqlite3_stmt* stmt) : stmt_(stmt) {}
+  ~Statement() { sqlite3_finalize(stmt_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+  sqlite3_stmt* get() const { return stmt_; }
+
+ private:
+  sqlite3_stmt* stmt_;
+};
+
+class Connection {
+ public:
+  explicit Connection(const std::string& path) {
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
+      std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
+      sqlite3_close(db_);
+      throw StorageError("cannot open " + path + ": " + message);
+    }
+    sqlite3_busy_timeout(db_, 10000);
+    Exec("PRAGMA journal_mode=WAL");
+    Exec("PRAGMA synchronous=FULL");
+    Exec("PRAGMA foreign_keys=ON");
+  }
+  ~Connection() {
+    statements_.clear();
+    sqlite3_close(db_);
+  }
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  void Exec(const char* sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+      std::string message = error ? error : sqlite3_errmsg(db_);
+      sqlite3_free(error);
+      throw StorageError(message);
+    }
+  }
+
+  // A prepared statement, reset and with bindings cleared; prepared once per connection.
+  sqlite3_stmt* Prepare(const char* sql) {
+    auto it = statements_.find(sql);
+    if (it == statements_.end()) {
+      sqlite3_stmt* stmt = nullptr;
+      if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK) Fail();
+      it = statements_.emplace(sql, std::make_unique<Statement>(stmt)).first;
+    }
+    sqlite3_stmt* stmt = it->second->get();
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    return stmt;
+  }
+
+  [[noreturn]] void Fail() { throw StorageError(sqlite3_errmsg(db_)); }
+  sqlite3* db() const { return db_; }
+
+ private:
+  sqlite3* db_ = nullptr;
+  std::map<const char*, std::unique_ptr<Statement>> statements_;
+};
+
+void BindText(Connection& c, sqlite3_stmt* stmt, int index, std::string_view text) {
+  if (sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT) !=
+      SQLITE_OK) {
+    c.Fail();
+  }
+}
+
+void BindInt(Connection& c, sqlite3_stmt* stmt, int index, int64_t value) {
+  if (sqlite3_bind_int64(stmt, index, value) != SQLITE_OK) c.Fail();
+}
+
+std::string ColumnText(sqlite3_stmt* stmt, int column) {
+  const unsigned char* text = sqlite3_column_text(stmt, column);
+  return text ? std::string(reinterpret_cast<const char*>(text), sqlite3_column_bytes(stmt, column))
+              : std::string();
+}
+
+// One step; true for a row, false when done. Constraint violations are reported to the caller.
+bool Step(Connection& c, sqlite3_stmt* stmt, bool* constraintFailed = nullptr) {
+  int rc = sqlite3_step(stmt);
+  if (rc == SQLITE_ROW) return true;
+  if (rc == SQLITE_DONE) return false;
+  if (constraintFailed && (rc & 0xff) == SQLITE_CONSTRAINT) {
+    *constraintFailed = true;
+    return false;
+  }
+  c.Fail();
+}
+
+Amount ColumnAmount(Connection& c, sqlite3_stmt* stmt, int column) {
+  auto amount = ParseAmount(ColumnText(stmt, column));
+  if (!amount) throw StorageError("corrupt amount in the database");
+  (void)c;
+  return *amount;
+}
+
+// BEGIN IMMEDIATE ... COMMIT, rolled back when left by an exception or without Commit.
+class WriteTransaction {
+ public:
+  WriteTransaction(Connection& c, std::mutex& writers) : c_(c), lock_(writers) {
+    c_.Exec("BEGIN IMMEDIATE");
+  }
+  ~WriteTransaction() {
+    if (!done_) sqlite3_exec(c_.db(), "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  void Commit() {
+    c_.Exec("COMMIT");
+    done_ = true;
+  }
+
+ private:
+  Connection& c_;
+  std::lock_guard<std::mutex> lock_;
+  bool done_ = false;
+};
+
+class SqliteStorage final : public Storage {
+ public:
+  SqliteStorage(std::string path, int connections) : path_(std::move(path)) {
+    auto first = std::make_unique<Connection>(path_);
+    first->Exec(kSchema);
+    pool_.Add(std::move(first));
+    for (int i = 1; i < connections; ++i) pool_.Add(std::make_unique<Connection>(path_));
+  }
+
+  CreateOutcome CreateAccount(std::string_view username, std::string_view passwordHash,
+                              std::string_view email, int64_t now) override {
+    auto c = Take();
+    WriteTransaction tx(*c, writers_);
+    sqlite3_stmt* insert = c->Prepare(
+        "INSERT INTO accounts (username, password_hash, email, created_at) VALUES (?, ?, ?, ?)");
+    BindText(*c, insert, 1, username);
+    BindText(*c, insert, 2, passwordHash);
+    BindText(*c, insert, 3, email);
+    BindInt(*c, insert, 4, now);
+    bool taken = false;
+    Step(*c, insert, &taken);
+    if (taken) return CreateOutcome::NameTaken;
+    tx.Commit();
+    return CreateOutcome::Created;
+  }
+
+  std::optional<Account> FindAccount(std::string_view username) override {
+    auto c = Take();
+    sqlite3_stmt* select =
+        c->Prepare("SELECT id, username, password_hash FROM accounts WHERE username = ?");
+    BindText(*c, select, 1, username);
+    if (!Step(*c, select)) return std::nullopt;
+    Account account{sqlite3_column_int64(select, 0), ColumnText(select, 1), ColumnText(select, 2)};
+    sqlite3_reset(select);
+    return account;
+  }
+
+  void ReplacePassword(int64_t accountId, std::string_view passwordHash) override {
+    auto c = Take();
+    WriteTransaction tx(*c, writers_);
+    sqlite3_stmt* update = c->Prepare("UPDATE accounts SET password_hash = ? WHERE id = ?");
+    BindText(*c, update, 1, passwordHash);
+    BindInt(*c, update, 2, accountId);
+    Step(*c, update);
+    sqlite3_stmt* end = c->Prepare("DELETE FROM sessions WHERE account_id = ?");
+    BindInt(*c, end, 1, accountId);
+    Step(*c, end);
+    tx.Commit();
+  }
+
+  void AddSession(std::string_view tokenDigest, int64_t accountId, int64_t now) override {
+    auto c = Take();
+    WriteTransaction tx(*c, writers_);
+    sqlite3_stmt* insert =
+        c->Prepare("INSERT INTO sessions (token_digest, account_id, last_used) VALUES (?, ?, ?)");
+    BindText(*c, insert, 1, tokenDigest);
+    BindInt(*c, insert, 2, accountId);
+    BindInt(*c, insert, 3, now);
+    Step(*c, insert);
+    tx.Commit();
+  }
+
+  std::optional<int64_t> UseSession(std::string_view tokenDigest, int64_t now,
+                                    int64_t maxIdleSeconds) override {
+    auto c = Take();
+    sqlite3_stmt* select =
+        c->Prepare("SELECT account_id, last_used FROM sessions WHERE token_digest = ?");
+    BindText(*c, select, 1, tokenDigest);
+    if (!Step(*c, select)) return std::nullopt;
+    int64_t accountId = sqlite3_column_int64(select, 0);
+    int64_t lastUsed = sqlite3_column_int64(select, 1);
+    sqlite3_reset(select);
+    bool expired = lastUsed <= now - maxIdleSeconds;
+    if (!expired && now < lastUsed + kSessionTouchSeconds) return accountId;
+
+    WriteTransaction tx(*c, writers_);
+    sqlite3_stmt* write =
+        expired ? c->Prepare("DELETE FROM sessions WHERE token_digest = ? OR last_used <= ?")
+                : c->Prepare("UPDATE sessions SET last_used = max(last_used, ?) WHERE token_digest = ?");
+    if (expired) {
+      BindText(*c, write, 1, tokenDigest);
+      BindInt(*c, write, 2, now - maxIdleSeconds);
+    } else {
+      BindInt(*c, write, 1, now);
+      BindText(*c, write, 2, tokenDigest);
+    }
+    Step(*c, write);
+    tx.Commit();
+    if (expired) return std::nullopt;
+    return accountId;
+  }
+
+  CreateOutcome CreateCharacter(int64_t accountId, std::string_view name, int64_t now) override {
+    auto c = Take();
+    WriteTransaction tx(*c, writers_);
+    sqlite3_stmt* existing = c->Prepare("SELECT 1 FROM characters WHERE account_id = ?");
+    BindInt(*c, existing, 1, accountId);
+    if (Step(*c, existing)) {
+      sqlite3_reset(existing);
+      return CreateOutcome::AlreadyExists;
+    }
+    sqlite3_stmt* insert = c->Prepare(
+        "INSERT INTO characters (account_id, name, created_at, total, rate, settled_at) "
+        "VALUES (?, ?, ?, '0', ?, ?)");
+    BindInt(*c, insert, 1, accountId);
+    BindText(*c, insert, 2, name);
+    BindInt(*c, insert, 3, now);
+    BindText(*c, insert, 4, FormatAmount(RateFor(SkillLevels{})));
+    BindInt(*c, insert, 5, now);
+    bool taken = false;
+    Step(*c, insert, &taken);
+    if (taken) return CreateOutcome::NameTaken;
+    tx.Commit();
+    return CreateOutcome::Created;
+  }
+
+  std::optional<Character> UpdateCharacter(int64_t accountId, const CharacterChange& change) override {
+    auto c = Take();
+    WriteTransaction tx(*c, writers_);
+    auto character = Load(*c, accountId);
+    if (!character) return std::nullopt;
+    SkillLevels before = character->levels;
+    if (change(*character)) {
+      Store(*c, *character, before);
+      tx.Commit();
+    }
+    return character;
+  }
+
+  std::vector<RankEntry> TopByRate(int limit) override {
+    auto c = Take();
+    sqlite3_stmt* select = c->Prepare(
+        "SELECT name, rate FROM characters ORDER BY length(rate) DESC, rate DESC, name LIMIT ?");
+    BindInt(*c, select, 1, limit);
+    std::vector<RankEntry> ranking;
+    while (Step(*c, select)) ranking.push_back({ColumnText(select, 0), ColumnAmount(*c, select, 1)});
+    return ranking;
+  }
+
+ private:
+  using ConnectionPool = internal::Pool<Connection>;
+
+  ConnectionPool::Lease Take() {
+    return pool_.Take([this] { return std::make_unique<Connection>(path_); });
+  }
+
+  std::optional<Character> Load(Connection& c, int64_t accountId) {
+    sqlite3_stmt* select = c.Prepare(
+        "SELECT name, created_at, total, rate, settled_at FROM characters WHERE account_id = ?");
+    BindInt(c, select, 1, accountId);
+    if (!Step(c, select)) return std::nullopt;
+    Character character;
+    character.accountId = accountId;
+    character.name = ColumnText(select, 0);
+    character.createdAt = sqlite3_column_int64(select, 1);
+    character.total = ColumnAmount(c, select, 2);
+    character.rate = ColumnAmount(c, select, 3);
+    character.settledAt = sqlite3_column_int64(select, 4);
+    sqlite3_reset(select);
+    sqlite3_stmt* skills = c.Prepare("SELECT skill_id, level FROM skills WHERE account_id = ?");
+    BindInt(c, skills, 1, accountId);
+    while (Step(c, skills)) {
+      int64_t id = sqlite3_column_int64(skills, 0);
+      if (id >= 1 && id <= kSkillCount) character.levels[id - 1] = sqlite3_column_int64(skills, 1);
+    }
+    return character;
+  }
+
+  void Store(Connection& c, const Character& character, const SkillLevels& before) {
+    sqlite3_stmt* update =
+        c.Prepare("UPDATE characters SET total = ?, rate = ?, settled_at = ? WHERE account_id = ?");
+    BindText(c, update, 1, FormatAmount(character.total));
+    BindText(c, update, 2, FormatAmount(character.rate));
+    BindInt(c, update, 3, character.settledAt);
+    BindInt(c, update, 4, character.accountId);
+    Step(c, update);
+    for (int id = 1; id <= kSkillCount; ++id) {
+      if (character.levels[id - 1] == before[id - 1]) continue;
+      sqlite3_stmt* upsert = c.Prepare(
+          "INSERT INTO skills (account_id, skill_id, level) VALUES (?, ?, ?) "
+          "ON CONFLICT (account_id, skill_id) DO UPDATE SET level = excluded.level");
+      BindInt(c, upsert, 1, character.accountId);
+      BindInt(c, upsert, 2, id);
+      BindInt(c, upsert, 3, character.levels[id - 1]);
+      Step(c, upsert);
+    }
+  }
+
+  const std::string path_;
+  std::mutex writers_;
+  ConnectionPool pool_;
+};
+
+}  // namespace
+
+std::unique_ptr<Storage> OpenSqliteStorage(const std::string& path, int connections) {
+  std::filesystem::path parent = std::filesystem::path(path).parent_path();
+  std::error_code error;
+  if (!parent.empty()) std::filesystem::create_directories(parent, error);
+  if (error) throw StorageError("cannot create " + parent.string() + ": " + error.message());
+  return std::make_unique<SqliteStorage>(path, connections < 1 ? 1 : connections);
+}
+
+}  // namespace vorenn::server

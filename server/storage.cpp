@@ -1,0 +1,16 @@
+#include "server/storage.h"
+
+#include "server/pg_storage.h"
+#include "server/sqlite_storage.h"
+
+namespace vorenn::server {
+
+std::unique_ptr<Storage> OpenStorage(const std::string& url, int connections) {
+  if (url.rfind("sqlite:", 0) == 0) return OpenSqliteStorage(url.substr(7), connections);
+  if (url.rfind("postgresql://", 0) == 0 || url.rfind("postgres://", 0) == 0) {
+    return OpenPostgresStorage(url, connections);
+  }
+  throw std::invalid_argument("unknown database URL (use sqlite:PATH or postgresql://...): " + url);
+}
+
+}  // namespace vorenn::server

@@ -1,0 +1,81 @@
+// Where accounts, sessions and characters are kept. Two implementations: SQLite (one file, the
+// default) and PostgreSQL (for several server processes on several machines). Each operation is
+// one transaction; none leaves a partial change behind. Failures of the database itself (cannot
+// open, disk full, connection lost) are thrown as StorageError.
+//
+// Tables, the same in both (amounts are decimal TEXT in SQLite, NUMERIC in PostgreSQL; times are
+// whole seconds since 1970 UTC):
+//   accounts   id, username (UTF-8, unique), password_hash (argon2id string), email, created_at
+//   sessions   token_digest (SHA-256 hex, key), account_id, last_used
+//   characters account_id (key), name (UTF-8, unique), created_at, total, rate, settled_at
+//   skills     account_id, skill_id (key together), level; a missing row is level 0
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "server/game_rules.h"
+
+namespace vorenn::server {
+
+class StorageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct Account {
+  int64_t id = 0;
+  std::string username;
+  std::string passwordHash;
+};
+
+struct RankEntry {
+  std::string name;  // UTF-8
+  Amount rate;
+};
+
+enum class CreateOutcome { Created, NameTaken, AlreadyExists };
+
+class Storage {
+ public:
+  virtual ~Storage() = default;
+
+  // NameTaken when the username is in use.
+  virtual CreateOutcome CreateAccount(std::string_view username, std::string_view passwordHash,
+                                      std::string_view email, int64_t now) = 0;
+  virtual std::optional<Account> FindAccount(std::string_view username) = 0;
+  // Replaces the hash and ends every session of the account, together.
+  virtual void ReplacePassword(int64_t accountId, std::string_view passwordHash) = 0;
+
+  virtual void AddSession(std::string_view tokenDigest, int64_t accountId, int64_t now) = 0;
+  // The session's account when it was used after now - maxIdleSeconds; marks it used at `now`.
+  // An expired session is deleted and gives nullopt.
+  virtual std::optional<int64_t> UseSession(std::string_view tokenDigest, int64_t now,
+                                            int64_t maxIdleSeconds) = 0;
+
+  // Created; NameTaken when another character has the name; AlreadyExists when the account has one.
+  virtual CreateOutcome CreateCharacter(int64_t accountId, std::string_view name, int64_t now) = 0;
+
+  // Reads the account's character with a write lock held, hands it to `change`, and writes it back
+  // when `change` returns true, all in one transaction, so concurrent changes of one character
+  // happen one after another. Returns the character as it stands afterwards; nullopt when the
+  // account has no character (then `change` is not called). If `change` throws, nothing is written.
+  using CharacterChange = std::function<bool(Character&)>;
+  virtual std::optional<Character> UpdateCharacter(int64_t accountId, const CharacterChange& change) = 0;
+
+  // The characters with the highest output per second, highest first; ties by name.
+  virtual std::vector<RankEntry> TopByRate(int limit) = 0;
+};
+
+// "sqlite:PATH" (the folder is created when missing) or "postgresql://..." / "postgres://...".
+// `connections` bounds how many requests use the database at once. Throws StorageError when the
+// database cannot be opened or prepared, and std::invalid_argument for an unknown URL form.
+std::unique_ptr<Storage> OpenStorage(const std::string& url, int connections);
+
+}  // namespace vorenn::server
