@@ -12,6 +12,7 @@ namespace vorenn {
 using unlnum_internal::AllocNumber;
 using unlnum_internal::NewZero;
 using unlnum_internal::Normalize;
+using unlnum_internal::OrZero;
 
 namespace {
 
@@ -211,6 +212,8 @@ void Normalize(UnlNum* n) {
   n->negative = 0;
 }
 
+UnlNum* OrZero(UnlNum* n) { return n != nullptr ? n : NewZero(); }
+
 UnlNum* NewZero() {
   UnlNum* n = AllocNumber(1, 0);
   if (n != nullptr) UnlNumGroups(n)[0] = 0;
@@ -317,7 +320,7 @@ void UnlNumFree(UnlNum** variable) {
 UnlNum* UnlNumIntegerPart(const UnlNum* n) {
   if (n == nullptr) return NewZero();
   UnlNum* r = AllocNumber(n->integerGroupCount, 0);
-  if (r == nullptr) return nullptr;
+  if (r == nullptr) return NewZero();
   std::memcpy(UnlNumGroups(r), UnlNumGroups(n) + n->fractionGroupCount, sizeof(uint32_t) * size_t(n->integerGroupCount));
   r->negative = n->negative;
   Normalize(r);
@@ -340,8 +343,8 @@ std::string UnlNumToString(const UnlNum* n) {
   return text;
 }
 
-UnlNum* UnlNumAdd(const UnlNum* a, const UnlNum* b) { return AddSigned(a, b, /*negateB=*/false); }
-UnlNum* UnlNumSubtract(const UnlNum* a, const UnlNum* b) { return AddSigned(a, b, /*negateB=*/true); }
+UnlNum* UnlNumAdd(const UnlNum* a, const UnlNum* b) { return OrZero(AddSigned(a, b, /*negateB=*/false)); }
+UnlNum* UnlNumSubtract(const UnlNum* a, const UnlNum* b) { return OrZero(AddSigned(a, b, /*negateB=*/true)); }
 
 int UnlNumCompare(const UnlNum* a, const UnlNum* b) {
   if (a->negative != b->negative) return a->negative ? -1 : 1;

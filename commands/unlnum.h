@@ -15,8 +15,9 @@
 // order magnitudes. Fraction groups keep the length they were given: 0.50 has one fraction group
 // 500000000, and trailing zero fraction groups may be present; they never change the value.
 //
-// Every function here treats a null number as missing. Functions that return a new number return
-// null only when memory runs out; a partly built record is then freed.
+// Every function here treats a null number as missing. When memory runs out while a new number is
+// being built, the partly built record is freed and the function returns zero instead (null only
+// when not even zero can be allocated).
 #pragma once
 
 #include <cstdint>
@@ -102,6 +103,8 @@ UnlNum* AllocNumber(int64_t integerGroups, int64_t fractionGroups);
 void Normalize(UnlNum* n);
 // A new zero, or null when memory runs out.
 UnlNum* NewZero();
+// `n`, or a new zero when it is null (a result that could not be built).
+UnlNum* OrZero(UnlNum* n);
 }  // namespace unlnum_internal
 
 }  // namespace vorenn

@@ -16,6 +16,7 @@ namespace {
 using unlnum_internal::AllocNumber;
 using unlnum_internal::NewZero;
 using unlnum_internal::Normalize;
+using unlnum_internal::OrZero;
 
 using Groups = std::vector<uint32_t>;  // least significant first, base 10^9
 constexpr uint64_t kBase = kUnlNumGroupBase;
@@ -158,7 +159,7 @@ UnlNum* UnlNumDivide(const UnlNum* a, const UnlNum* b, int32_t places) {
     if (zeros >= n.size()) return NewZero();
     n.erase(n.begin(), n.begin() + std::ptrdiff_t(zeros));
     d.erase(d.begin(), d.begin() + std::ptrdiff_t(zeros));
-    return QuotientNumber(DivideGroups(n, d), places, a->negative != b->negative);
+    return OrZero(QuotientNumber(DivideGroups(n, d), places, a->negative != b->negative));
   } catch (const std::bad_alloc&) {
     return NewZero();
   }
