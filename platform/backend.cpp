@@ -1,0 +1,81 @@
+#include "platform/backend.h"
+
+#include <cassert>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+#include "platform/process.h"
+
+namespace vorenn::platform {
+namespace {
+std::unique_ptr<Backend> g_backend;
+}
+
+int FirstButtonAnswer(uint32_t style) {
+  switch (style & kBoxButtonsMask) {
+    case kBoxOkCancel: return kAnswerOk;
+    case kBoxAbortRetryIgnore: return kAnswerAbort;
+    case kBoxYesNoCancel:
+    case kBoxYesNo: return kAnswerYes;
+    case kBoxRetryCancel: return kAnswerRetry;
+    default: return kAnswerOk;
+  }
+}
+
+Backend& Native() {
+  assert(g_backend && "a platform backend is installed at start-up");
+  return *g_backend;
+}
+
+bool HasBackend() { return g_backend != nullptr; }
+
+void InstallBackend(std::unique_ptr<Backend> backend) {
+  g_backend = std::move(backend);
+  MarkUiThread();
+}
+
+void Backend::Post(WindowHandle w, uint32_t message, uintptr_t wParam, uintptr_t lParam) {
+  WindowEvent e;
+  e.kind = EventKind::Posted;
+  e.window = w;
+  e.message = message;
+  e.wParam = wParam;
+  e.lParam = lParam;
+  PostEvent(e);
+}
+
+int64_t SteadyNowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+bool Send(WindowHandle w, uint32_t message, uintptr_t wParam, uintptr_t lParam, uint32_t limitMs) {
+  WindowEvent e;
+  e.kind = EventKind::Posted;
+  e.window = w;
+  e.message = message;
+  e.wParam = wParam;
+  e.lParam = lParam;
+  if (OnUiThread()) {
+    Native().Deliver(e);
+    return true;
+  }
+  // The completion lives on in the callback if the wait runs out first.
+  struct Completion {
+    std::mutex m;
+    std::condition_variable cv;
+    bool done = false;
+  };
+  auto c = std::make_shared<Completion>();
+  Native().PostEvent(e, [c] {
+    std::lock_guard lock(c->m);
+    c->done = true;
+    c->cv.notify_all();
+  });
+  std::unique_lock lock(c->m);
+  return c->cv.wait_for(lock, std::chrono::milliseconds(limitMs), [&] { return c->done; });
+}
+
+}  // namespace vorenn::platform

@@ -1,0 +1,129 @@
+// The platform layer's contract: everything the engine and the units need from the operating
+// system, named after what they do with it. One backend is installed at start-up (headless for
+// tests and scripts, Qt for real windows); all calls go to it.
+//
+// Threading: everything runs on the UI thread except Post, PostQuit, Send, Wake and the thread
+// functions of platform/thread.h, which any thread may call.
+#pragma once
+
+#include <functional>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/native_window.h"
+
+namespace vorenn::platform {
+
+// Message-box style and answers use the Windows numbering the game logic knows.
+enum MessageBoxStyle : uint32_t {
+  kBoxOk = 0x0, kBoxOkCancel = 0x1, kBoxAbortRetryIgnore = 0x2, kBoxYesNoCancel = 0x3,
+  kBoxYesNo = 0x4, kBoxRetryCancel = 0x5, kBoxButtonsMask = 0xF,
+  kBoxIconError = 0x10, kBoxIconQuestion = 0x20, kBoxIconWarning = 0x30,
+  kBoxIconInformation = 0x40, kBoxIconMask = 0xF0,
+};
+enum MessageBoxAnswer : int {
+  kAnswerOk = 1, kAnswerCancel = 2, kAnswerAbort = 3, kAnswerRetry = 4, kAnswerIgnore = 5,
+  kAnswerYes = 6, kAnswerNo = 7,
+};
+// The answer of the first button of a style (what Enter or an unanswered box gives).
+int FirstButtonAnswer(uint32_t style);
+
+// Milliseconds on the real steady clock (not the virtual one: threads run in real time).
+// <chrono> stays out of this header: GBK-literal folders include it and the header does not
+// survive that execution charset.
+using Deadline = int64_t;
+constexpr Deadline kNoDeadline = INT64_MAX;
+int64_t SteadyNowMs();
+inline Deadline DeadlineAfterMs(uint32_t ms) { return SteadyNowMs() + int64_t(ms); }
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+  virtual const char* Name() const = 0;
+
+  // --- native windows. Operations on a handle that names no window do nothing (reads: zero). ---
+  virtual WindowHandle CreateNativeWindow(const WindowSpec& spec) = 0;
+  // Destroys the window and its children; each gets a Destroyed event, children first.
+  virtual void DestroyNativeWindow(WindowHandle w) = 0;
+  virtual bool IsWindow(WindowHandle w) const = 0;
+  virtual WindowHandle ParentOf(WindowHandle w) const = 0;
+  virtual WindowRole RoleOf(WindowHandle w) const = 0;
+  // Geometry in the parent's client coordinates (top-level: screen coordinates of the frame).
+  virtual void SetGeometry(WindowHandle w, const Rect& r) = 0;
+  virtual Rect Geometry(WindowHandle w) const = 0;
+  virtual void Show(WindowHandle w, bool visible) = 0;
+  // The window's own visibility flag (true even while an ancestor is hidden).
+  virtual bool IsVisible(WindowHandle w) const = 0;
+  virtual void Enable(WindowHandle w, bool enabled) = 0;
+  virtual bool IsEnabled(WindowHandle w) const = 0;
+  virtual void SetText(WindowHandle w, std::string_view gbk) = 0;
+  virtual std::string Text(WindowHandle w) const = 0;
+  // Z-order among siblings: w goes directly below `above`, or to the top for kNoWindow.
+  virtual void PlaceBelow(WindowHandle w, WindowHandle above) = 0;
+  // Children of `parent` (kNoWindow: the top-level windows) in z-order, topmost first.
+  virtual std::vector<WindowHandle> Children(WindowHandle parent) const = 0;
+  virtual void SetFocus(WindowHandle w) = 0;
+  virtual WindowHandle Focus() const = 0;
+  virtual void SetEventSink(WindowHandle w, EventSink sink) = 0;
+  virtual void SetPreTranslateHook(PreTranslateHook hook) = 0;
+
+  // --- timers: a Timer event with timerId on the window every periodMs; setting an id again
+  // restarts it with the new period. A destroyed window's timers end with it. ---
+  virtual void SetTimer(WindowHandle w, int timerId, uint32_t periodMs) = 0;
+  virtual void KillTimer(WindowHandle w, int timerId) = 0;
+
+  // --- the message queue of the UI thread ---
+  // Queues an event for its window (input events go through pre-translation when dispatched);
+  // onHandled runs on the UI thread after the sink has seen it, or at once if the window is gone.
+  // Any thread.
+  virtual void PostEvent(const WindowEvent& event, std::function<void()> onHandled = {}) = 0;
+  // Queues a Posted event for w. Any thread.
+  void Post(WindowHandle w, uint32_t message, uintptr_t wParam, uintptr_t lParam);
+  // Hands an event to its window's sink now, on the UI thread (pre-translation included for input).
+  virtual EventAnswer Deliver(const WindowEvent& event) = 0;
+  // Queues the quit message. Any thread.
+  virtual void PostQuit(int exitCode) = 0;
+  // True when a posted message, an input event or a due timer is waiting.
+  virtual bool MessageWaiting() = 0;
+  // Dispatches waiting messages; with `block`, first waits until there is one. Returns false when
+  // the quit message was taken (its code in *exitCode); *sawInput tells whether an input event
+  // was among those dispatched.
+  virtual bool DispatchMessages(bool block, int* exitCode, bool* sawInput) = 0;
+  // Dispatches what is waiting and returns; a quit message stays queued.
+  virtual void DispatchPending() = 0;
+  // One pass of idle processing; false when there is no more idle work.
+  virtual bool Idle(int passCount) = 0;
+
+  // --- message-aware waits (see platform/thread.h) ---
+  // True when input for the UI thread is waiting (a posted message, input, a due timer).
+  virtual bool InputPending() = 0;
+  // Waits until input is waiting (true; only with wantInput), or Wake() was called or the deadline
+  // passed (false). A backend that cannot wait without dispatching may dispatch the input and
+  // answer true.
+  virtual bool WaitForInputOrWake(Deadline deadline, bool wantInput) = 0;
+  // Ends a WaitForInputOrWake early, now or if it is about to begin. Any thread.
+  virtual void Wake() = 0;
+
+  // --- dialogs and the notification area ---
+  // A modal message box; owner may be kNoWindow. Texts are GBK. Returns a MessageBoxAnswer.
+  virtual int MessageBox(WindowHandle owner, std::string_view gbkText, std::string_view gbkCaption,
+                         uint32_t style) = 0;
+  // Shows (or updates) the window's notification-area icon; clicks arrive as TrayIcon events.
+  virtual void SetTrayIcon(WindowHandle w, std::span<const uint8_t> icon, std::string_view gbkTip) = 0;
+  virtual void RemoveTrayIcon(WindowHandle w) = 0;
+};
+
+// The installed backend. Installing replaces (and destroys) the previous one.
+Backend& Native();
+bool HasBackend();
+void InstallBackend(std::unique_ptr<Backend> backend);
+
+// Delivers `message` to w on the UI thread and waits until it has been handled, at most limitMs.
+// Called on the UI thread it is handled at once. Returns false when the wait ran out.
+bool Send(WindowHandle w, uint32_t message, uintptr_t wParam, uintptr_t lParam, uint32_t limitMs);
+
+}  // namespace vorenn::platform
