@@ -11,6 +11,7 @@
 // Array block: int32 dimension count n, n int32 sizes, then the elements back to back.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 

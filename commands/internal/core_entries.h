@@ -1,0 +1,22 @@
+// How the core command entries are put into the table (commands/core_library.cpp).
+#pragma once
+
+#include "engine/library.h"
+#include "engine/runtime_value.h"
+
+namespace vorenn::core_entries {
+
+// The argument at `i`, or an omitted one past the end of the argument list.
+inline const RuntimeValue& Arg(int argc, const RuntimeValue* args, int i) {
+  static const RuntimeValue kOmitted{0, 0, kTypeNone};
+  return (i < argc && args != nullptr) ? args[i] : kOmitted;
+}
+
+// Text, byte-array and conversion commands.
+void InstallTextEntries(CommandFn* table);
+// Date-time, file and INI commands.
+void InstallFileAndTimeEntries(CommandFn* table);
+// The window commands (only built together with the engine's window functions).
+void InstallWindowEntries(CommandFn* table);
+
+}  // namespace vorenn::core_entries

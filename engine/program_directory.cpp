@@ -1,0 +1,43 @@
+#include "engine/program_directory.h"
+
+#include <limits.h>
+#include <unistd.h>
+
+#include <mutex>
+#include <string>
+
+namespace vorenn {
+namespace {
+
+std::mutex g_mutex;
+std::string g_directory;
+bool g_known = false;
+
+std::string DirectoryOfExecutable() {
+  char path[PATH_MAX];
+  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return {};
+  std::string file(path, size_t(n));
+  size_t slash = file.find_last_of('/');
+  return slash == std::string::npos ? std::string() : file.substr(0, slash);
+}
+
+}  // namespace
+
+const char* ProgramDirectory() {
+  std::lock_guard lock(g_mutex);
+  if (!g_known) {
+    g_directory = DirectoryOfExecutable();
+    g_known = true;
+  }
+  return g_directory.c_str();
+}
+
+void SetProgramDirectory(const char* directory) {
+  std::lock_guard lock(g_mutex);
+  g_directory = directory != nullptr ? directory : "";
+  while (g_directory.size() > 1 && g_directory.back() == '/') g_directory.pop_back();
+  g_known = true;
+}
+
+}  // namespace vorenn
