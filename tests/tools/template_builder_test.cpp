@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "tools/segment_writer.h"
+#include "tools/template_description.h"
+#include "tools/unit_data_writer.h"
+
+namespace vorenn::tools {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+TEST(ParseWord, ReadsNumbersColoursAndDefault) {
+  struct Row {
+    Json in;
+    uint32_t want;
+  } rows[] = {
+      {7, 7u},
+      {-1, 0xFFFFFFFFu},
+      {"#FF0000", 0x000000FFu},  // stored as 0x00BBGGRR
+      {"#123456", 0x00563412u},
+      {"default", 0xFF000000u},
+      {"0x52010003", 0x52010003u},
+  };
+  for (const Row& row : rows) EXPECT_EQ(ParseWord(row.in), row.want) << row.in;
+  for (const Json& bad : {Json("red"), Json(4294967296LL), Json(1.5)}) {
+    EXPECT_THROW(ParseWord(bad), std::runtime_error) << bad;
+  }
+}
+
+TEST(EncodeUnitData, RefusesWhatTheTypeCannotRead) {
+  EXPECT_TRUE(EncodeUnitData("Label", Json()).empty());
+  EXPECT_THROW(EncodeUnitData("Label", Json{{"version", 3}}), std::runtime_error);
+  EXPECT_THROW(EncodeUnitData("Label", Json{{"version", 2}, {"colour", 1}}), std::runtime_error);
+  EXPECT_THROW(EncodeUnitData("Slider", Json{{"version", 1}}), std::runtime_error);
+  EXPECT_THROW(EncodeFont(Json{{"face", std::string(32, 'x')}}), std::runtime_error);
+  // Version gates: a version-1 edit box stops before the fields that version 2 adds.
+  EXPECT_EQ(EncodeUnitData("EditBox", Json{{"version", 2}}).size(),
+            EncodeUnitData("EditBox", Json{{"version", 1}}).size() + 20);
+}
+
+TEST(EncodeFont, LaysOutTheLogicalFontRecord) {
+  auto font = EncodeFont(Json{{"face", "黑体"}, {"height", -35}, {"weight", 400}, {"charset", 134}});
+  ASSERT_EQ(font.size(), 60u);
+  EXPECT_EQ(font[0], 0xDD);  // -35, little-endian
+  EXPECT_EQ(font[16], 0x90);  // 400
+  EXPECT_EQ(font[23], 134);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&font[28])), "\xBA\xDA\xCC\xE5");  // GBK
+}
+
+std::string Description(const std::string& units) {
+  return R"({"handlers": ["A"], "windows": [{"id": "0x52010003", "code": "W", "words": [0, 0],
+             "units": [)" + units + "]}]}";
+}
+
+const char* kWindow =
+    R"({"id": "0x06010002", "type": "window", "name": "w", "code": "Self", "geometry": [0, 0, 1, 1],
+        "flags": "V--", "events": [[0, "A"]]})";
+
+TEST(ParseDescription, NamesTheFault) {
+  struct Row {
+    std::string units;
+    const char* fault;
+  } rows[] = {
+      {R"({"id": 1, "type": "Label", "name": "l", "code": "L", "geometry": [0, 0, 1, 1],
+          "flags": "---", "events": []})", "first record"},
+      {std::string(kWindow) + R"(, {"id": "0x16000001", "type": "Label", "name": "l", "code": "L",
+        "container": "nowhere", "geometry": [0, 0, 1, 1], "flags": "---", "events": []})", "no unit named"},
+      {std::string(kWindow) + R"(, {"id": "0x16000001", "type": "Label", "name": "l", "code": "L",
+        "geometry": [0, 0, 1, 1], "flags": "---", "events": [[0, "B"]]})", "unknown handler"},
+      {std::string(kWindow) + R"(, {"id": "0x06010002", "type": "Label", "name": "l", "code": "L",
+        "geometry": [0, 0, 1, 1], "flags": "---", "events": []})", "duplicate unit id"},
+      {std::string(kWindow) + R"(, {"id": "0x16000001", "type": "Label", "name": "l", "code": "L",
+        "geometry": [0, 0, 1, 1], "flags": "X--", "events": []})", "out of place"},
+  };
+  for (const Row& row : rows) {
+    try {
+      ParseDescription(Description(row.units));
+      ADD_FAILURE() << "accepted: " << row.units;
+    } catch (const std::exception& e) {
+      EXPECT_NE(std::string(e.what()).find(row.fault), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(WriteSegment, ListsChildrenUnderTheirContainers) {
+  auto description = ParseDescription(Description(std::string(kWindow) + R"(,
+      {"id": "0x16000001", "type": "GroupBox", "name": "g", "code": "G", "geometry": [0, 0, 1, 1],
+       "flags": "---", "events": []},
+      {"id": "0x16000002", "type": "Label", "name": "l", "code": "L", "container": "g",
+       "geometry": [0, 0, 1, 1], "flags": "---", "events": []})"));
+  const WindowDescription& w = description.windows[0];
+  auto childWords = [&](size_t i) {
+    auto r = WriteUnitRecord(w, i);
+    size_t at = 24 + w.units[i].name.size() + 1 + 1 + 4 + 16 + 4 + 4;  // child count
+    return std::vector<uint8_t>(r.begin() + long(at), r.begin() + long(at) + 8);
+  };
+  EXPECT_EQ(childWords(0), (std::vector<uint8_t>{1, 0, 0, 0, 0x01, 0, 0, 0x16}));  // the group box
+  EXPECT_EQ(childWords(1), (std::vector<uint8_t>{1, 0, 0, 0, 0x02, 0, 0, 0x16}));  // the label
+  EXPECT_EQ(description.windows[0].units[0].events[0].second, 0);
+}
+
+}  // namespace
+}  // namespace vorenn::tools
