@@ -57,7 +57,8 @@ void PrepareStatements(pqxx::connection& c) {
   c.prepare("store_skill",
             "INSERT INTO skills (account_id, skill_id, level) VALUES ($1, $2, $3) "
             "ON CONFLICT (account_id, skill_id) DO UPDATE SET level = excluded.level");
-  c.prepare("top_by_rate", "SELECT name, rate::text FROM characters ORDER BY rate DESC, name LIMIT $1");
+  c.prepare("top_by_rate",
+            "SELECT name, rate::text AS rate_text FROM characters c ORDER BY c.rate DESC, c.name LIMIT $1");
 }
 
 Amount ToAmount(const pqxx::field& field) {

@@ -1,0 +1,111 @@
+#include "server/game_rules.h"
+
+#include <gtest/gtest.h>
+
+#include "server/clock.h"
+
+namespace vorenn::server {
+namespace {
+
+Amount A(const char* digits) { return Amount(digits, 10); }
+
+TEST(NextLevelPrice, GrowsByFifteenPercentRoundedUp) {
+  struct Row {
+    int skill;
+    int64_t level;
+    const char* price;
+  } rows[] = {
+      {1, 0, "10"},          {1, 1, "12"},  // 11.5 rounds up
+      {1, 2, "14"},                         // 13.225
+      {1, 10, "41"},                        // 40.455...
+      {2, 3, "153"},                        // 152.0875
+      {4, 2, "15870"},                      // exactly 15870: no rounding
+      {8, 0, "330000000"},   {8, 1, "379500000"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(NextLevelPrice(*FindSkill(row.skill), row.level), A(row.price))
+        << "skill " << row.skill << " level " << row.level;
+  }
+}
+
+TEST(NextLevelPrice, IsTheExactCeilingFarBeyondDoublePrecision) {
+  // price is the least whole number with price * 100^L >= base * 115^L.
+  for (int64_t level : {50, 300, 1000}) {
+    const Skill& skill = *FindSkill(7);
+    Amount price = NextLevelPrice(skill, level);
+    Amount scale, growth;
+    mpz_ui_pow_ui(scale.get_mpz_t(), 100, level);
+    mpz_ui_pow_ui(growth.get_mpz_t(), 115, level);
+    Amount exact = A(skill.basePrice) * growth;
+    EXPECT_GE(price * scale, exact) << level;
+    EXPECT_LT((price - 1) * scale, exact) << level;
+    EXPECT_GT(NextLevelPrice(skill, level + 1), price);
+  }
+}
+
+TEST(RateFor, IsOnePlusEachSkillsOutputTimesLevel) {
+  EXPECT_EQ(RateFor(SkillLevels{}), 1);
+  SkillLevels levels{};
+  levels[0] = 3;  // 3 × 1
+  levels[1] = 2;  // 2 × 8
+  levels[7] = 1;  // 1 × 260000
+  EXPECT_EQ(RateFor(levels), 1 + 3 + 16 + 260000);
+  EXPECT_EQ(SkillOutput(*FindSkill(3), 5), 235);
+}
+
+TEST(Settle, AddsRateTimesWholeSecondsAndNeverPaysASecondTwice) {
+  Character c;
+  c.rate = A("1000000000000000000000000000000000000000");  // 10^39
+  c.total = 7;
+  c.settledAt = 100;
+  Settle(c, 100);
+  EXPECT_EQ(c.total, 7);
+  Settle(c, 1100);
+  EXPECT_EQ(c.total, A("1000000000000000000000000000000000000000000") + 7);
+  EXPECT_EQ(c.settledAt, 1100);
+  Settle(c, 900);  // clock went backwards
+  EXPECT_EQ(c.settledAt, 1100);
+  EXPECT_EQ(c.total, A("1000000000000000000000000000000000000000000") + 7);
+}
+
+TEST(LevelUp, DeductsThePriceOnlyWhenTheTotalCoversIt) {
+  Character c;
+  c.rate = RateFor(c.levels);
+  c.total = 21;  // 10 for level 1, then 12 for level 2 is one short
+  EXPECT_EQ(LevelUp(c, 1), LevelUpOutcome::Done);
+  EXPECT_EQ(c.total, 11);
+  EXPECT_EQ(c.levels[0], 1);
+  EXPECT_EQ(c.rate, 2);
+  EXPECT_EQ(LevelUp(c, 1), LevelUpOutcome::NotEnough);
+  EXPECT_EQ(c.total, 11);
+  EXPECT_EQ(c.levels[0], 1);
+  c.total = 12;
+  EXPECT_EQ(LevelUp(c, 1), LevelUpOutcome::Done);  // a price equal to the total is affordable
+  EXPECT_EQ(c.total, 0);
+  for (int id : {0, 9, -1}) EXPECT_EQ(LevelUp(c, id), LevelUpOutcome::UnknownSkill);
+}
+
+TEST(ParseAmount, AcceptsPlainDecimalDigitsOnly) {
+  struct Row {
+    const char* text;
+    bool ok;
+  } rows[] = {{"0", true},  {"123456789012345678901234567890", true}, {"-5", true},
+              {"", false},  {"-", false}, {" 1", false}, {"1.0", false}, {"1e3", false},
+              {"0x10", false}, {"+1", false}};
+  for (const Row& row : rows) {
+    auto amount = ParseAmount(row.text);
+    EXPECT_EQ(amount.has_value(), row.ok) << row.text;
+    if (amount) {
+      EXPECT_EQ(FormatAmount(*amount), row.text);
+    }
+  }
+}
+
+TEST(FormatTimestamp, WritesUtcDateAndTime) {
+  EXPECT_EQ(FormatTimestamp(0), "1970-01-01 00:00:00");
+  EXPECT_EQ(FormatTimestamp(1700000000), "2023-11-14 22:13:20");
+  EXPECT_EQ(FormatTimestamp(951782400), "2000-02-29 00:00:00");
+}
+
+}  // namespace
+}  // namespace vorenn::server

@@ -1,0 +1,7 @@
+#include "tests/server/storage_test.h"
+
+namespace vorenn::server::test {
+
+INSTANTIATE_TEST_SUITE_P(Postgres, StorageContract, ::testing::Values("postgres"));
+
+}  // namespace vorenn::server::test

@@ -1,0 +1,167 @@
+// The storage contract, run against every implementation: storage_sqlite_test.cpp and
+// storage_postgres_test.cpp instantiate it.
+#include "tests/server/storage_test.h"
+
+#include <atomic>
+#include <thread>
+
+namespace vorenn::server::test {
+
+namespace {
+
+Amount A(const char* digits) { return Amount(digits, 10); }
+
+int64_t NewAccount(Storage& s, const std::string& name) {
+  EXPECT_EQ(s.CreateAccount(name, "hash-" + name, "", 10), CreateOutcome::Created);
+  return s.FindAccount(name)->id;
+}
+
+}  // namespace
+
+void StorageContract::SetUp() {
+  kit_ = std::make_unique<StorageKit>(GetParam());
+  if (!kit_->storage) GTEST_SKIP() << "storage unavailable (reported as a failure above)";
+}
+
+TEST_P(StorageContract, AccountsAreUniqueByNameAndPasswordChangeEndsSessions) {
+  Storage& s = storage();
+  EXPECT_EQ(s.CreateAccount("甲乙", "h1", "a@b.c", 10), CreateOutcome::Created);
+  EXPECT_EQ(s.CreateAccount("甲乙", "h2", "", 11), CreateOutcome::NameTaken);
+  EXPECT_FALSE(s.FindAccount("甲").has_value());
+  auto account = s.FindAccount("甲乙");
+  ASSERT_TRUE(account.has_value());
+  EXPECT_EQ(account->passwordHash, "h1");
+
+  int64_t other = NewAccount(s, "other");
+  s.AddSession("t1", account->id, 100);
+  s.AddSession("t2", account->id, 100);
+  s.AddSession("t3", other, 100);
+  s.ReplacePassword(account->id, "h3");
+  EXPECT_EQ(s.FindAccount("甲乙")->passwordHash, "h3");
+  EXPECT_FALSE(s.UseSession("t1", 101, 1000).has_value());
+  EXPECT_FALSE(s.UseSession("t2", 101, 1000).has_value());
+  EXPECT_EQ(s.UseSession("t3", 101, 1000), other);
+}
+
+TEST_P(StorageContract, SessionsExpireAfterTheIdleLimitAndUseExtendsThem) {
+  Storage& s = storage();
+  int64_t id = NewAccount(s, "sleeper");
+  s.AddSession("tok", id, 1000);
+  EXPECT_EQ(s.UseSession("tok", 1000 + 99, 100), id);
+  EXPECT_EQ(s.UseSession("tok", 1000 + 198, 100), id);   // 99 s after the last use
+  EXPECT_FALSE(s.UseSession("tok", 1000 + 298, 100));    // 100 s after the last use
+  EXPECT_FALSE(s.UseSession("tok", 1000 + 299, 100000));  // gone for good once expired
+  EXPECT_FALSE(s.UseSession("unknown", 1000, 100));
+}
+
+TEST_P(StorageContract, CharactersHaveUniqueNamesAndOnePerAccount) {
+  Storage& s = storage();
+  int64_t a = NewAccount(s, "alpha");
+  int64_t b = NewAccount(s, "bravo");
+  EXPECT_EQ(s.CreateCharacter(a, "张三", 500), CreateOutcome::Created);
+  EXPECT_EQ(s.CreateCharacter(a, "李四", 501), CreateOutcome::AlreadyExists);
+  EXPECT_EQ(s.CreateCharacter(b, "张三", 502), CreateOutcome::NameTaken);
+  EXPECT_EQ(s.CreateCharacter(b, "李四", 503), CreateOutcome::Created);
+
+  auto c = s.UpdateCharacter(a, [](Character&) { return false; });
+  ASSERT_TRUE(c.has_value());
+  EXPECT_EQ(c->name, "张三");
+  EXPECT_EQ(c->createdAt, 500);
+  EXPECT_EQ(c->settledAt, 500);
+  EXPECT_EQ(c->total, 0);
+  EXPECT_EQ(c->rate, 1);
+  EXPECT_EQ(c->levels, SkillLevels{});
+
+  int64_t none = NewAccount(s, "charlie");
+  bool called = false;
+  EXPECT_FALSE(s.UpdateCharacter(none, [&](Character&) { return called = true; }));
+  EXPECT_FALSE(called);
+}
+
+TEST_P(StorageContract, UpdateWritesEverythingOrNothing) {
+  Storage& s = storage();
+  int64_t id = NewAccount(s, "keeper");
+  ASSERT_EQ(s.CreateCharacter(id, "keeper", 0), CreateOutcome::Created);
+  const Amount huge = A("123456789012345678901234567890123456789012345678901234567890");
+  s.UpdateCharacter(id, [&](Character& c) {
+    c.total = huge;
+    c.levels[2] = 7;
+    c.levels[7] = 1;
+    c.rate = RateFor(c.levels);
+    c.settledAt = 42;
+    return true;
+  });
+  // Not written: the change says so, or throws halfway.
+  s.UpdateCharacter(id, [](Character& c) {
+    c.total = 1;
+    return false;
+  });
+  EXPECT_THROW(s.UpdateCharacter(id,
+                                 [](Character& c) -> bool {
+                                   c.levels[0] = 99;
+                                   throw std::runtime_error("halfway");
+                                 }),
+               std::runtime_error);
+  auto c = s.UpdateCharacter(id, [](Character&) { return false; });
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->total, huge);
+  EXPECT_EQ(c->settledAt, 42);
+  SkillLevels expected{};
+  expected[2] = 7;
+  expected[7] = 1;
+  EXPECT_EQ(c->levels, expected);
+  EXPECT_EQ(c->rate, RateFor(expected));
+}
+
+TEST_P(StorageContract, RankingOrdersByRateAsNumbersAndHonoursTheLimit) {
+  Storage& s = storage();
+  // As text "9" > "10" > "1000000000000000000000"; as numbers the order is reversed.
+  const char* rates[] = {"9", "10", "1000000000000000000000", "10"};
+  const char* names[] = {"nine", "tenB", "huge", "tenA"};
+  for (int i = 0; i < 4; ++i) {
+    int64_t id = NewAccount(s, names[i] + std::string("acc"));
+    ASSERT_EQ(s.CreateCharacter(id, names[i], 0), CreateOutcome::Created);
+    s.UpdateCharacter(id, [&](Character& c) {
+      c.rate = A(rates[i]);
+      return true;
+    });
+  }
+  auto top = s.TopByRate(3);
+  ASSERT_EQ(top.size(), 3u);
+  EXPECT_EQ(top[0].name, "huge");
+  EXPECT_EQ(top[0].rate, A("1000000000000000000000"));
+  EXPECT_EQ(top[1].name, "tenA");  // equal rates: by name
+  EXPECT_EQ(top[2].name, "tenB");
+  EXPECT_EQ(s.TopByRate(100).size(), 4u);
+}
+
+TEST_P(StorageContract, ConcurrentLevelUpsSpendTheTotalExactlyOnce) {
+  Storage& s = storage();
+  int64_t id = NewAccount(s, "racer");
+  ASSERT_EQ(s.CreateCharacter(id, "racer", 0), CreateOutcome::Created);
+  // Enough for exactly 9 levels of skill 1 (10+12+14+16+18+21+24+27+31 = 173), the 10th costs 36.
+  s.UpdateCharacter(id, [](Character& c) {
+    c.total = 173 + 5;
+    return true;
+  });
+  std::atomic<int> done{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 8; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < 4; ++i) {
+        s.UpdateCharacter(id, [&](Character& c) {
+          if (LevelUp(c, 1) != LevelUpOutcome::Done) return false;
+          ++done;
+          return true;
+        });
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  auto c = s.UpdateCharacter(id, [](Character&) { return false; });
+  EXPECT_EQ(done.load(), 9);
+  EXPECT_EQ(c->levels[0], 9);
+  EXPECT_EQ(c->total, 5);
+}
+
+}  // namespace vorenn::server::test

@@ -1,0 +1,133 @@
+// Form decoding, GBK field rules and the ASCII JSON writer: everything that touches bytes from or
+// for the outside.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "server/form.h"
+#include "server/json_writer.h"
+#include "server/text_rules.h"
+
+namespace vorenn::server {
+namespace {
+
+const char* const kZhang = "\xd5\xc5";  // 张 in GBK
+
+TEST(ParseFormInto, DecodesEscapesAndKeepsRawBytesAndPlus) {
+  struct Row {
+    const char* text;
+    bool ok;
+    const char* key;
+    const char* value;
+  } rows[] = {
+      {"a=1&b=2", true, "b", "2"},
+      {"name=%D5%C5", true, "name", "\xd5\xc5"},
+      {"name=\xd5\xc5", true, "name", "\xd5\xc5"},  // the game client does not escape
+      {"p=a+b", true, "p", "a+b"},
+      {"p=a%2Bb%20c", true, "p", "a+b c"},
+      {"flag", true, "flag", ""},
+      {"&&k=v&", true, "k", "v"},
+      {"k=v=w", true, "k", "v=w"},
+      {"k=1&k=2", true, "k", "1"},  // the first value wins
+      {"k=%4", false, "", ""},
+      {"k=%zz", false, "", ""},
+      {"k=%", false, "", ""},
+      {"k=a%00b", false, "", ""},
+  };
+  for (const Row& row : rows) {
+    FormFields fields;
+    ASSERT_EQ(ParseFormInto(row.text, fields), row.ok) << row.text;
+    if (row.ok) {
+      EXPECT_EQ(fields[row.key], row.value) << row.text;
+    } else {
+      EXPECT_TRUE(fields.empty()) << row.text;
+    }
+  }
+}
+
+TEST(GbkToUtf8, ConvertsWellFormedGbkAndRefusesTheRest) {
+  EXPECT_EQ(GbkToUtf8("\xd5\xc5\xc8\xfd"), "张三");
+  EXPECT_EQ(GbkToUtf8("ab1"), "ab1");
+  EXPECT_EQ(GbkToUtf8(""), "");
+  for (const char* bad : {"\x81", "ab\xd5", "\x81\x20", "\xff\xff", "\xd5\x7f"}) {
+    EXPECT_FALSE(GbkToUtf8(bad).has_value()) << bad;
+  }
+}
+
+TEST(FieldRules, AcceptAndRefuseByLengthCharactersAndEncoding) {
+  struct Row {
+    std::optional<std::string> (*check)(std::string_view);
+    std::string text;
+    bool ok;
+  } rows[] = {
+      {CheckAccountName, "abc", true},
+      {CheckAccountName, "ab", false},
+      {CheckAccountName, std::string(20, 'a'), true},
+      {CheckAccountName, std::string(21, 'a'), false},
+      {CheckAccountName, std::string(kZhang) + "a1", true},
+      {CheckAccountName, "a b", false},
+      {CheckAccountName, "a_b", false},
+      {CheckAccountName, "ab\xd5", false},  // a lead byte without its trail byte
+      {CheckPassword, "123456", true},
+      {CheckPassword, "12345", false},
+      {CheckPassword, std::string(64, 'x'), true},
+      {CheckPassword, std::string(65, 'x'), false},
+      {CheckPassword, "abc def+&", true},
+      {CheckPassword, "abcdef\t", false},
+      {CheckPassword, "abcde\x81", false},
+      {CheckCharacterName, kZhang, true},
+      {CheckCharacterName, "", false},
+      {CheckCharacterName, std::string(16, 'n'), true},
+      {CheckCharacterName, std::string(17, 'n'), false},
+      {CheckCharacterName, "a\nb", false},
+      {CheckCharacterName, "\x81\x20", false},
+      {CheckEmail, "", true},
+      {CheckEmail, "a@b.c", true},
+      {CheckEmail, "ab.c", false},
+      {CheckEmail, "@b", false},
+      {CheckEmail, "a@b@c", false},
+  };
+  for (const Row& row : rows) {
+    auto why = row.check(row.text);
+    EXPECT_EQ(!why.has_value(), row.ok) << row.text;
+    if (why) {
+      EXPECT_FALSE(why->empty());
+    }
+  }
+}
+
+TEST(JsonString, WritesPureAsciiThatParsesBackToTheText) {
+  struct Row {
+    const char* utf8;
+    const char* json;
+  } rows[] = {
+      {"abc", R"("abc")"},
+      {"a\"b\\c", R"("a\"b\\c")"},
+      {"line\nend\x01", R"("line\u000aend\u0001")"},
+      {"张三", R"("\u5f20\u4e09")"},
+      {"😀", R"("\ud83d\ude00")"},
+      {"a\xff" "b", R"("a\ufffdb")"},        // not UTF-8
+      {"\xc0\xaf", R"("\ufffd\ufffd")"},     // overlong
+      {"\xed\xa0\x80", R"("\ufffd\ufffd\ufffd")"},  // a surrogate
+      {"\xe5\xbc", R"("\ufffd\ufffd")"},     // cut short
+  };
+  for (const Row& row : rows) {
+    std::string json = JsonString(row.utf8);
+    EXPECT_EQ(json, row.json) << row.utf8;
+    for (unsigned char c : json) EXPECT_LT(c, 0x80);
+  }
+  std::string mixed = "名字 \"x\"\t😀";
+  EXPECT_EQ(nlohmann::json::parse(JsonString(mixed)).get<std::string>(), mixed);
+}
+
+TEST(JsonObject, KeepsMembersInOrderAndNestsRawValues) {
+  std::string object = JsonObject()
+                           .Text("b", "1")
+                           .Raw("list", JsonArray({JsonObject().Text("k", "v").Finish(), "\"x\""}))
+                           .Finish();
+  EXPECT_EQ(object, R"({"b":"1","list":[{"k":"v"},"x"]})");
+  EXPECT_EQ(JsonObject().Finish(), "{}");
+  EXPECT_EQ(JsonArray({}), "[]");
+}
+
+}  // namespace
+}  // namespace vorenn::server
