@@ -1,0 +1,87 @@
+#include "engine/init_runtime.h"
+
+#include <vector>
+
+#include "engine/exit_routine.h"
+#include "engine/frame.h"
+#include "engine/internal/frame_state.h"
+#include "engine/library_callback.h"
+#include "engine/library_table.h"
+#include "engine/loader_host.h"
+#include "engine/memory.h"
+#include "engine/program_directory.h"
+#include "engine/runtime_error.h"
+#include "engine/window_loader.h"
+#include "platform/backend.h"
+#include "platform/process.h"
+
+namespace vorenn {
+namespace {
+
+ProgramImage g_image;
+std::vector<DllFunctionRow> g_dllTable;
+
+platform::EventAnswer EngineWindowEvent(const platform::WindowEvent& e) {
+  if (e.kind == platform::EventKind::Posted && e.message == kMessageExitFromWorker)
+    ExitProgram(int(e.wParam));
+  return {};
+}
+
+void CreateEngineWindow() {
+  platform::WindowSpec spec;
+  spec.role = platform::WindowRole::Engine;
+  platform::WindowHandle w = platform::Native().CreateNativeWindow(spec);
+  platform::Native().SetEventSink(w, EngineWindowEvent);
+  internal::Frame().engineWindow = w;
+  internal::Frame().mainThreadId = platform::CurrentThreadId();
+}
+
+}  // namespace
+
+void SetProgramImage(const ProgramImage& image) { g_image = image; }
+
+bool RuntimeInitialised() { return internal::Frame().initialised; }
+
+void InitRuntime() {
+  internal::FrameState& f = internal::Frame();
+  if (f.initialised) return;
+  f.initialised = true;
+  // 1. Blocks come from the process heap (malloc); nothing to take.
+  // 2. OLE: nothing here needs it; the flag keeps the exit routine's bookkeeping honest.
+  f.oleInitialised = true;
+  // 3.
+  SetProgramDirectory(platform::ProgramDirectoryOf(platform::ProgramPath()).c_str());
+  platform::SetCurrentDirectory(ProgramDirectory());
+  // 4.
+  CreateEngineWindow();
+  // 5.
+  if (g_image.constBegin != nullptr) SetConstantRange(g_image.constBegin, g_image.constEnd);
+  // 6.
+  g_dllTable.assign(g_image.dllRows.begin(), g_image.dllRows.end());
+  SetDllFunctionTable(g_dllTable.data(), int(g_dllTable.size()));
+  // 7.
+  SetLibraryTable(g_image.libraries);
+  NotifyLibraries(kNotifyStart, reinterpret_cast<intptr_t>(&EngineLibraryCallback), 0);
+  // 8.
+  InstallFrameLoaderHost();
+  if (!g_image.templateSegment.empty())
+    LoadTemplateSegment(g_image.templateSegment.data(), g_image.templateSegment.size());
+  // 9. Handler offsets become references into the program's handler table.
+  RegisterEventHandlers(g_image.eventHandlers);
+}
+
+void LoadStartWindow(uint32_t windowId) {
+  if (FindTemplate(windowId) == nullptr ||
+      !LoadWindowFromTemplate(windowId, /*newInstance=*/true, /*modal=*/false, platform::kNoWindow))
+    ReportRuntimeError("载入启动窗口失败", 0);
+}
+
+void RunApplication(EntryRoutine entry) {
+  InstallRuntimeErrorPorts();
+  // The module directory is known from here on (ModuleDirectory()).
+  SetProgramDirectory(platform::ProgramDirectoryOf(platform::ProgramPath()).c_str());
+  int result = entry();
+  ExitProgram(result);
+}
+
+}  // namespace vorenn

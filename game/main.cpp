@@ -1,0 +1,77 @@
+// vorenn [--headless] [--script FILE]
+//
+// Picks the platform backend, hands the engine the program's tables (libraries, DLL rows, template
+// segment, event handlers) and runs the game's entry inside the engine's application frame.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "commands/core_library.h"
+#include "commands/data_structure_library.h"
+#include "commands/encoding.h"
+#include "commands/numeric_library.h"
+#include "engine/init_runtime.h"
+#include "game/game_entry.h"
+#include "platform/headless/headless_backend.h"
+#include "platform/qt/qt_backend.h"
+#include "resources/window_segment.h"
+#include "web/web_dll_rows.h"
+
+namespace {
+
+struct Options {
+  bool headless = false;
+  std::string script;
+};
+
+bool ParseOptions(int argc, char** argv, Options* options) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--headless") == 0) {
+      options->headless = true;
+    } else if (std::strcmp(argv[i], "--script") == 0 && i + 1 < argc) {
+      options->script = argv[++i];
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Extended units 2 and 1 (SuperBtn, ListView) come with their unit types; their places in the
+// table stay, so that data-type codes keep their library numbers.
+vorenn::LibraryDescriptor PendingLibrary(const char* name) { return {name, nullptr, 0, nullptr, 0, nullptr}; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, &options)) {
+    std::fprintf(stderr, "usage: %s [--headless] [--script FILE]\n", argv[0]);
+    return 2;
+  }
+  if (!options.script.empty()) {
+    std::fprintf(stderr, "vorenn: --script needs the scripted driver, which is not built yet\n");
+    return 2;
+  }
+  if (options.headless)
+    vorenn::platform::InstallHeadlessBackend();
+  else
+    vorenn::platform::InstallQtBackend(argc, argv);
+
+  static const vorenn::LibraryDescriptor libraries[] = {
+      vorenn::CoreLibrary(),
+      vorenn::EncodingLibrary(),
+      PendingLibrary("extended units 2"),
+      vorenn::NumericLibraryDescriptor(nullptr),
+      PendingLibrary("extended units 1"),
+      vorenn::DataStructureLibrary(),
+  };
+  static const auto dllRows = vorenn::MakeWebDllRows();
+  vorenn::ProgramImage image;
+  image.libraries = libraries;
+  image.dllRows = dllRows;
+  image.templateSegment = vorenn::WindowSegment();
+  image.eventHandlers = vorenn::game::EventHandlers();
+  vorenn::SetProgramImage(image);
+  vorenn::RunApplication(vorenn::game::GameEntry);
+}

@@ -1,0 +1,132 @@
+// Qt message boxes, the notification-area icon, and installing the backend.
+#include <QApplication>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+
+#include <cstdlib>
+#include <future>
+
+#include "platform/gbk_text.h"
+#include "platform/process.h"
+#include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_backend_internal.h"
+
+namespace vorenn::platform {
+namespace {
+
+QString FromGbk(std::string_view gbk) { return QString::fromStdString(GbkToUtf8(gbk)); }
+
+QMessageBox::Icon IconOf(uint32_t style) {
+  switch (style & kBoxIconMask) {
+    case kBoxIconError: return QMessageBox::Critical;
+    case kBoxIconQuestion: return QMessageBox::Question;
+    case kBoxIconWarning: return QMessageBox::Warning;
+    case kBoxIconInformation: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+  }
+}
+
+struct ButtonSet {
+  QMessageBox::StandardButtons buttons;
+  QMessageBox::StandardButton first;
+};
+
+ButtonSet ButtonsOf(uint32_t style) {
+  using B = QMessageBox;
+  switch (style & kBoxButtonsMask) {
+    case kBoxOkCancel: return {B::Ok | B::Cancel, B::Ok};
+    case kBoxAbortRetryIgnore: return {B::Abort | B::Retry | B::Ignore, B::Abort};
+    case kBoxYesNoCancel: return {B::Yes | B::No | B::Cancel, B::Yes};
+    case kBoxYesNo: return {B::Yes | B::No, B::Yes};
+    case kBoxRetryCancel: return {B::Retry | B::Cancel, B::Retry};
+    default: return {B::Ok, B::Ok};
+  }
+}
+
+int AnswerOf(int button, uint32_t style) {
+  switch (button) {
+    case QMessageBox::Ok: return kAnswerOk;
+    case QMessageBox::Cancel: return kAnswerCancel;
+    case QMessageBox::Abort: return kAnswerAbort;
+    case QMessageBox::Retry: return kAnswerRetry;
+    case QMessageBox::Ignore: return kAnswerIgnore;
+    case QMessageBox::Yes: return kAnswerYes;
+    case QMessageBox::No: return kAnswerNo;
+    default: {
+      // Closed without a button: Cancel where there is one, else the only button (OK).
+      uint32_t b = style & kBoxButtonsMask;
+      if (b == kBoxOkCancel || b == kBoxYesNoCancel || b == kBoxRetryCancel) return kAnswerCancel;
+      return FirstButtonAnswer(style);
+    }
+  }
+}
+
+// How long a worker thread waits for the UI thread to show its box.
+constexpr auto kWorkerBoxLimit = std::chrono::seconds(60);
+
+}  // namespace
+
+int QtBackend::MessageBox(WindowHandle owner, std::string_view gbkText, std::string_view gbkCaption,
+                          uint32_t style) {
+  if (!OnUiThread()) {
+    // Widgets live on the UI thread only: the box is shown there.
+    auto done = std::make_shared<std::promise<int>>();
+    std::future<int> answer = done->get_future();
+    std::string text(gbkText), caption(gbkCaption);
+    QMetaObject::invokeMethod(this, [this, owner, text, caption, style, done] {
+      done->set_value(MessageBox(owner, text, caption, style));
+    }, Qt::QueuedConnection);
+    if (answer.wait_for(kWorkerBoxLimit) != std::future_status::ready) return FirstButtonAnswer(style);
+    return answer.get();
+  }
+  Entry* o = Find(owner);
+  ButtonSet set = ButtonsOf(style);
+  QMessageBox box(IconOf(style), FromGbk(gbkCaption), FromGbk(gbkText), set.buttons,
+                  o != nullptr ? o->widget.data() : nullptr);
+  box.setDefaultButton(set.first);
+  return AnswerOf(box.exec(), style);
+}
+
+void QtBackend::SetTrayIcon(WindowHandle w, std::span<const uint8_t> icon, std::string_view gbkTip) {
+  if (!IsWindow(w)) return;
+  QSystemTrayIcon*& tray = trays_[w];
+  if (tray == nullptr) {
+    tray = new QSystemTrayIcon(this);
+    QObject::connect(tray, &QSystemTrayIcon::activated, this,
+                     [this, w](QSystemTrayIcon::ActivationReason reason) {
+                       WindowEvent e;
+                       e.kind = EventKind::TrayIcon;
+                       e.window = w;
+                       e.trayAction = reason == QSystemTrayIcon::DoubleClick ? 2
+                                      : reason == QSystemTrayIcon::Context   ? 3
+                                                                             : 1;
+                       Deliver(e);
+                     });
+  }
+  QPixmap pixmap;
+  if (!icon.empty()) pixmap.loadFromData(icon.data(), uint(icon.size()));
+  tray->setIcon(QIcon(pixmap));
+  tray->setToolTip(FromGbk(gbkTip));
+  tray->show();
+}
+
+void QtBackend::RemoveTrayIcon(WindowHandle w) {
+  auto it = trays_.find(w);
+  if (it == trays_.end()) return;
+  it->second->hide();
+  it->second->deleteLater();
+  trays_.erase(it);
+}
+
+void InstallQtBackend(int& argc, char** argv) {
+  if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr &&
+      std::getenv("QT_QPA_PLATFORM") == nullptr)
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // The application object lives until the process ends.
+  new QApplication(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  InstallBackend(std::make_unique<QtBackend>());
+}
+
+}  // namespace vorenn::platform
