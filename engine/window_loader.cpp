@@ -165,7 +165,7 @@ void DisableOtherWindows(WindowInstance& instance) {
     UnitWindow* w = other != &instance ? other->records[0].window : nullptr;
     if (w != nullptr && w->IsEnabled()) {
       w->SetEnabled(false);
-      instance.disabledWindows.push_back(other->windowId);
+      instance.disabledWindows.push_back(other);
     }
   }
 }
@@ -228,9 +228,8 @@ bool LoadWindowFromTemplate(uint32_t windowId, bool newInstance, bool modal, pla
 
 void UnloadWindowInstance(WindowInstance* instance) {
   if (!IsLiveInstance(instance)) return;
-  for (uint32_t id : instance->disabledWindows) {
-    WindowInstance* other = FindLoadedWindow(id);
-    if (other != nullptr && other->records[0].window != nullptr) other->records[0].window->SetEnabled(true);
+  for (WindowInstance* other : instance->disabledWindows) {
+    if (IsLiveInstance(other) && other->records[0].window != nullptr) other->records[0].window->SetEnabled(true);
   }
   ReleaseCursors(*instance);
   DiscardInstance(instance);

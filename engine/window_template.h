@@ -140,7 +140,7 @@ struct WindowInstance {
   std::deque<UnitRecord> records;
   std::vector<std::unique_ptr<UnitWindow>> liveWindows;
   bool loaded = false;  // false while loading, true once the load completed
-  std::vector<uint32_t> disabledWindows;  // window ids this modal window disabled
+  std::vector<WindowInstance*> disabledWindows;  // windows this modal window disabled
 };
 
 // --- the template table ---

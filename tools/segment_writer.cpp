@@ -7,6 +7,8 @@
 namespace vorenn::tools {
 namespace {
 
+constexpr uint32_t kMenuItemType = 0x00010003;
+
 std::vector<uint32_t> ChildrenOf(const WindowDescription& window, size_t index) {
   uint32_t self = index == 0 ? 0 : window.units[index].id;
   std::vector<uint32_t> children;
@@ -46,6 +48,13 @@ std::vector<uint8_t> WriteUnitRecord(const WindowDescription& window, size_t ind
   for (int i = 0; i < 4; ++i) out.U32(0);
   out.Strz(unit.name);
   out.Strz(unit.remark);
+  if (unit.type == kMenuItemType) {
+    out.U32(unit.flags);
+    out.Text(unit.menuCaption);
+    out.U32(unit.menuShortcut);
+    out.I32(unit.events.empty() ? -1 : unit.events[0].second);
+    return out.Take();
+  }
   out.U32(0);  // window slot
   for (int32_t v : unit.geometry) out.I32(v);
   out.U32(0);  // cursor slot

@@ -29,6 +29,9 @@ struct UnitDescription {
   uint32_t tabOrder = 0;
   std::vector<std::pair<int32_t, int32_t>> events;  // event number, handler offset
   std::vector<uint8_t> data;
+  // Menu items (type 0x00010003) only; their handler is events[0], or none.
+  std::string menuCaption;  // GBK
+  uint32_t menuShortcut = 0;
 };
 
 struct WindowDescription {
