@@ -115,6 +115,33 @@ class Backend {
   // Shows (or updates) the window's notification-area icon; clicks arrive as TrayIcon events.
   virtual void SetTrayIcon(WindowHandle w, std::span<const uint8_t> icon, std::string_view gbkTip) = 0;
   virtual void RemoveTrayIcon(WindowHandle w) = 0;
+
+  // --- what the standard units need beyond plain windows. The defaults keep a backend that lacks
+  // one working, with the feature missing. ---
+  // Moves a child window under another parent; its geometry stays in the new parent's coordinates.
+  virtual void SetParent(WindowHandle w, WindowHandle parent) { (void)w, (void)parent; }
+  // A top-level window's frame around its client area; zero for children.
+  virtual FrameMargins FrameOf(WindowHandle w) const { return (void)w, FrameMargins{}; }
+  // The screen area windows are centred in.
+  virtual Rect ScreenArea() const { return {0, 0, 1024, 768}; }
+  // Minimized / maximized / normal; changing it delivers Minimized or Restored (and Moved/Resized
+  // when the frame moves). Only top-level windows.
+  virtual void SetShowState(WindowHandle w, ShowState state) { (void)w, (void)state; }
+  virtual ShowState ShowStateOf(WindowHandle w) const { return (void)w, ShowState::Normal; }
+  // Role-dependent style bits (WindowStyle) after creation.
+  virtual void SetStyle(WindowHandle w, uint32_t style) { (void)w, (void)style; }
+  virtual void SetAppearance(WindowHandle w, const Appearance& appearance) { (void)w, (void)appearance; }
+  // EditBox selection in bytes of its text.
+  virtual void SetSelection(WindowHandle w, int start, int length) { (void)w, (void)start, (void)length; }
+  virtual void Selection(WindowHandle w, int* start, int* length) const {
+    (void)w;
+    *start = 0;
+    *length = 0;
+  }
+  // VScrollBar range, page and thumb.
+  virtual void SetScrollBar(WindowHandle w, const ScrollBarState& state) { (void)w, (void)state; }
+  // The pointer shown while the mouse is over w.
+  virtual void SetPointer(WindowHandle w, PointerShape shape) { (void)w, (void)shape; }
 };
 
 // The installed backend. Installing replaces (and destroys) the previous one.

@@ -41,6 +41,56 @@ struct Rect {
   friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// Space a top-level window's frame (caption and borders) takes around its client area. Units are
+// laid out in the client area; a window's own geometry is that of its frame.
+struct FrameMargins {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  friend bool operator==(const FrameMargins&, const FrameMargins&) = default;
+};
+
+// How a top-level window is shown.
+enum class ShowState : uint8_t { Normal, Minimized, Maximized };
+
+// Standard mouse pointers a unit can ask for; Default lets the window class decide.
+enum class PointerShape : uint8_t {
+  Default, Arrow, Cross, IBeam, SizeAll, SizeNESW, SizeNS, SizeNWSE, SizeWE, UpArrow, Wait, No,
+  AppStarting, Help, Hand,
+};
+
+// Colour values are 0x00BBGGRR; kDefaultColour leaves the colour to the backend.
+constexpr uint32_t kDefaultColour = 0xFF000000u;
+
+// How a unit's native window draws itself. Backends that draw nothing themselves (headless) only
+// keep it; fields that do not apply to a role are ignored.
+struct Appearance {
+  int hAlign = 0;            // 0 left, 1 centre, 2 right
+  int vAlign = 0;            // 0 top, 1 centre, 2 bottom; unused with wordWrap
+  bool wordWrap = false;
+  bool embossed = false;     // the text drawn once in white, offset, below the text itself
+  bool literalPrefix = true; // '&' is shown as it is, never as an underline marker
+  uint32_t textColour = kDefaultColour;
+  uint32_t backgroundColour = kDefaultColour;
+  int border = 0;            // 0 none, 1 sunken, 2 raised frame, 3 shallow sunken, 4 sunken framed, 5 line
+  std::string font;          // a 60-byte logical-font record (LOGFONT layout, GBK face); empty: default
+  char passwordChar = '*';   // EditBox with kStylePassword
+  bool controlBox = true;    // top-level windows: system menu, minimize and maximize buttons
+  bool minimizeButton = true;
+  bool maximizeButton = true;
+  friend bool operator==(const Appearance&, const Appearance&) = default;
+};
+
+// A scroll bar's range, page and thumb position.
+struct ScrollBarState {
+  int minimum = 0, maximum = 100, page = 0, position = 0;
+  friend bool operator==(const ScrollBarState&, const ScrollBarState&) = default;
+};
+
+// What the user did to a scroll bar (EventKind::ScrollChanged). None: the position was set to
+// `value` by other means.
+enum class ScrollAction : uint8_t {
+  None, LineUp, LineDown, PageUp, PageDown, ThumbReleased, ThumbTracked, ToTop, ToBottom, EndScroll,
+};
+
 struct WindowSpec {
   WindowRole role = WindowRole::TopLevel;
   WindowHandle parent = kNoWindow;  // top-level windows: the owner, or none
@@ -82,7 +132,8 @@ struct WindowEvent {
   int key = 0;            // KeyDown/KeyUp: key code; Char: character code (GBK byte or double byte)
   int wheelNotches = 0;   // positive away from the user
   int timerId = 0;
-  int value = 0;          // ScrollChanged
+  int value = 0;          // ScrollChanged: the thumb position for ThumbReleased / ThumbTracked
+  ScrollAction scrollAction = ScrollAction::None;  // ScrollChanged
   int trayAction = 0;
   uint32_t message = 0;   // Posted
   uintptr_t wParam = 0, lParam = 0;

@@ -26,6 +26,9 @@ struct RecordedMessageBox {
   int answer;
 };
 
+// The frame of every headless top-level window: 4-pixel borders and a 23-pixel caption.
+constexpr FrameMargins kHeadlessFrame{4, 27, 4, 4};
+
 struct TrayIconRecord {
   size_t iconBytes = 0;
   std::string tip;  // GBK
@@ -107,6 +110,34 @@ class HeadlessBackend final : public Backend {
   void RemoveTrayIcon(WindowHandle w) override;
   std::optional<TrayIconRecord> TrayIcon(WindowHandle w) const;
 
+  // What the standard units need (headless/unit_windows.cpp). A top-level window's frame has fixed
+  // metrics (kHeadlessFrame), so a window keeps the client area its units were laid out for.
+  void SetParent(WindowHandle w, WindowHandle parent) override;
+  FrameMargins FrameOf(WindowHandle w) const override;
+  Rect ScreenArea() const override { return {0, 0, 1024, 768}; }
+  void SetShowState(WindowHandle w, ShowState state) override;
+  ShowState ShowStateOf(WindowHandle w) const override;
+  void SetStyle(WindowHandle w, uint32_t style) override;
+  void SetAppearance(WindowHandle w, const Appearance& appearance) override;
+  void SetSelection(WindowHandle w, int start, int length) override;
+  void Selection(WindowHandle w, int* start, int* length) const override;
+  void SetScrollBar(WindowHandle w, const ScrollBarState& state) override;
+  void SetPointer(WindowHandle w, PointerShape shape) override;
+  // Read back for tests and the scripted driver.
+  uint32_t StyleOf(WindowHandle w) const;
+  Appearance AppearanceOf(WindowHandle w) const;
+  ScrollBarState ScrollBarOf(WindowHandle w) const;
+  PointerShape PointerOf(WindowHandle w) const;
+  // Visible with every ancestor visible.
+  bool IsShowing(WindowHandle w) const;
+  // How many input events of a kind got through the sinks to the window's own handling.
+  int InputReachedWindow(WindowHandle w, EventKind kind) const;
+  // Convenience input: the user scrolls a scroll bar, turns the wheel, uses the tray icon
+  // (action 1 left click, 2 double click, 3 right click).
+  void Scroll(WindowHandle w, ScrollAction action, int thumbPosition = 0);
+  void Wheel(WindowHandle w, int notches, int keyState = 0);
+  void TrayClick(WindowHandle w, int action);
+
  private:
   struct WindowRecord {
     WindowRole role;
@@ -117,6 +148,14 @@ class HeadlessBackend final : public Backend {
     bool visible;
     bool enabled;
     EventSink sink;
+    // Standard-unit state (headless/unit_windows.cpp).
+    ShowState showState = ShowState::Normal;
+    Rect normalRect;  // the rect to restore from maximized
+    Appearance appearance;
+    int selStart = 0, selLength = 0;
+    ScrollBarState scroll;
+    PointerShape pointer = PointerShape::Default;
+    std::map<EventKind, int> inputReached;
   };
   struct TimerRecord {
     uint32_t periodMs;
@@ -137,6 +176,7 @@ class HeadlessBackend final : public Backend {
   void Dispatch(Queued& item);
   void DispatchInput(const WindowEvent& e);
   void EditBoxChar(WindowHandle w, int character);
+  void CountInputReached(const WindowEvent& e);
   std::optional<WindowEvent> TakeDueTimer();
   std::optional<uint64_t> NextTimerDue() const;
   bool TakeNext(Queued* out);

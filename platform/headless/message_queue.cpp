@@ -111,6 +111,7 @@ void HeadlessBackend::DispatchInput(const WindowEvent& e) {
     SetFocus(e.window);
   EventAnswer a = Deliver(e);
   if (a.swallow || !IsWindow(e.window)) return;
+  CountInputReached(e);
   bool buttonRelease = (e.kind == EventKind::MouseUp && e.button == MouseButton::Left) ||
                        (e.kind == EventKind::KeyUp && e.key == kKeySpace);
   if (role == WindowRole::Button && buttonRelease) {
