@@ -58,6 +58,7 @@ bool HeadlessBackend::TakeNext(Queued* out) {
 
 bool HeadlessBackend::DispatchMessages(bool block, int* exitCode, bool* sawInput) {
   bool dispatched = false;
+  if (sawInput != nullptr) *sawInput = false;
   for (;;) {
     Queued item;
     if (!TakeNext(&item)) {

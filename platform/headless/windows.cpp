@@ -27,7 +27,14 @@ WindowHandle HeadlessBackend::CreateNativeWindow(const WindowSpec& spec) {
   WindowHandle parent = child ? spec.parent : kNoWindow;
   bool visible = spec.role == WindowRole::Engine ? false : spec.visible;
   Rect rect = spec.role == WindowRole::Engine ? Rect{} : spec.geometry;
-  windows_[w] = WindowRecord{spec.role, parent, rect, spec.text, spec.style, visible, spec.enabled, {}};
+  WindowRecord& r = windows_[w];
+  r.role = spec.role;
+  r.parent = parent;
+  r.rect = rect;
+  r.text = spec.text;
+  r.style = spec.style;
+  r.visible = visible;
+  r.enabled = spec.enabled;
   // New windows go to the bottom of their siblings, as native child windows do.
   SiblingsOf(parent).push_back(w);
   return w;
