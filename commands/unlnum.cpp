@@ -84,6 +84,33 @@ Aligned Align(const UnlNum* n, int32_t fractions) {
   return {UnlNumGroups(n), begin, begin + UnlNumGroupCount(n)};
 }
 
+// out[k] = x[k] + y[k] + carry, group by group; returns the carry out.
+uint32_t AddWithCarry(const uint32_t* x, const uint32_t* y, uint32_t* out, int32_t count, uint32_t carry) {
+  for (int32_t k = 0; k < count; ++k) {
+    uint32_t sum = x[k] + y[k] + carry;
+    carry = sum >= kUnlNumGroupBase;
+    out[k] = carry ? sum - kUnlNumGroupBase : sum;
+  }
+  return carry;
+}
+
+// The same without a carry chain: each group takes the carry its lower neighbour generates by
+// itself. That is exact unless a carry arrives at a group summing to 999999999 and should ripple
+// on; then the groups are added again the slow way. Returns the carry out.
+uint32_t AddGroups(const uint32_t* x, const uint32_t* y, uint32_t* out, int32_t count) {
+  if (count == 0) return 0;
+  uint32_t rippled = 0;
+  out[0] = x[0] + y[0];
+  for (int32_t k = 1; k < count; ++k) {
+    uint32_t sum = x[k] + y[k] + (x[k - 1] + y[k - 1] >= kUnlNumGroupBase);
+    rippled |= sum == kUnlNumGroupBase;
+    out[k] = sum;
+  }
+  if (rippled) return AddWithCarry(x, y, out, count, 0);
+  for (int32_t k = 0; k < count; ++k) out[k] = out[k] >= kUnlNumGroupBase ? out[k] - kUnlNumGroupBase : out[k];
+  return x[count - 1] + y[count - 1] >= kUnlNumGroupBase;
+}
+
 // |a| + |b| with the given sign.
 UnlNum* AddMagnitudes(const UnlNum* a, const UnlNum* b, int32_t negative) {
   int32_t fractions = a->fractionGroupCount > b->fractionGroupCount ? a->fractionGroupCount : b->fractionGroupCount;
@@ -94,23 +121,19 @@ UnlNum* AddMagnitudes(const UnlNum* a, const UnlNum* b, int32_t negative) {
   Aligned x = Align(a, fractions);
   Aligned y = Align(b, fractions);
   if (x.begin > y.begin) std::swap(x, y);  // x now holds the lowest group; y.begin is where both meet
-  int32_t pos = 0;
   // x starts at position 0 and holds an integer group, so it reaches up to where y begins.
-  for (; pos < y.begin; ++pos) out[pos] = x.groups[pos];
-  uint32_t carry = 0;
+  std::memcpy(out, x.groups, sizeof(uint32_t) * size_t(y.begin));
   int32_t both = x.end < y.end ? x.end : y.end;
-  for (; pos < both; ++pos) {
-    uint32_t sum = x.groups[pos - x.begin] + y.groups[pos - y.begin] + carry;
-    carry = sum >= kUnlNumGroupBase;
-    out[pos] = carry ? sum - kUnlNumGroupBase : sum;
-  }
+  uint32_t carry = AddGroups(x.groups + y.begin, y.groups, out + y.begin, both - y.begin);
   const Aligned& longer = x.end > y.end ? x : y;
-  for (; pos < longer.end; ++pos) {
-    uint32_t sum = longer.groups[pos - longer.begin] + carry;
-    carry = sum >= kUnlNumGroupBase;
-    out[pos] = carry ? sum - kUnlNumGroupBase : sum;
+  int32_t pos = both;
+  for (; pos < longer.end && carry != 0; ++pos) {
+    uint32_t sum = longer.groups[pos - longer.begin] + 1;
+    carry = sum == kUnlNumGroupBase;
+    out[pos] = carry ? 0 : sum;
   }
-  out[pos] = carry;
+  std::memcpy(out + pos, longer.groups + (pos - longer.begin), sizeof(uint32_t) * size_t(longer.end - pos));
+  out[longer.end] = carry;
   r->negative = negative;
   Normalize(r);
   return r;
