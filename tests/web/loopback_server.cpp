@@ -75,7 +75,7 @@ LoopbackServer::LoopbackServer(Responder responder) : responder_(std::move(respo
 LoopbackServer::~LoopbackServer() {
   stop_ = true;
   acceptor_.join();
-  for (std::thread& t : connections_) t.join();
+  for (Connection& c : connections_) c.thread.join();
   close(listener_);
 }
 
@@ -97,10 +97,18 @@ void LoopbackServer::AcceptLoop() {
   while (WaitReadable(listener_, stop_)) {
     int s = accept(listener_, nullptr, nullptr);
     if (s < 0) continue;
-    connections_.emplace_back([this, s] {
-      Serve(s);
-      close(s);
+    std::erase_if(connections_, [](Connection& c) {
+      if (!c.done->load()) return false;
+      c.thread.join();
+      return true;
     });
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    connections_.push_back({std::thread([this, s, done] {
+                              Serve(s);
+                              close(s);
+                              *done = true;
+                            }),
+                            done});
   }
 }
 

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -53,7 +54,11 @@ class LoopbackServer {
   mutable std::mutex lock_;
   mutable std::condition_variable arrived_;
   std::vector<std::string> requests_;
-  std::vector<std::thread> connections_;
+  struct Connection {
+    std::thread thread;
+    std::shared_ptr<std::atomic<bool>> done;
+  };
+  std::vector<Connection> connections_;  // finished ones are joined as new ones arrive
   std::thread acceptor_;
 };
 

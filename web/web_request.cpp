@@ -1,0 +1,114 @@
+// The caller's side of a request: hand the request record to a worker, wait for it while window
+// events keep being dispatched, and take the answer back.
+#include "web/web_request.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+
+#include "engine/memory.h"
+#include "platform/backend.h"
+#include "web/exchange_stream.h"
+#include "web/internal/bound_calls.h"
+#include "web/internal/exchange_guard.h"
+
+namespace vorenn {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::mutex g_lastHeadersLock;
+std::string g_lastHeaders;
+
+// Lets the user-interface thread handle the window events that are waiting (a quit message stays
+// queued for the message loop).
+void ProcessWindowEvents() {
+  if (platform::HasBackend()) platform::Native().DispatchPending();
+}
+
+DWORD WorkerThread(void* parameter) {
+  auto* guard = static_cast<ExchangeGuard*>(parameter);
+  bool answered = RunWebRequestWorker(guard->Stream(), guard);
+  guard->Release();
+  return answered ? 1 : 0;
+}
+
+// Waits until the worker ends or the deadline passes, dispatching window events after every
+// wake-up. The deadline is fixed at the start: input arriving during the wait (the game's 20 ms
+// animation timer is input) shortens the next wait instead of starting a new full one, so a
+// server that never answers cannot hold the request for ever.
+DWORD WaitForWorker(bound::HANDLE thread, Clock::time_point deadline) {
+  for (;;) {
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    DWORD ms = left <= 0 ? 0 : DWORD(std::min<int64_t>(left, 0x7FFFFFFF));
+    DWORD result = bound::MsgWaitForMultipleObjects(1, &thread, /*waitAll=*/0, ms, bound::kQsAllInput);
+    ProcessWindowEvents();
+    if (result == bound::kWaitObject0 || result == bound::kWaitTimeout || result == bound::kWaitFailed) {
+      return result;
+    }
+    if (Clock::now() >= deadline) return bound::kWaitTimeout;
+  }
+}
+
+void StoreText(char** variable, std::string_view text) {
+  char* block = nullptr;
+  if (!text.empty()) {
+    block = static_cast<char*>(AllocBlock(int32_t(text.size() + 1)));
+    std::memcpy(block, text.data(), text.size());
+    block[text.size()] = '\0';
+  }
+  FreeBlock(*variable);
+  *variable = block;
+}
+
+}  // namespace
+
+void SetLastResponseHeaders(std::string_view headers) {
+  std::lock_guard lock(g_lastHeadersLock);
+  g_lastHeaders.assign(headers);
+}
+
+std::string LastResponseHeaders() {
+  std::lock_guard lock(g_lastHeadersLock);
+  return g_lastHeaders;
+}
+
+void* WebRequest(const char* url, const WebRequestArgs& args) {
+  FileNumber stream = OpenMemoryFile();
+  WriteRequestRecord(stream, url, args.method, args.proxy, args.userName, args.password,
+                     args.extraHeaders, args.body);
+  // A negative time-out would become a wait of weeks; it counts as not given.
+  int64_t seconds = args.timeoutSeconds.value_or(0);
+  if (seconds <= 0) seconds = kDefaultTimeoutSeconds;
+  Clock::time_point deadline = Clock::now() + std::chrono::seconds(seconds);
+
+  auto* guard = new ExchangeGuard(stream);
+  DWORD threadId = 0;
+  bound::HANDLE thread = bound::CreateThread(&WorkerThread, guard, &threadId);
+  bool workerEnded = false;
+  if (thread == nullptr) {
+    guard->Release();  // the worker's share: it never ran
+  } else {
+    workerEnded = WaitForWorker(thread, deadline) == bound::kWaitObject0;
+    if (!workerEnded) {
+      guard->Abandon();
+      bound::TerminateThread(thread, 0);
+    }
+    bound::CloseHandle(thread);
+  }
+
+  AnswerRecord answer = ReadAnswerRecord(stream);
+  guard->Release();
+  CloseFile(stream);
+  void* body = answer.body;
+  if (!answer.present || !workerEnded) {
+    FreeBlock(body);
+    body = nullptr;
+  }
+  if (args.responseHeaders != nullptr) StoreText(args.responseHeaders, answer.headers);
+  if (args.lastHeaders != nullptr) StoreText(args.lastHeaders, LastResponseHeaders());
+  return body;
+}
+
+}  // namespace vorenn
