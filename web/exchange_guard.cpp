@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "web/internal/bound_calls.h"
-#include "web/web_request.h"
 
 namespace vorenn {
 bool ExchangeGuard::PublishSession(HINTERNET session) {

@@ -145,9 +145,9 @@ bool RunWebRequestWorker(FileNumber stream, ExchangeGuard* guard) {
 
   std::vector<uint8_t> body;
   if (!ReadBody(h.request, body)) return false;
-  // An abandoned worker's transfer was cancelled: what it has is no answer, not even headers.
-  if (guard != nullptr && guard->Abandoned()) return false;
   std::string rawHeaders = QueryRawHeaders(h.request);
+  // An abandoned worker's transfer was cancelled: what it holds is no answer, not even headers.
+  if (guard != nullptr && guard->Abandoned()) return false;
   SetLastResponseHeaders(rawHeaders);
   auto writeAnswer = [&](FileNumber s) { WriteAnswerRecord(s, rawHeaders, body); };
   if (!UseStream(guard, stream, writeAnswer)) return false;
