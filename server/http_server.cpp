@@ -40,6 +40,8 @@ HttpServer::HttpServer(GameService& service, HttpSettings settings)
   http_->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
   http_->set_payload_max_length(settings_.maxBodyBytes);
   http_->set_keep_alive_max_count(1000);
+  // Header and body go out in separate writes; without this, Nagle and delayed ACKs stall answers.
+  http_->set_tcp_nodelay(true);
   http_->set_read_timeout(30);
 
   auto play = [this](const httplib::Request& req, httplib::Response& res) {

@@ -134,6 +134,16 @@ Amount ColumnAmount(Connection& c, sqlite3_stmt* stmt, int column) {
   return *amount;
 }
 
+// A consistent snapshot for several reads; ended when it goes out of scope.
+class ReadTransaction {
+ public:
+  explicit ReadTransaction(Connection& c) : c_(c) { c_.Exec("BEGIN"); }
+  ~ReadTransaction() { sqlite3_exec(c_.db(), "COMMIT", nullptr, nullptr, nullptr); }
+
+ private:
+  Connection& c_;
+};
+
 // BEGIN IMMEDIATE ... COMMIT, rolled back when left by an exception or without Commit.
 class WriteTransaction {
  public:
@@ -272,6 +282,14 @@ class SqliteStorage final : public Storage {
 
   std::optional<Character> UpdateCharacter(int64_t accountId, const CharacterChange& change) override {
     auto c = Take();
+    // Most requests only read (the total was settled earlier in the same second). Finding that out
+    // on a snapshot keeps them from queueing behind writers that wait for the disk.
+    {
+      ReadTransaction snapshot(*c);
+      auto probe = Load(*c, accountId);
+      if (!probe) return std::nullopt;
+      if (!change(*probe)) return probe;
+    }
     WriteTransaction tx(*c, writers_);
     auto character = Load(*c, accountId);
     if (!character) return std::nullopt;

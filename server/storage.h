@@ -66,6 +66,9 @@ class Storage {
   // when `change` returns true, all in one transaction, so concurrent changes of one character
   // happen one after another. Returns the character as it stands afterwards; nullopt when the
   // account has no character (then `change` is not called). If `change` throws, nothing is written.
+  // `change` may run more than once, each time on a fresh copy (an implementation may first try it
+  // on an unlocked snapshot to learn whether anything needs writing); what it reports to its caller
+  // must therefore be overwritten, not accumulated, by each run. The last run is the one written.
   using CharacterChange = std::function<bool(Character&)>;
   virtual std::optional<Character> UpdateCharacter(int64_t accountId, const CharacterChange& change) = 0;
 

@@ -149,11 +149,12 @@ TEST_P(StorageContract, ConcurrentLevelUpsSpendTheTotalExactlyOnce) {
   for (int t = 0; t < 8; ++t) {
     threads.emplace_back([&] {
       for (int i = 0; i < 4; ++i) {
+        bool bought = false;
         s.UpdateCharacter(id, [&](Character& c) {
-          if (LevelUp(c, 1) != LevelUpOutcome::Done) return false;
-          ++done;
-          return true;
+          bought = LevelUp(c, 1) == LevelUpOutcome::Done;
+          return bought;
         });
+        if (bought) ++done;
       }
     });
   }
