@@ -12,7 +12,9 @@ namespace vorenn {
 namespace {
 
 constexpr int64_t kSecondsPerDay = 86400;
-// Guard against representation error in hour, minute and second intervals, added before truncating.
+// Half a second in days. Date-times hold whole seconds, so adding it to a difference before
+// truncating absorbs the representation error of the difference, which grows with the distance
+// from the epoch.
 constexpr double kIntervalGuard = 5.787037037037037e-06;
 
 int32_t LimitUnit(int32_t unit) { return std::clamp<int32_t>(unit, kUnitYear, kUnitSecond); }
@@ -67,7 +69,7 @@ double AddMonths(double t, int64_t months) {
   f.month = int(total - year * 12) + 1;
   f.year = int(std::clamp<int64_t>(year, 100, 9999));
   ApplyCalendarLimits(f);
-  return DateTimeOf(f);
+  return ClampDateTime(DateTimeOf(f));  // 9999-12-31 with a time of day lies past the range
 }
 
 }  // namespace
@@ -76,7 +78,7 @@ double CurrentTime() {
   platform::LocalTime now = platform::LocalNow();
   DateTimeFields f{now.year, now.month, now.day, now.hour, now.minute, now.second};
   ApplyCalendarLimits(f);
-  return DateTimeOf(f);
+  return ClampDateTime(DateTimeOf(f));  // 9999-12-31 with a time of day lies past the range
 }
 
 double ToDateTime(std::string_view text) {
@@ -98,7 +100,8 @@ double ToDateTime(std::string_view text) {
   if (!r.AtEnd() && !r.Skip("秒")) return kMinDateTime;
   DateTimeFields limited = f;
   if (ApplyCalendarLimits(limited)) return kMinDateTime;
-  return DateTimeOf(f);
+  // A time of day on the last day lies past the range, which ends at that day's midnight.
+  return ClampDateTime(DateTimeOf(f));
 }
 
 double AddTime(double t, int32_t unit, int32_t amount) {
@@ -142,7 +145,7 @@ double TimeInterval(double t1, double t2, int32_t unit) {
   }
   static constexpr double kPerDay[] = {24.0, 1440.0, 86400.0};
   // The guard goes away from zero so that t1 - t2 and t2 - t1 differ only in sign.
-  return std::trunc(x * kPerDay[unit - kUnitHour] + std::copysign(kIntervalGuard, x));
+  return std::trunc((x + std::copysign(kIntervalGuard, x)) * kPerDay[unit - kUnitHour]);
 }
 
 }  // namespace vorenn

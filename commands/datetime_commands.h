@@ -27,7 +27,7 @@ double CurrentTime();
 // followed by an optional separator ("-", ".", "/", ":" or the field's own mark 年 月 日 时 分; a
 // space also after the day), ending at the end of the text or at "秒". Full-width characters count
 // as their half-width forms. Anything else, or a field outside its calendar limit, gives
-// kMinDateTime.
+// kMinDateTime. The result is limited to the valid range.
 double ToDateTime(std::string_view text);
 
 // Calendar arithmetic: years, quarters and months keep the time of day and pull the day back to the

@@ -29,6 +29,7 @@ TEST(ToDateTime, AcceptedForms) {
       {"\xA3\xB2\xA3\xB0\xA3\xB1\xA3\xB4-9-24", At(2014, 9, 24)},  // full-width digits
       {"2012-02-29 23:59:59", At(2012, 2, 29, 23, 59, 59)},
       {"2014-09-24 10:05:03秒", full},
+      {"9999-12-31 23:59:59", kMaxDateTime},
   };
   for (const auto& c : cases) EXPECT_EQ(ToDateTime(c.text), c.expected) << c.text;
 }
@@ -64,6 +65,7 @@ TEST(AddTime, CalendarUnitsPullToTheMonthEnd) {
       {At(2014, 1, 15), -3, 1, At(2015, 1, 15)},           // units below 1 count as years
       {At(9999, 12, 31), kUnitDay, 1, kMaxDateTime},
       {At(9998, 6, 1), kUnitYear, 100000, At(9999, 6, 1)},
+      {At(9998, 12, 31, 12), kUnitYear, 1, kMaxDateTime},
       {5e9, kUnitDay, 0, kMaxDateTime},
   };
   for (const auto& c : cases) {
@@ -105,6 +107,9 @@ TEST(TimeInterval, SignsAndUnits) {
       {At(2014, 9, 27), At(2014, 9, 21), kUnitWeek, 0},
       {At(2014, 10, 5), At(2014, 9, 21), kUnitWeek, 2},
       {day, day, kUnitSecond, 0},
+      // Far from the epoch the difference of two doubles is inexact; whole seconds still come out.
+      {At(9919, 12, 31, 23, 59, 59) + 1048576 / 86400.0, At(9919, 12, 31, 23, 59, 59), kUnitSecond, 1048576},
+      {At(9919, 12, 31, 23, 59, 59), At(9919, 12, 31, 23, 59, 59) + 1048576 / 86400.0, kUnitSecond, -1048576},
       // Over the whole range the interval in seconds is exact, not wrapped to 32 bits.
       {kMaxDateTime, kMinDateTime, kUnitSecond, (kMaxDateTime - kMinDateTime) * 86400.0},
   };
