@@ -102,8 +102,9 @@ uint32_t AddGroups(const uint32_t* x, const uint32_t* y, uint32_t* out, int32_t 
   uint32_t rippled = 0;
   out[0] = x[0] + y[0];
   for (int32_t k = 1; k < count; ++k) {
-    uint32_t sum = x[k] + y[k] + (x[k - 1] + y[k - 1] >= kUnlNumGroupBase);
-    rippled |= sum == kUnlNumGroupBase;
+    uint32_t carryIn = x[k - 1] + y[k - 1] >= kUnlNumGroupBase;
+    uint32_t sum = x[k] + y[k] + carryIn;
+    rippled |= carryIn & (sum == kUnlNumGroupBase);
     out[k] = sum;
   }
   if (rippled) return AddWithCarry(x, y, out, count, 0);

@@ -89,7 +89,8 @@ int UnlNumCompare(const UnlNum* a, const UnlNum* b);
 
 // A new number holding a / b truncated toward zero to `places` decimal places. A missing operand,
 // a zero operand (division by zero included) or negative places give zero. The quotient is
-// negative exactly when one operand is negative and the truncated quotient is not zero.
+// negative exactly when one operand is negative and the truncated quotient is not zero. Time and
+// memory grow with the places; when memory runs out the result is zero.
 UnlNum* UnlNumDivide(const UnlNum* a, const UnlNum* b, int32_t places);
 
 // Test hook: the Nth number record allocated from now fails (0 turns failure injection off).

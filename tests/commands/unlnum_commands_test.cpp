@@ -89,8 +89,9 @@ TEST(NumericLibrary, MissingOperandsGiveZeroOrFalse) {
     EXPECT_EQ(Consume(Call(kCmdUnlNumDivide, {five.Value(), missing, MakeInt(0)})), "0");
     EXPECT_EQ(Call(kCmdUnlNumLess, {missing, five.Value()}).low, 0u);
     EXPECT_EQ(Call(kCmdUnlNumLess, {five.Value(), missing}).low, 0u);
+    EXPECT_EQ(Consume(Call(kCmdUnlNumIntegerPart, {missing})), "0");
     EXPECT_EQ(PointerOf(Call(kCmdUnlNumToText, {missing})), nullptr);
-    // Storing into a missing variable is a no-op, not a crash.
+    // Create and Free on any of these leave nothing behind.
     Call(kCmdUnlNumCreate, {missing});
     Call(kCmdUnlNumFree, {missing});
   }
