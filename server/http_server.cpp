@@ -42,7 +42,8 @@ HttpServer::HttpServer(GameService& service, HttpSettings settings)
   http_->set_keep_alive_max_count(1000);
   // Header and body go out in separate writes; without this, Nagle and delayed ACKs stall answers.
   http_->set_tcp_nodelay(true);
-  http_->set_read_timeout(30);
+  // A slow or silent client holds a serving thread; do not let it hold one for long.
+  http_->set_read_timeout(10);
 
   auto play = [this](const httplib::Request& req, httplib::Response& res) {
     auto started = std::chrono::steady_clock::now();

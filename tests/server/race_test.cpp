@@ -1,5 +1,6 @@
 // Many level-ups of one character at once over HTTP: the total pays for exactly what it can, once.
-#include <gtest/gtest.h>
+// Run on each storage: storage_sqlite_test.cpp and storage_postgres_test.cpp instantiate it.
+#include "tests/server/race_test.h"
 
 #include <atomic>
 #include <thread>
@@ -32,8 +33,10 @@ void FireLevelUps(TestServer& server, const std::string& token, const std::vecto
   for (auto& t : threads) t.join();
 }
 
-TEST(LevelUpRace, ExactlyTheAffordableNumberSucceedsAndNoAmountIsLost) {
-  TestServer server;
+}  // namespace
+
+TEST_P(LevelUpRace, ExactlyTheAffordableNumberSucceedsAndNoAmountIsLost) {
+  TestServer server(GetParam());
   std::string token = server.NewPlayer("racer", "racer");
   // 178 after 178 seconds at 1 per second: levels 1..9 of skill 1 cost 173, the 10th 36.
   server.clock.Advance(178);
@@ -48,8 +51,8 @@ TEST(LevelUpRace, ExactlyTheAffordableNumberSucceedsAndNoAmountIsLost) {
   EXPECT_EQ(info["money"], "10");
 }
 
-TEST(LevelUpRace, OneLevelThatManyRequestsWantGoesToOne) {
-  TestServer server;
+TEST_P(LevelUpRace, OneLevelThatManyRequestsWantGoesToOne) {
+  TestServer server(GetParam());
   std::string token = server.NewPlayer("chooser", "chooser");
   server.clock.Advance(150);  // pays one level of skill 2 (100), not a second (115)
   Tally tally;
@@ -61,5 +64,4 @@ TEST(LevelUpRace, OneLevelThatManyRequestsWantGoesToOne) {
   EXPECT_EQ(tally.other.load(), 0);
 }
 
-}  // namespace
 }  // namespace vorenn::server::test

@@ -1,7 +1,9 @@
+#include "tests/server/race_test.h"
 #include "tests/server/storage_test.h"
 
 namespace vorenn::server::test {
 
 INSTANTIATE_TEST_SUITE_P(Postgres, StorageContract, ::testing::Values("postgres"));
+INSTANTIATE_TEST_SUITE_P(Postgres, LevelUpRace, ::testing::Values("postgres"));
 
 }  // namespace vorenn::server::test
