@@ -3,7 +3,6 @@
 #include <stdexcept>
 #include <string>
 
-#include "tools/segment_writer.h"
 #include "tools/template_description.h"
 #include "tools/unit_data_writer.h"
 
@@ -41,15 +40,6 @@ TEST(EncodeUnitData, RefusesWhatTheTypeCannotRead) {
             EncodeUnitData("EditBox", Json{{"version", 1}}).size() + 20);
 }
 
-TEST(EncodeFont, LaysOutTheLogicalFontRecord) {
-  auto font = EncodeFont(Json{{"face", "黑体"}, {"height", -35}, {"weight", 400}, {"charset", 134}});
-  ASSERT_EQ(font.size(), 60u);
-  EXPECT_EQ(font[0], 0xDD);  // -35, little-endian
-  EXPECT_EQ(font[16], 0x90);  // 400
-  EXPECT_EQ(font[23], 134);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&font[28])), "\xBA\xDA\xCC\xE5");  // GBK
-}
-
 std::string Description(const std::string& units) {
   return R"({"handlers": ["A"], "windows": [{"id": "0x52010003", "code": "W", "words": [0, 0],
              "units": [)" + units + "]}]}";
@@ -83,23 +73,6 @@ TEST(ParseDescription, NamesTheFault) {
       EXPECT_NE(std::string(e.what()).find(row.fault), std::string::npos) << e.what();
     }
   }
-}
-
-TEST(WriteSegment, ListsChildrenUnderTheirContainers) {
-  auto description = ParseDescription(Description(std::string(kWindow) + R"(,
-      {"id": "0x16000001", "type": "GroupBox", "name": "g", "code": "G", "geometry": [0, 0, 1, 1],
-       "flags": "---", "events": []},
-      {"id": "0x16000002", "type": "Label", "name": "l", "code": "L", "container": "g",
-       "geometry": [0, 0, 1, 1], "flags": "---", "events": []})"));
-  const WindowDescription& w = description.windows[0];
-  auto childWords = [&](size_t i) {
-    auto r = WriteUnitRecord(w, i);
-    size_t at = 24 + w.units[i].name.size() + 1 + 1 + 4 + 16 + 4 + 4;  // child count
-    return std::vector<uint8_t>(r.begin() + long(at), r.begin() + long(at) + 8);
-  };
-  EXPECT_EQ(childWords(0), (std::vector<uint8_t>{1, 0, 0, 0, 0x01, 0, 0, 0x16}));  // the group box
-  EXPECT_EQ(childWords(1), (std::vector<uint8_t>{1, 0, 0, 0, 0x02, 0, 0, 0x16}));  // the label
-  EXPECT_EQ(description.windows[0].units[0].events[0].second, 0);
 }
 
 }  // namespace
