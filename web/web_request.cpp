@@ -18,8 +18,15 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::mutex g_lastHeadersLock;
-std::string g_lastHeaders;
+// Never destroyed: an abandoned worker may still be finishing while the process exits.
+struct LastHeaders {
+  std::mutex lock;
+  std::string text;
+};
+LastHeaders& Last() {
+  static LastHeaders* last = new LastHeaders;
+  return *last;
+}
 
 // Lets the user-interface thread handle the window events that are waiting (a quit message stays
 // queued for the message loop).
@@ -65,13 +72,15 @@ void StoreText(char** variable, std::string_view text) {
 }  // namespace
 
 void SetLastResponseHeaders(std::string_view headers) {
-  std::lock_guard lock(g_lastHeadersLock);
-  g_lastHeaders.assign(headers);
+  LastHeaders& last = Last();
+  std::lock_guard lock(last.lock);
+  last.text.assign(headers);
 }
 
 std::string LastResponseHeaders() {
-  std::lock_guard lock(g_lastHeadersLock);
-  return g_lastHeaders;
+  LastHeaders& last = Last();
+  std::lock_guard lock(last.lock);
+  return last.text;
 }
 
 void* WebRequest(const char* url, const WebRequestArgs& args) {

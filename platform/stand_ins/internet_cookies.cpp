@@ -25,8 +25,15 @@ constexpr size_t kMaxCookieBytes = 4096;
 constexpr size_t kMaxCookiesPerDomain = 50;
 constexpr size_t kMaxCookies = 1000;
 
-std::mutex g_lock;
-std::deque<Cookie> g_cookies;
+// Never destroyed, like the handle registry: workers may still use it while the process exits.
+struct Store {
+  std::mutex lock;
+  std::deque<Cookie> cookies;
+};
+Store& S() {
+  static Store* store = new Store;
+  return *store;
+}
 
 std::string Lower(std::string_view s) {
   std::string out(s);
@@ -138,20 +145,21 @@ bool SetCookie(std::string_view url, const char* name, std::string_view data) {
   Cookie c;
   if (!ParseCookie(data, name, host, urlPath, c)) return false;
 
-  std::lock_guard lock(g_lock);
-  std::erase_if(g_cookies, [&](const Cookie& old) {
+  Store& store = S();
+  std::lock_guard lock(store.lock);
+  std::erase_if(store.cookies, [&](const Cookie& old) {
     return old.name == c.name && old.domain == c.domain && old.path == c.path;
   });
   if (Expired(c, std::time(nullptr))) return true;  // a past expiry is how a server deletes one
-  size_t sameDomain = size_t(std::count_if(g_cookies.begin(), g_cookies.end(),
+  size_t sameDomain = size_t(std::count_if(store.cookies.begin(), store.cookies.end(),
                                            [&](const Cookie& o) { return o.domain == c.domain; }));
   if (sameDomain >= kMaxCookiesPerDomain) {
-    auto oldest = std::find_if(g_cookies.begin(), g_cookies.end(),
+    auto oldest = std::find_if(store.cookies.begin(), store.cookies.end(),
                                [&](const Cookie& o) { return o.domain == c.domain; });
-    g_cookies.erase(oldest);
+    store.cookies.erase(oldest);
   }
-  if (g_cookies.size() >= kMaxCookies) g_cookies.pop_front();
-  g_cookies.push_back(std::move(c));
+  if (store.cookies.size() >= kMaxCookies) store.cookies.pop_front();
+  store.cookies.push_back(std::move(c));
   return true;
 }
 
@@ -159,19 +167,15 @@ std::string CookieHeaderFor(std::string_view host, std::string_view path) {
   std::string lowerHost = Lower(host);
   time_t now = std::time(nullptr);
   std::string header;
-  std::lock_guard lock(g_lock);
-  std::erase_if(g_cookies, [&](const Cookie& c) { return Expired(c, now); });
-  for (const Cookie& c : g_cookies) {
+  Store& store = S();
+  std::lock_guard lock(store.lock);
+  std::erase_if(store.cookies, [&](const Cookie& c) { return Expired(c, now); });
+  for (const Cookie& c : store.cookies) {
     if (!DomainMatches(lowerHost, c) || !PathMatches(path, c.path)) continue;
     if (!header.empty()) header += "; ";
     header += c.name.empty() ? c.value : c.name + "=" + c.value;
   }
   return header;
-}
-
-void ClearCookies() {
-  std::lock_guard lock(g_lock);
-  g_cookies.clear();
 }
 
 }  // namespace vorenn::internet

@@ -9,13 +9,20 @@ namespace {
 
 thread_local DWORD t_lastError = 0;
 
-std::mutex g_lock;
-std::unordered_map<uintptr_t, std::shared_ptr<Handle>> g_handles;
-uintptr_t g_nextValue = 0x10000;
+// Never destroyed: a worker that was abandoned may still close its handles while the process exits.
+struct Registry {
+  std::mutex lock;
+  std::unordered_map<uintptr_t, std::shared_ptr<Handle>> handles;
+  uintptr_t nextValue = 0x10000;
+};
+Registry& R() {
+  static Registry* registry = new Registry;
+  return *registry;
+}
 
 uintptr_t ValueOf(HINTERNET h) { return reinterpret_cast<uintptr_t>(h); }
 
-// Marks h and its descendants closed; the caller holds g_lock.
+// Marks h and its descendants closed; the caller holds the registry lock.
 void CloseTree(Handle& h) {
   if (h.closed.exchange(true)) return;
   h.OnClosed();
@@ -31,36 +38,39 @@ void SetLastError(DWORD error) { t_lastError = error; }
 DWORD LastError() { return t_lastError; }
 
 HINTERNET RegisterHandle(const std::shared_ptr<Handle>& h, const std::shared_ptr<Handle>& parent) {
-  std::lock_guard lock(g_lock);
+  Registry& r = R();
+  std::lock_guard lock(r.lock);
   if (parent) {
     if (parent->closed) return nullptr;
     std::erase_if(parent->children, [](const std::weak_ptr<Handle>& w) { return w.expired(); });
     parent->children.push_back(h);
   }
-  uintptr_t value = g_nextValue;
-  g_nextValue += 4;
-  g_handles.emplace(value, h);
+  uintptr_t value = r.nextValue;
+  r.nextValue += 4;
+  r.handles.emplace(value, h);
   return reinterpret_cast<HINTERNET>(value);
 }
 
 std::shared_ptr<Handle> FindHandle(HINTERNET value, HandleKind kind) {
-  std::lock_guard lock(g_lock);
-  auto it = g_handles.find(ValueOf(value));
-  if (it == g_handles.end() || it->second->kind != kind || it->second->closed) return nullptr;
+  Registry& r = R();
+  std::lock_guard lock(r.lock);
+  auto it = r.handles.find(ValueOf(value));
+  if (it == r.handles.end() || it->second->kind != kind || it->second->closed) return nullptr;
   return it->second;
 }
 
 bool CloseHandleValue(HINTERNET value) {
   std::shared_ptr<Handle> h;
   {
-    std::lock_guard lock(g_lock);
-    auto it = g_handles.find(ValueOf(value));
-    if (it == g_handles.end()) return false;
+    Registry& r = R();
+    std::lock_guard lock(r.lock);
+    auto it = r.handles.find(ValueOf(value));
+    if (it == r.handles.end()) return false;
     h = std::move(it->second);
-    g_handles.erase(it);
+    r.handles.erase(it);
     CloseTree(*h);
     // Descendants leave the registry with their parent: their handle values are dead now.
-    std::erase_if(g_handles, [](const auto& entry) { return entry.second->closed.load(); });
+    std::erase_if(r.handles, [](const auto& entry) { return entry.second->closed.load(); });
   }
   // The last reference may go here or in a call still working on the handle, outside the lock.
   return true;

@@ -83,8 +83,6 @@ bool CloseHandleValue(HINTERNET value);
 bool SetCookie(std::string_view url, const char* name, std::string_view data);
 // The value of the Cookie header for a request to host and path, or "" when no cookie applies.
 std::string CookieHeaderFor(std::string_view host, std::string_view path);
-// Forgets every cookie (tests).
-void ClearCookies();
 
 // ---- transfer ------------------------------------------------------------------------------------
 
