@@ -89,9 +89,15 @@ bool BoolArg(const RuntimeValue& v, bool fallback) {
   return IntArg(v) != 0 || (v.type == kTypeFloat && v.low != 0);
 }
 
+int32_t BlockSize(size_t bytes) {
+  // A block larger than 32 bits can count is memory the engine cannot give: its allocation
+  // failure report (a negative size always fails) rather than a size that wraps around.
+  return bytes > size_t(std::numeric_limits<int32_t>::max()) ? -1 : int32_t(bytes);
+}
+
 char* MakeTextBlock(std::string_view text) {
   if (text.empty()) return nullptr;
-  auto* block = static_cast<char*>(AllocBlock(int32_t(text.size() + 1)));
+  auto* block = static_cast<char*>(AllocBlock(BlockSize(text.size() + 1)));
   std::memcpy(block, text.data(), text.size());
   block[text.size()] = '\0';
   return block;
@@ -99,7 +105,7 @@ char* MakeTextBlock(std::string_view text) {
 
 void* MakeByteArrayBlock(ByteSpan bytes) {
   if (bytes.empty()) return nullptr;
-  auto* block = static_cast<uint8_t*>(AllocBlock(int32_t(8 + bytes.size())));
+  auto* block = static_cast<uint8_t*>(AllocBlock(BlockSize(8 + bytes.size())));
   const int32_t header[2] = {1, int32_t(bytes.size())};
   std::memcpy(block, header, sizeof header);
   std::memcpy(block + 8, bytes.data(), bytes.size());

@@ -51,6 +51,9 @@ bool BoolArg(const RuntimeValue& v, bool fallback = false);
 std::string_view TextOfTextBlock(const void* block);
 ByteSpan BytesOfByteArrayBlock(const void* block);
 
+// The size to ask the memory service for: -1 (an allocation failure, which is fatal) when `bytes`
+// does not fit 32 bits.
+int32_t BlockSize(size_t bytes);
 // New engine blocks owned by the caller; empty input gives null.
 char* MakeTextBlock(std::string_view text);
 void* MakeByteArrayBlock(ByteSpan bytes);

@@ -1,7 +1,10 @@
 #include "commands/text_commands.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+
+#include "engine/memory.h"
 
 namespace vorenn {
 namespace {
@@ -117,6 +120,8 @@ std::string SpaceText(int32_t n) { return n < 1 ? std::string() : std::string(si
 
 std::string RepeatText(int32_t count, std::string_view text) {
   if (count <= 0 || text.empty()) return {};
+  // A result no text block can hold ends the program as any allocation failure does.
+  if (uint64_t(count) * text.size() >= uint64_t(INT32_MAX)) AllocBlock(-1);
   if (text.size() == 1) return std::string(size_t(count), text[0]);
   std::string out;
   out.reserve(size_t(count) * text.size());

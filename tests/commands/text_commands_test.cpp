@@ -169,3 +169,13 @@ TEST(Spaces, TrimAndRemoveAsciiAndFullWidth) {
 
 }  // namespace
 }  // namespace vorenn
+
+namespace vorenn {
+namespace {
+
+TEST(RepeatTextDeathTest, AResultNoTextBlockCanHoldIsAnAllocationFailure) {
+  EXPECT_EXIT(RepeatText(0x40000000, "abc"), testing::ExitedWithCode(255), "");
+}
+
+}  // namespace
+}  // namespace vorenn
