@@ -1,0 +1,272 @@
+#include "commands/encoding_converter.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <iconv.h>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vorenn::encoding {
+namespace {
+
+constexpr std::string_view kUtf32 = "UTF-32LE";
+
+bool IsJava(std::string_view name) {
+  return name.size() == 4 && (name[0] | 0x20) == 'j' && (name[1] | 0x20) == 'a' && (name[2] | 0x20) == 'v' &&
+         (name[3] | 0x20) == 'a';
+}
+
+// Opening an iconv descriptor costs far more than a short conversion, and the game converts every
+// "\u" escape on its own; so each thread keeps the descriptors it has finished with, reset to the
+// initial state, for the next conversion of the same pair.
+class IconvCache {
+ public:
+  ~IconvCache() {
+    for (auto& e : idle_) iconv_close(e.cd);
+  }
+  iconv_t Acquire(const std::string& from, const std::string& to) {
+    for (size_t i = 0; i < idle_.size(); ++i) {
+      if (idle_[i].from == from && idle_[i].to == to) {
+        iconv_t cd = idle_[i].cd;
+        idle_.erase(idle_.begin() + long(i));
+        return cd;
+      }
+    }
+    return iconv_open(to.c_str(), from.c_str());
+  }
+  void Release(std::string from, std::string to, iconv_t cd) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (idle_.size() >= kMaxIdle) {
+      iconv_close(cd);
+      return;
+    }
+    idle_.push_back({std::move(from), std::move(to), cd});
+  }
+
+ private:
+  static constexpr size_t kMaxIdle = 8;
+  struct Entry {
+    std::string from, to;
+    iconv_t cd;
+  };
+  std::vector<Entry> idle_;
+};
+
+IconvCache& Cache() {
+  thread_local IconvCache cache;
+  return cache;
+}
+
+Step StepOfErrno() {
+  switch (errno) {
+    case E2BIG: return Step::OutputFull;
+    case EINVAL: return Step::Incomplete;
+    default: return Step::Invalid;
+  }
+}
+
+class IconvConverter final : public Converter {
+ public:
+  IconvConverter(std::string from, std::string to, iconv_t cd) : from_(std::move(from)), to_(std::move(to)), cd_(cd) {}
+  ~IconvConverter() override { Cache().Release(std::move(from_), std::move(to_), cd_); }
+
+  Step Convert(const char*& in, size_t& inLeft, char*& out, size_t& outLeft) override {
+    if (inLeft == 0) return Step::Done;
+    auto* src = const_cast<char*>(in);  // iconv's historical signature; it does not write the input
+    size_t r = iconv(cd_, &src, &inLeft, &out, &outLeft);
+    in = src;
+    return r == size_t(-1) ? StepOfErrno() : Step::Done;
+  }
+  Step Finish(char*& out, size_t& outLeft) override {
+    return iconv(cd_, nullptr, nullptr, &out, &outLeft) == size_t(-1) ? StepOfErrno() : Step::Done;
+  }
+
+ private:
+  std::string from_, to_;
+  iconv_t cd_;
+};
+
+std::unique_ptr<Converter> OpenIconv(std::string_view from, std::string_view to) {
+  std::string f(from), t(to);
+  iconv_t cd = Cache().Acquire(f, t);
+  if (cd == iconv_t(-1)) return nullptr;
+  return std::make_unique<IconvConverter>(std::move(f), std::move(t), cd);
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+enum class Escape { Unit, NotEscape, Incomplete };
+
+// Reads "\uXXXX" at p (p[0] is a backslash).
+Escape ReadEscape(const char* p, size_t left, uint32_t& unit) {
+  if (left < 2) return Escape::NotEscape;
+  if (p[1] != 'u') return Escape::NotEscape;
+  unit = 0;
+  for (size_t i = 2; i < 6; ++i) {
+    if (i >= left) return Escape::Incomplete;
+    int h = HexValue(p[i]);
+    if (h < 0) return Escape::NotEscape;
+    unit = unit << 4 | uint32_t(h);
+  }
+  return Escape::Unit;
+}
+
+// Decodes one character of "JAVA" text at p: its code point and length, or the failure.
+Step DecodeJavaChar(const char* p, size_t left, uint32_t& codePoint, size_t& length) {
+  auto c = static_cast<unsigned char>(p[0]);
+  if (c >= 0x80) return Step::Invalid;
+  codePoint = c;
+  length = 1;
+  uint32_t unit;
+  if (c != '\\') return Step::Done;
+  Escape e = ReadEscape(p, left, unit);
+  if (e == Escape::Incomplete) return Step::Incomplete;
+  if (e == Escape::NotEscape) return Step::Done;
+  if (unit >= 0xDC00 && unit <= 0xDFFF) return Step::Invalid;
+  codePoint = unit;
+  length = 6;
+  if (unit < 0xD800 || unit > 0xDBFF) return Step::Done;
+  if (left == 6 || (left == 7 && p[6] == '\\')) return Step::Incomplete;
+  uint32_t low;
+  if (p[6] != '\\') return Step::Invalid;
+  e = ReadEscape(p + 6, left - 6, low);
+  if (e == Escape::Incomplete) return Step::Incomplete;
+  if (e == Escape::NotEscape || low < 0xDC00 || low > 0xDFFF) return Step::Invalid;
+  codePoint = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+  length = 12;
+  return Step::Done;
+}
+
+// "JAVA" as the source: decodes batches of characters to UTF-32 and hands them to `inner`.
+class JavaDecoder final : public Converter {
+ public:
+  explicit JavaDecoder(std::unique_ptr<Converter> inner) : inner_(std::move(inner)) {}
+
+  Step Convert(const char*& in, size_t& inLeft, char*& out, size_t& outLeft) override {
+    while (inLeft > 0) {
+      uint32_t units[kBatch];
+      size_t ends[kBatch];  // input offset just after each decoded character
+      size_t count = 0, offset = 0;
+      Step decoded = Step::Done;
+      while (count < kBatch && offset < inLeft) {
+        size_t length;
+        decoded = DecodeJavaChar(in + offset, inLeft - offset, units[count], length);
+        if (decoded != Step::Done) break;
+        offset += length;
+        ends[count++] = offset;
+      }
+      if (count > 0) {
+        const char* batch = reinterpret_cast<const char*>(units);
+        size_t batchLeft = count * 4;
+        Step s = inner_->Convert(batch, batchLeft, out, outLeft);
+        size_t taken = count - batchLeft / 4;
+        if (taken > 0) {
+          in += ends[taken - 1];
+          inLeft -= ends[taken - 1];
+        }
+        if (s != Step::Done) return s;
+      }
+      if (decoded != Step::Done) return decoded;
+    }
+    return Step::Done;
+  }
+  Step Finish(char*& out, size_t& outLeft) override { return inner_->Finish(out, outLeft); }
+
+ private:
+  static constexpr size_t kBatch = 256;
+  std::unique_ptr<Converter> inner_;
+};
+
+// "JAVA" as the target: `inner` turns the source into UTF-32, which is written out with escapes.
+// Escapes that do not fit wait in pending_ for the next call.
+class JavaEncoder final : public Converter {
+ public:
+  explicit JavaEncoder(std::unique_ptr<Converter> inner) : inner_(std::move(inner)) {}
+
+  Step Convert(const char*& in, size_t& inLeft, char*& out, size_t& outLeft) override {
+    if (!Flush(out, outLeft)) return Step::OutputFull;
+    while (inLeft > 0) {
+      uint32_t units[kBatch];
+      char* u = reinterpret_cast<char*>(units);
+      size_t uLeft = sizeof units;
+      Step s = inner_->Convert(in, inLeft, u, uLeft);
+      Encode(units, (sizeof units - uLeft) / 4);
+      if (!Flush(out, outLeft)) return s == Step::Done || s == Step::OutputFull ? Step::OutputFull : s;
+      if (s != Step::Done && s != Step::OutputFull) return s;
+    }
+    return Step::Done;
+  }
+  Step Finish(char*& out, size_t& outLeft) override {
+    uint32_t units[kBatch];
+    char* u = reinterpret_cast<char*>(units);
+    size_t uLeft = sizeof units;
+    Step s = inner_->Finish(u, uLeft);
+    Encode(units, (sizeof units - uLeft) / 4);
+    if (!Flush(out, outLeft)) return Step::OutputFull;
+    return s;
+  }
+
+ private:
+  static constexpr size_t kBatch = 256;
+
+  void EscapeUnit(uint32_t unit) {
+    static const char kHex[] = "0123456789abcdef";
+    char e[6] = {'\\', 'u', kHex[unit >> 12 & 15], kHex[unit >> 8 & 15], kHex[unit >> 4 & 15], kHex[unit & 15]};
+    pending_.append(e, sizeof e);
+  }
+  void Encode(const uint32_t* units, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+      uint32_t c = units[i];
+      if (c < 0x80) {
+        pending_.push_back(char(c));
+      } else if (c < 0x10000) {
+        EscapeUnit(c);
+      } else {
+        c -= 0x10000;
+        EscapeUnit(0xD800 + (c >> 10));
+        EscapeUnit(0xDC00 + (c & 0x3FF));
+      }
+    }
+  }
+  bool Flush(char*& out, size_t& outLeft) {
+    size_t n = std::min(outLeft, pending_.size() - flushed_);
+    std::memcpy(out, pending_.data() + flushed_, n);
+    out += n;
+    outLeft -= n;
+    flushed_ += n;
+    if (flushed_ < pending_.size()) return false;
+    pending_.clear();
+    flushed_ = 0;
+    return true;
+  }
+
+  std::unique_ptr<Converter> inner_;
+  std::string pending_;
+  size_t flushed_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Converter> OpenConverter(std::string_view from, std::string_view to) {
+  if (from.empty() || to.empty()) return nullptr;
+  const bool javaFrom = IsJava(from), javaTo = IsJava(to);
+  std::unique_ptr<Converter> core;
+  if (javaFrom && javaTo) {
+    core = OpenIconv(kUtf32, kUtf32);
+  } else {
+    core = OpenIconv(javaFrom ? kUtf32 : from, javaTo ? kUtf32 : to);
+  }
+  if (!core) return nullptr;
+  if (javaTo) core = std::make_unique<JavaEncoder>(std::move(core));
+  if (javaFrom) core = std::make_unique<JavaDecoder>(std::move(core));
+  return core;
+}
+
+}  // namespace vorenn::encoding
