@@ -1,0 +1,59 @@
+#include "engine/group_box_unit.h"
+
+#include "engine/internal/unit_tables.h"
+
+namespace vorenn {
+namespace {
+
+constexpr DataField kFields[] = {
+    {9, FieldForm::Word}, {10, FieldForm::Word}, {11, FieldForm::Word}, {12, FieldForm::Buffer},
+    {8, FieldForm::Text},
+};
+constexpr UnitLayout kLayout{1, kFields};
+
+constexpr uint16_t kOwnKinds[] = {kKindText, kKindPick, kKindColour, kKindColourOrDefault, kKindFont};
+constexpr auto kProperties = internal::PropertyTable(kOwnKinds);
+constexpr int kEventArguments[] = {0};
+constexpr auto kEvents = internal::EventTable(kEventArguments);
+constexpr uint32_t kState = 0x840140C0;
+
+}  // namespace
+
+const TypeDescriptor& GroupBoxUnitType() {
+  static const TypeDescriptor type = internal::UnitTypeDescriptorOf(
+      "GroupBox", kState, kProperties, kEvents, &StandardUnitInterface<GroupBoxUnit>);
+  return type;
+}
+
+GroupBoxUnit::GroupBoxUnit(const UnitCreateArgs& args) : Unit(args, kLayout, int(kProperties.size())) {
+  properties_.SetWord(kGroupBackground, platform::kDefaultColour);
+}
+
+bool GroupBoxUnit::Init(const UnitCreateArgs& args) {
+  platform::WindowSpec spec;
+  spec.role = platform::WindowRole::GroupBox;
+  return Create(args, spec);
+}
+
+void GroupBoxUnit::Prepare(platform::WindowSpec& spec) {
+  spec.text = properties_.Text(kGroupCaption);
+  UpdateAppearance();
+}
+
+void GroupBoxUnit::UpdateAppearance() {
+  appearance_.hAlign = properties_.Word(kGroupAlign);
+  appearance_.textColour = uint32_t(properties_.Word(kGroupTextColour));
+  appearance_.backgroundColour = uint32_t(properties_.Word(kGroupBackground));
+  const std::vector<uint8_t>& font = properties_.Get(kGroupFont).bytes;
+  appearance_.font.assign(font.begin(), font.end());
+  ApplyAppearance();
+}
+
+int GroupBoxUnit::SetOwnProperty(int index, const UnitValue& value) {
+  properties_.Set(index, value);
+  if (index == kGroupCaption) platform::Native().SetText(Handle(), value.text);
+  UpdateAppearance();
+  return 0;
+}
+
+}  // namespace vorenn
