@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "server/clock.h"
 
 namespace vorenn::server {
 namespace {
@@ -99,12 +98,6 @@ TEST(ParseAmount, AcceptsPlainDecimalDigitsOnly) {
       EXPECT_EQ(FormatAmount(*amount), row.text);
     }
   }
-}
-
-TEST(FormatTimestamp, WritesUtcDateAndTime) {
-  EXPECT_EQ(FormatTimestamp(0), "1970-01-01 00:00:00");
-  EXPECT_EQ(FormatTimestamp(1700000000), "2023-11-14 22:13:20");
-  EXPECT_EQ(FormatTimestamp(951782400), "2000-02-29 00:00:00");
 }
 
 }  // namespace

@@ -119,15 +119,5 @@ TEST(JsonString, WritesPureAsciiThatParsesBackToTheText) {
   EXPECT_EQ(nlohmann::json::parse(JsonString(mixed)).get<std::string>(), mixed);
 }
 
-TEST(JsonObject, KeepsMembersInOrderAndNestsRawValues) {
-  std::string object = JsonObject()
-                           .Text("b", "1")
-                           .Raw("list", JsonArray({JsonObject().Text("k", "v").Finish(), "\"x\""}))
-                           .Finish();
-  EXPECT_EQ(object, R"({"b":"1","list":[{"k":"v"},"x"]})");
-  EXPECT_EQ(JsonObject().Finish(), "{}");
-  EXPECT_EQ(JsonArray({}), "[]");
-}
-
 }  // namespace
 }  // namespace vorenn::server
