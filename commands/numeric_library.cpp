@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "engine/memory.h"
+#include "engine/type_descriptor.h"
 
 namespace vorenn {
 
@@ -108,6 +109,16 @@ const CommandFn kNumericCommands[kNumericCommandCount] = {
 
 intptr_t NumericLibraryNotify(int code, intptr_t, intptr_t) {
   return code == kNotifyStart || code == kNotifyEnd ? 0 : -1;
+}
+
+const TypeDescriptor* NumericLibraryTypes() {
+  static const int kUnlNumCommands[kNumericCommandCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+  static const TypeDescriptor kTypes[kNumericLibraryTypeCount] = {
+      {}, {}, {}, {}, {}, {}, {}, {}, {},
+      {kUnlNumTypeName, kUnlNumTypeName, nullptr, kNumericCommandCount, kUnlNumCommands, 0, 0, 0, nullptr, 0,
+       nullptr, nullptr, 0, nullptr},
+  };
+  return kTypes;
 }
 
 LibraryDescriptor NumericLibraryDescriptor(const TypeDescriptor* types) {

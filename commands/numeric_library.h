@@ -55,10 +55,14 @@ extern const CommandFn kNumericCommands[kNumericCommandCount];
 // other codes answer -1.
 intptr_t NumericLibraryNotify(int code, intptr_t arg1, intptr_t arg2);
 
-// The descriptor for the library table. `types` is the library's type table of
-// kNumericLibraryTypeCount descriptors (UnlNum at index kUnlNumTypeNumber - 1), built where the
-// unit contract's type descriptor is defined; with null the library announces no data types.
-LibraryDescriptor NumericLibraryDescriptor(const TypeDescriptor* types);
+// The library's type table: kNumericLibraryTypeCount descriptors, UnlNum at index
+// kUnlNumTypeNumber - 1 (named kUnlNumTypeName, its commands 0 to 9); the nine before it are empty
+// slots that keep UnlNum's type number.
+const TypeDescriptor* NumericLibraryTypes();
+
+// The descriptor for the library table, announcing `types` (by default the library's own table;
+// null announces no data types).
+LibraryDescriptor NumericLibraryDescriptor(const TypeDescriptor* types = NumericLibraryTypes());
 
 // The argument form of a variable: a value naming the cell `variable`.
 inline RuntimeValue UnlNumValue(UnlNum** variable) { return MakePointer(kTypeUnlNum, variable); }

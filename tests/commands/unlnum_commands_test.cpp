@@ -5,6 +5,7 @@
 
 #include "commands/numeric_library.h"
 #include "engine/memory.h"
+#include "engine/type_descriptor.h"
 
 namespace vorenn {
 namespace {
@@ -102,17 +103,19 @@ TEST(NumericLibrary, MissingOperandsGiveZeroOrFalse) {
 }
 
 TEST(NumericLibrary, DescriptorAnnouncesCommandsAndTypes) {
-  LibraryDescriptor bare = NumericLibraryDescriptor(nullptr);
-  EXPECT_EQ(bare.commandCount, 10);
-  EXPECT_EQ(bare.commands, kNumericCommands);
-  EXPECT_EQ(bare.typeCount, 0);
-  auto fakeTypes = reinterpret_cast<const TypeDescriptor*>(&bare);
-  EXPECT_EQ(NumericLibraryDescriptor(fakeTypes).typeCount, kNumericLibraryTypeCount);
+  LibraryDescriptor library = NumericLibraryDescriptor();
+  EXPECT_EQ(library.commandCount, 10);
+  EXPECT_EQ(library.commands, kNumericCommands);
+  ASSERT_EQ(library.typeCount, kNumericLibraryTypeCount);
+  const TypeDescriptor& unlNum = library.types[TypeIndexOf(kTypeUnlNum) - 1];
+  EXPECT_STREQ(unlNum.name, "UnlNum");
+  EXPECT_EQ(unlNum.commandCount, 10);
+  EXPECT_EQ(NumericLibraryDescriptor(nullptr).typeCount, 0);
   EXPECT_EQ(LibraryOf(kTypeUnlNum), uint32_t(kNumericLibraryNumber));
   EXPECT_EQ(TypeIndexOf(kTypeUnlNum), uint32_t(kUnlNumTypeNumber));
-  EXPECT_EQ(bare.notify(kNotifyStart, 0, 0), 0);
-  EXPECT_EQ(bare.notify(kNotifyEnd, 0, 0), 0);
-  EXPECT_EQ(bare.notify(3, 0, 0), -1);
+  EXPECT_EQ(library.notify(kNotifyStart, 0, 0), 0);
+  EXPECT_EQ(library.notify(kNotifyEnd, 0, 0), 0);
+  EXPECT_EQ(library.notify(3, 0, 0), -1);
 }
 
 }  // namespace
