@@ -58,7 +58,9 @@ platform::LibraryExport Lookup(void* module, const std::string& exportName) {
   ReportRuntimeError(message.c_str(), 0);
 }
 
-void Bind(DllFunctionRow& row) {
+// False when the export cannot be found; the caller reports it once the table lock is released
+// (the report's exit routine frees the table's modules under the same lock).
+bool Bind(DllFunctionRow& row) {
   const std::string library = row.library != nullptr ? row.library : "";
   const std::string exportName = row.exportName != nullptr ? row.exportName : "";
   void* module = nullptr;
@@ -78,11 +80,12 @@ void Bind(DllFunctionRow& row) {
   }
   if (found.address == nullptr) {
     platform::FreeSharedLibrary(module);
-    ReportMissingExport(library, exportName);
+    return false;
   }
   row.module = module;
   row.argumentCount = found.argumentCount;
   std::atomic_ref<void*>(row.address).store(found.address, std::memory_order_release);
+  return true;
 }
 
 }  // namespace
@@ -102,8 +105,11 @@ void* BindDllFunction(int row) {
   if (row < 0 || row >= g_rowCount) RaiseRuntimeError(1);
   DllFunctionRow& r = g_rows[row];
   if (void* address = std::atomic_ref<void*>(r.address).load(std::memory_order_acquire)) return address;
-  std::lock_guard lock(g_bindMutex);
-  if (std::atomic_ref<void*>(r.address).load(std::memory_order_acquire) == nullptr) Bind(r);
+  std::unique_lock lock(g_bindMutex);
+  if (std::atomic_ref<void*>(r.address).load(std::memory_order_acquire) == nullptr && !Bind(r)) {
+    lock.unlock();
+    ReportMissingExport(r.library != nullptr ? r.library : "", r.exportName != nullptr ? r.exportName : "");
+  }
   return r.address;
 }
 

@@ -24,16 +24,6 @@ void HandOverToMainThread(int code) {
   if (!Exiting()) platform::EndProcess(code);
 }
 
-void ShowErrorBox(const std::string& text) {
-  if (!platform::HasBackend()) {
-    std::fwrite(text.data(), 1, text.size(), stderr);
-    std::fputc('\n', stderr);
-    return;
-  }
-  platform::Native().MessageBox(platform::kNoWindow, text, "错误",
-                                platform::kBoxOk | platform::kBoxIconError);
-}
-
 [[noreturn]] void EndAfterRuntimeError(int code) {
   // The program's globals are not destroyed on this path.
   SetEndCallback(nullptr);
@@ -72,8 +62,18 @@ void ExitProgram(int code) {
   platform::EndProcess(code);
 }
 
+void ShowRuntimeErrorBox(const std::string& gbkText) {
+  if (!platform::HasBackend()) {
+    std::fwrite(gbkText.data(), 1, gbkText.size(), stderr);
+    std::fputc('\n', stderr);
+    return;
+  }
+  platform::Native().MessageBox(platform::kNoWindow, gbkText, "错误",
+                                platform::kBoxOk | platform::kBoxIconError);
+}
+
 void InstallRuntimeErrorPorts() {
-  SetRuntimeErrorPorts(RuntimeErrorPorts{SuppressEvents, ShowErrorBox, EndAfterRuntimeError});
+  SetRuntimeErrorPorts(RuntimeErrorPorts{SuppressEvents, ShowRuntimeErrorBox, EndAfterRuntimeError});
 }
 
 }  // namespace vorenn

@@ -1,6 +1,8 @@
 // The way out of the program: the exit routine, ExitProgram, and the runtime-error report's ports.
 #pragma once
 
+#include <string>
+
 namespace vorenn {
 
 // The exit routine. On the main thread: events suppressed, idle handlers cleared, the end callback
@@ -16,5 +18,8 @@ void RunExitRoutine(int code);
 // Wires the runtime-error report to the frame: event suppression, the "错误" box with the error icon
 // through the platform, then the end callback cleared, the exit routine with -1 and exit code -1.
 void InstallRuntimeErrorPorts();
+
+// The box of the runtime-error report: no owner, caption "错误", error icon, one OK button.
+void ShowRuntimeErrorBox(const std::string& gbkText);
 
 }  // namespace vorenn
