@@ -10,7 +10,7 @@
 namespace vorenn {
 namespace {
 
-VORENN_CONST const char kErrorTable[11][96] = {
+VORENN_CONST const char kErrorTable[11][128] = {
     "数组成员引用下标超出定义范围",
     "未得到所需要的数值型数据",
     "引用数组成员时维数不为1且不等于该数组目前所具有的维数",
@@ -66,6 +66,7 @@ void ReportRuntimeError(const char* message, int code) {
   }
   if (!suppressed) g_ports.showErrorBox(RuntimeErrorText(message, code));
   g_ports.exitProcess(-1);
+  _exit(-1);
 }
 
 void RaiseRuntimeError(int number) { ReportRuntimeError(RuntimeErrorMessage(number), number); }

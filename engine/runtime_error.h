@@ -29,7 +29,7 @@ void SetErrorHook(ErrorHook hook);
 struct RuntimeErrorPorts {
   void (*suppressEvents)();
   void (*showErrorBox)(const std::string& gbkText);
-  [[noreturn]] void (*exitProcess)(int code);
+  void (*exitProcess)(int code);  // must not return (it may throw or jump away in a fuzz harness)
 };
 void SetRuntimeErrorPorts(const RuntimeErrorPorts& ports);
 

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
