@@ -15,18 +15,16 @@ int HexDigit(char c) {
 
 }  // namespace
 
-std::optional<std::string> PercentDecode(std::string_view text) {
+std::string PercentDecode(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') {
+    int high = text[i] == '%' && i + 2 < text.size() ? HexDigit(text[i + 1]) : -1;
+    int low = high >= 0 ? HexDigit(text[i + 2]) : -1;
+    if (low < 0) {
       out.push_back(text[i]);
       continue;
     }
-    if (i + 2 >= text.size()) return std::nullopt;
-    int high = HexDigit(text[i + 1]);
-    int low = HexDigit(text[i + 2]);
-    if (high < 0 || low < 0) return std::nullopt;
     out.push_back(static_cast<char>(high * 16 + low));
     i += 2;
   }
@@ -41,11 +39,10 @@ bool ParseFormInto(std::string_view text, FormFields& fields) {
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     if (pair.empty()) continue;
     size_t eq = pair.find('=');
-    auto key = PercentDecode(pair.substr(0, eq));
-    auto value = PercentDecode(eq == std::string_view::npos ? std::string_view() : pair.substr(eq + 1));
-    if (!key || !value) return false;
-    if (key->find('\0') != std::string::npos || value->find('\0') != std::string::npos) return false;
-    pairs.emplace_back(std::move(*key), std::move(*value));
+    std::string key = PercentDecode(pair.substr(0, eq));
+    std::string value = PercentDecode(eq == std::string_view::npos ? std::string_view() : pair.substr(eq + 1));
+    if (key.find('\0') != std::string::npos || value.find('\0') != std::string::npos) return false;
+    pairs.emplace_back(std::move(key), std::move(value));
   }
   for (auto& [key, value] : pairs) fields.emplace(std::move(key), std::move(value));
   return true;

@@ -120,7 +120,7 @@ TEST(Protocol, RefusalsCarryTheirCodeAndExplanation) {
       {"m=login&a=xiugai&username=owner&password=secret1", "0", "缺少参数：newpassword"},
       {"m=user&a=reg&md5=" + second, "0", "缺少参数：name"},
       {"m=user&a=lvup&md5=" + token, "0", "缺少参数：id"},
-      {"m=user&a=login&md5=%G1", "0", "请求格式错误"},
+      {"m=user&a=login&md5=%00", "0", "请求格式错误"},
       {"m=login&a=register&username=ab&password=secret1", "0", ""},
       {"m=login&a=register&username=abc&password=short", "0", ""},
       {"m=login&a=register&username=ab\xd5&password=secret1", "0", ""},
@@ -138,10 +138,14 @@ TEST(Protocol, RefusalsCarryTheirCodeAndExplanation) {
   }
 }
 
-TEST(Protocol, FieldsMayComeFromTheQueryStringButTheBodyWins) {
+TEST(Protocol, FormValuesAreReadAsTheClientSendsThem) {
   TestServer server;
-  server.Post("m=login&a=register&username=query1&password=secret1");
-  auto result = server.Raw("password=secret1&username=query1",
+  // The game client sends typed characters unescaped: '+' and a stray '%' stay as typed.
+  EXPECT_EQ(Code(server.Post("m=login&a=register&username=query1&password=50%+off")), "1");
+  EXPECT_EQ(Code(server.Post("m=login&a=login&username=query1&password=50%25%2Boff")), "1");
+  EXPECT_EQ(Code(server.Post("m=login&a=login&username=query1&password=50% off")), "0");
+  // Fields may come from the query string; the body wins.
+  auto result = server.Raw("password=50%+off&username=query1",
                            "/game/do.php?m=login&a=login&username=other");
   ASSERT_TRUE(result);
   EXPECT_EQ(nlohmann::json::parse(result->body)["b"], "1");
