@@ -206,7 +206,8 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
       if (!keyFound) return true;
       lines.erase(lines.begin() + std::ptrdiff_t(at));
     } else {
-      std::string line = std::string(name) + "=" + std::string(Trim(*value));
+      std::string line(name);
+      line.append("=").append(Trim(*value));
       if (keyFound) {
         lines[at] = std::move(line);
       } else if (sectionFound) {
@@ -215,13 +216,14 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
         while (insert > header + 1 && Trim(lines[insert - 1]).empty()) --insert;
         lines.insert(lines.begin() + std::ptrdiff_t(insert), std::move(line));
       } else {
-        lines.push_back("[" + std::string(Trim(section)) + "]");
+        std::string sectionLine("[");
+        lines.push_back(sectionLine.append(Trim(section)).append("]"));
         lines.push_back(std::move(line));
       }
     }
   }
   std::string out;
-  for (const std::string& line : lines) out += line + "\r\n";
+  for (const std::string& line : lines) out.append(line).append("\r\n");
   return ReplaceFileAtomically(path, out, options.newFileMode);
 }
 
