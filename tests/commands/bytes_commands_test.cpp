@@ -31,21 +31,6 @@ TEST(FindBytes, PositionsStartsAndEdges) {
   EXPECT_EQ(FindBytes({}, Bytes{1}), -1);
 }
 
-TEST(ByteArrays, LengthZeroesAndLeft) {
-  EXPECT_EQ(ZeroBytes(512), Bytes(512, 0));
-  EXPECT_TRUE(ZeroBytes(-1).empty());
-  EXPECT_EQ(BytesLeft(Bytes{1, 2, 3}, 2), (Bytes{1, 2}));
-  EXPECT_EQ(BytesLeft(Bytes{1, 2, 3}, 9), (Bytes{1, 2, 3}));
-  EXPECT_TRUE(BytesLeft(Bytes{1, 2, 3}, -9).empty());
-  EXPECT_EQ(BytesLength(Bytes{1, 2, 3}), 3);
-}
-
-TEST(DataTypeSize, KnownCodesAndOthers) {
-  const int32_t expected[] = {0, 1, 2, 4, 8, 4, 8, 4, 8, 4, 0, 0};
-  for (int32_t code = 0; code < 12; ++code) EXPECT_EQ(DataTypeSize(code), expected[code]) << code;
-  EXPECT_EQ(DataTypeSize(-3), 0);
-}
-
 TEST(GetBytesData, ShortReadsZeroFillHighBytes) {
   const Bytes two = {0x34, 0x12};
   RuntimeValue v = GetBytesData(two, kDataInt);
