@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
         return true;
       });
       std::string token = NewToken();
-      storage->AddSession(TokenDigest(token), id, now);
+      storage->AddSession(TokenDigest(token), id, now, 86400);
       std::printf("%s\n", token.c_str());
     }
   } catch (const std::exception& e) {

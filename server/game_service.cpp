@@ -172,7 +172,7 @@ std::string GameService::Login(const FormFields& fields) {
   }
   throttle_.Succeeded(name);
   std::string token = NewToken();
-  storage_.AddSession(TokenDigest(token), account->id, clock_.NowSeconds());
+  storage_.AddSession(TokenDigest(token), account->id, clock_.NowSeconds(), settings_.tokenIdleSeconds);
   return JsonObject().Text("b", "1").Text("t", "登录成功").Text("md5", token).Finish();
 }
 

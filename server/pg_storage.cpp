@@ -38,6 +38,7 @@ void PrepareStatements(pqxx::connection& c) {
   c.prepare("end_sessions", "DELETE FROM sessions WHERE account_id = $1");
   c.prepare("add_session",
             "INSERT INTO sessions (token_digest, account_id, last_used) VALUES ($1, $2, $3)");
+  c.prepare("sweep_sessions", "DELETE FROM sessions WHERE last_used <= $1");
   c.prepare("find_session", "SELECT account_id, last_used FROM sessions WHERE token_digest = $1");
   c.prepare("drop_sessions", "DELETE FROM sessions WHERE token_digest = $1 OR last_used <= $2");
   c.prepare("touch_session",
@@ -112,9 +113,11 @@ class PostgresStorage final : public Storage {
     });
   }
 
-  void AddSession(std::string_view tokenDigest, int64_t accountId, int64_t now) override {
+  void AddSession(std::string_view tokenDigest, int64_t accountId, int64_t now,
+                  int64_t maxIdleSeconds) override {
     Run([&](pqxx::connection& c) {
       pqxx::work w(c);
+      w.exec_prepared("sweep_sessions", now - maxIdleSeconds);
       w.exec_prepared("add_session", std::string(tokenDigest), accountId, now);
       w.commit();
       return 0;

@@ -214,9 +214,13 @@ class SqliteStorage final : public Storage {
     tx.Commit();
   }
 
-  void AddSession(std::string_view tokenDigest, int64_t accountId, int64_t now) override {
+  void AddSession(std::string_view tokenDigest, int64_t accountId, int64_t now,
+                  int64_t maxIdleSeconds) override {
     auto c = Take();
     WriteTransaction tx(*c, writers_);
+    sqlite3_stmt* sweep = c->Prepare("DELETE FROM sessions WHERE last_used <= ?");
+    BindInt(*c, sweep, 1, now - maxIdleSeconds);
+    Step(*c, sweep);
     sqlite3_stmt* insert =
         c->Prepare("INSERT INTO sessions (token_digest, account_id, last_used) VALUES (?, ?, ?)");
     BindText(*c, insert, 1, tokenDigest);

@@ -53,7 +53,9 @@ class Storage {
   // Replaces the hash and ends every session of the account, together.
   virtual void ReplacePassword(int64_t accountId, std::string_view passwordHash) = 0;
 
-  virtual void AddSession(std::string_view tokenDigest, int64_t accountId, int64_t now) = 0;
+  // Also removes every session idle for maxIdleSeconds or more, so abandoned ones do not pile up.
+  virtual void AddSession(std::string_view tokenDigest, int64_t accountId, int64_t now,
+                          int64_t maxIdleSeconds) = 0;
   // The session's account when it was used after now - maxIdleSeconds; marks it used at `now`.
   // An expired session is deleted and gives nullopt.
   virtual std::optional<int64_t> UseSession(std::string_view tokenDigest, int64_t now,

@@ -96,7 +96,7 @@ TEST(CrashSafety, EveryAnsweredLevelUpSurvivesKillNine) {
       c.total = start;
       return true;
     });
-    storage->AddSession(TokenDigest(token), id, began);
+    storage->AddSession(TokenDigest(token), id, began, 86400);
   }
 
   constexpr int kStreams = 4;

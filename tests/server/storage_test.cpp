@@ -33,9 +33,9 @@ TEST_P(StorageContract, AccountsAreUniqueByNameAndPasswordChangeEndsSessions) {
   EXPECT_EQ(account->passwordHash, "h1");
 
   int64_t other = NewAccount(s, "other");
-  s.AddSession("t1", account->id, 100);
-  s.AddSession("t2", account->id, 100);
-  s.AddSession("t3", other, 100);
+  s.AddSession("t1", account->id, 100, 1000);
+  s.AddSession("t2", account->id, 100, 1000);
+  s.AddSession("t3", other, 100, 1000);
   s.ReplacePassword(account->id, "h3");
   EXPECT_EQ(s.FindAccount("甲乙")->passwordHash, "h3");
   EXPECT_FALSE(s.UseSession("t1", 101, 1000).has_value());
@@ -46,12 +46,19 @@ TEST_P(StorageContract, AccountsAreUniqueByNameAndPasswordChangeEndsSessions) {
 TEST_P(StorageContract, SessionsExpireAfterTheIdleLimitAndUseExtendsThem) {
   Storage& s = storage();
   int64_t id = NewAccount(s, "sleeper");
-  s.AddSession("tok", id, 1000);
+  s.AddSession("tok", id, 1000, 100);
   EXPECT_EQ(s.UseSession("tok", 1000 + 99, 100), id);
   EXPECT_EQ(s.UseSession("tok", 1000 + 198, 100), id);   // 99 s after the last use
   EXPECT_FALSE(s.UseSession("tok", 1000 + 298, 100));    // 100 s after the last use
   EXPECT_FALSE(s.UseSession("tok", 1000 + 299, 100000));  // gone for good once expired
   EXPECT_FALSE(s.UseSession("unknown", 1000, 100));
+
+  // A new session sweeps out the abandoned ones, and only those.
+  s.AddSession("old", id, 5000, 100);
+  s.AddSession("recent", id, 5050, 100);
+  s.AddSession("new", id, 5100, 100);
+  EXPECT_FALSE(s.UseSession("old", 5100, 1000000));
+  EXPECT_EQ(s.UseSession("recent", 5100, 1000000), id);
 }
 
 TEST_P(StorageContract, CharactersHaveUniqueNamesAndOnePerAccount) {
