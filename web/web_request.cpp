@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "engine/memory.h"
-#include "platform/backend.h"
+#include "engine/window_commands.h"
 #include "web/exchange_stream.h"
 #include "web/internal/bound_calls.h"
 #include "web/internal/exchange_guard.h"
@@ -28,12 +28,6 @@ LastHeaders& Last() {
   return *last;
 }
 
-// Lets the user-interface thread handle the window events that are waiting (a quit message stays
-// queued for the message loop).
-void ProcessWindowEvents() {
-  if (platform::HasBackend()) platform::Native().DispatchPending();
-}
-
 DWORD WorkerThread(void* parameter) {
   auto* guard = static_cast<ExchangeGuard*>(parameter);
   bool answered = RunWebRequestWorker(guard->Stream(), guard);
@@ -50,7 +44,7 @@ DWORD WaitForWorker(bound::HANDLE thread, Clock::time_point deadline) {
     auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
     DWORD ms = left <= 0 ? 0 : DWORD(std::min<int64_t>(left, 0x7FFFFFFF));
     DWORD result = bound::MsgWaitForMultipleObjects(1, &thread, /*waitAll=*/0, ms, bound::kQsAllInput);
-    ProcessWindowEvents();
+    ProcessEvents();
     if (result == bound::kWaitObject0 || result == bound::kWaitTimeout || result == bound::kWaitFailed) {
       return result;
     }
