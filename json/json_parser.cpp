@@ -1,0 +1,286 @@
+#include "json/json_parser.h"
+
+#include "commands/conversion_commands.h"
+#include "commands/file_table.h"
+#include "commands/text_commands.h"
+#include "json/json_number.h"
+
+namespace vorenn {
+
+using namespace json_tag;
+
+const char kJsonErrorEmpty[] = "要解析的JSON内容为空";
+const char kJsonErrorFormat[] = "JSON文本格式不正确";
+const char kJsonErrorUnquotedName[] = "解析出错，对象名称必须带引号";
+const char kJsonErrorNoColon[] = "解析出错，未找到分割符 \":\"";
+const char kJsonErrorStructure[] = "解析出错，JSON格式不正确";
+
+std::string JsonErrorUnknownSymbol(std::string_view token) {
+  return "未知的符号“" + std::string(token) + "”";
+}
+
+// Byte-at-a-time access to an open in-memory file. The file is looked up once per public call
+// rather than once per byte; a number that is not open reads as an empty stream.
+class JsonParser::Reader {
+ public:
+  explicit Reader(FileNumber stream) : file_(FindFile(stream)) {}
+  bool Next(char& c) { return file_ != nullptr && file_->Read(&c, 1) == 1; }
+  // Steps back over the byte just read (a seek of -1 from the current position).
+  void Back() {
+    if (file_ != nullptr) file_->SetPosition(file_->Position() - 1);
+  }
+
+ private:
+  std::shared_ptr<FileObject> file_;
+};
+
+namespace {
+
+bool Contains(const std::string& set, char c) { return set.find(c) != std::string::npos; }
+
+JsonParseResult Failure(std::string error) {
+  JsonParseResult r;
+  r.ok = 0;
+  r.error = std::move(error);
+  r.value = std::make_unique<JsonValue>();
+  return r;
+}
+
+}  // namespace
+
+JsonParser::JsonParser()
+    : symbols_("{[]},:"),
+      numberChars_("e-+0123456789."),
+      whitespace_("\x08\x09\x0A\x0C\x0D\x20"),
+      indentText_("    ") {}
+
+JsonParser::~JsonParser() = default;
+
+std::unique_ptr<JsonParser> JsonParser::Copy() const {
+  auto copy = std::make_unique<JsonParser>();
+  copy->symbols_ = symbols_;
+  copy->numberChars_ = numberChars_;
+  copy->whitespace_ = whitespace_;
+  copy->indentText_ = indentText_;
+  return copy;
+}
+
+void JsonParser::SetIndent(std::string_view text) { indentText_ = std::string(text); }
+
+std::unique_ptr<JsonValue> JsonParser::MakeLong(int64_t value) const {
+  auto v = std::make_unique<JsonValue>();
+  v->SetLong(value);
+  return v;
+}
+
+std::unique_ptr<JsonValue> JsonParser::MakeFloat(double value) const {
+  auto v = std::make_unique<JsonValue>();
+  v->SetFloat(value);
+  return v;
+}
+
+std::unique_ptr<JsonValue> JsonParser::MakeText(std::string_view text) const {
+  auto v = std::make_unique<JsonValue>();
+  v->SetText(text);
+  return v;
+}
+
+std::unique_ptr<JsonValue> JsonParser::MakeBoolean(bool value) const {
+  auto v = std::make_unique<JsonValue>();
+  v->SetBoolean(value);
+  return v;
+}
+
+std::unique_ptr<JsonValue> JsonParser::MakeNull() const { return std::make_unique<JsonValue>(); }
+
+bool JsonParser::IsNumberText(std::string_view text) const {
+  if (text.empty()) return false;
+  for (char c : text) {
+    if (!Contains(numberChars_, c)) return false;
+  }
+  return true;
+}
+
+std::string JsonParser::ReadSignificantChar(FileNumber stream) const {
+  Reader in(stream);
+  return ReadSignificantCharFrom(in);
+}
+
+std::string JsonParser::ReadSignificantCharFrom(Reader& in) const {
+  char c;
+  while (in.Next(c)) {
+    if (!Contains(whitespace_, c)) return std::string(1, c);
+  }
+  return std::string();
+}
+
+std::string JsonParser::ReadToken(FileNumber stream) const {
+  Reader in(stream);
+  return ReadTokenFrom(in);
+}
+
+std::string JsonParser::ReadTokenFrom(Reader& in) const {
+  std::string token = ReadSignificantCharFrom(in);
+  if (token.empty() || Contains(symbols_, token[0])) return token;
+  char c;
+  if (token[0] == '"') {
+    // A quote preceded by an odd number of backslashes is escaped; an even number are escaped
+    // backslashes, and the quote closes the string.
+    size_t backslashes = 0;
+    while (in.Next(c)) {
+      if (c == '\r' || c == '\n') return std::string();
+      token += c;
+      if (c == '"' && backslashes % 2 == 0) return token;
+      backslashes = c == '\\' ? backslashes + 1 : 0;
+    }
+    return std::string();
+  }
+  const bool number = Contains(numberChars_, token[0]);
+  while (in.Next(c)) {
+    if (number ? !Contains(numberChars_, c) : Contains(symbols_, c)) {
+      in.Back();
+      break;
+    }
+    token += c;
+  }
+  return token;
+}
+
+std::string JsonParser::UnescapeText(std::string_view text) const {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < text.size()) {
+      out += c;
+      out += text[++i];  // a trail byte is never the start of an escape
+      continue;
+    }
+    if (c != '\\' || i + 1 == text.size()) {
+      out += c;
+      continue;
+    }
+    char e = text[i + 1];
+    switch (e) {
+      case '"': out += '"'; break;
+      case '/': out += '/'; break;
+      case 'r': out += '\r'; break;
+      case 'n': out += '\n'; break;
+      case 't': out += '\t'; break;
+      case 'b': out += '\x08'; break;
+      case 'f': out += '\x0C'; break;
+      case '\\': out += '\\'; break;
+      default:
+        out += c;  // "\u" and unknown escapes stay; the next character is read on its own
+        continue;
+    }
+    ++i;
+  }
+  return out;
+}
+
+std::unique_ptr<JsonValue> JsonParser::Parse(std::string_view text, int32_t* ok, std::string* error) const {
+  auto fail = [&](const char* message) {
+    if (ok) *ok = 0;
+    if (error) *error = message;
+    return std::make_unique<JsonValue>();
+  };
+  if (TrimText(text).empty()) return fail(kJsonErrorEmpty);
+
+  FileNumber stream = OpenMemoryFile();
+  WriteBytes(stream, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+  SeekToFileStart(stream);
+  Reader in(stream);
+  std::string first = ReadSignificantCharFrom(in);
+  if (first != "{" && first != "[") {
+    CloseFile(stream);
+    return fail(kJsonErrorFormat);
+  }
+  SeekToFileStart(stream);
+  JsonParseResult result = ParseValueAt(in, 0);
+  CloseFile(stream);
+  if (ok) *ok = result.ok;
+  if (error) *error = result.ok ? std::string() : result.error;
+  if (!result.ok) result.value->Clear();
+  return std::move(result.value);
+}
+
+JsonParseResult JsonParser::ParseValue(FileNumber stream) const {
+  Reader in(stream);
+  return ParseValueAt(in, 0);
+}
+
+JsonParseResult JsonParser::ParseValueAt(Reader& in, int depth) const {
+  std::string tok = ReadTokenFrom(in);
+  if (tok.empty()) return Failure(kJsonErrorFormat);
+  if ((tok == "{" || tok == "[") && depth >= kMaxJsonDepth) return Failure(kJsonErrorStructure);
+
+  JsonParseResult result;
+  result.ok = 1;
+  result.value = std::make_unique<JsonValue>();
+  JsonValue& value = *result.value;
+  if (tok == "{") {
+    value.TypeName(kObject, /*set=*/true);
+    tok = ReadTokenFrom(in);
+    while (tok != "}" && !tok.empty()) {
+      if (tok[0] != '"') return Failure(kJsonErrorUnquotedName);
+      std::string name = UnescapeText(std::string_view(tok).substr(1, tok.size() - 2));
+      if (ReadTokenFrom(in) != ":") return Failure(kJsonErrorNoColon);
+      JsonParseResult child = ParseValueAt(in, depth + 1);
+      if (!child.ok) return child;
+      value.SetMember(name, *child.value);
+      tok = ReadTokenFrom(in);
+      if (tok != ",") break;
+      tok = ReadTokenFrom(in);
+    }
+    if (tok != "}") return Failure(kJsonErrorStructure);
+    return result;
+  }
+  if (tok == "[") {
+    value.TypeName(kArray, /*set=*/true);
+    for (;;) {
+      JsonParseResult child = ParseValueAt(in, depth + 1);
+      if (!child.ok) return child;
+      if (child.value->TypeName() == kUnknown) {
+        // An unknown token here is what closes or breaks the array: "]" (also after a trailing
+        // comma) or a stray symbol or word.
+        std::string content = child.value->AsText();
+        if (content == "]") return result;
+        return Failure(JsonErrorUnknownSymbol(content));
+      }
+      value.Append(*child.value);
+      tok = ReadTokenFrom(in);
+      if (tok == "]") return result;
+      if (tok.empty()) return Failure(kJsonErrorStructure);
+      if (tok != ",") return Failure(JsonErrorUnknownSymbol(tok));
+    }
+  }
+  result.value = ParseScalar(tok);
+  return result;
+}
+
+std::unique_ptr<JsonValue> JsonParser::ParseScalar(const std::string& token) const {
+  auto value = std::make_unique<JsonValue>();
+  if (token == "null") return value;
+  if (token == "true" || token == "false") {
+    value->SetBoolean(token == "true");
+  } else if (IsNumberText(token)) {
+    const bool exponent = token.find('e') != std::string::npos;
+    if (token.size() >= 10 || exponent) {
+      value->SetBigNumber(exponent ? ExpandExponent(token) : token);
+    } else if (token.find('.') == std::string::npos) {
+      value->SetLong(int64_t(TextToNumber(token)));
+    } else {
+      value->SetFloat(TextToNumber(token));
+    }
+  } else if (token[0] == '"') {
+    // A string token always ends in its closing quote.
+    value->SetText(UnescapeText(std::string_view(token).substr(1, token.size() - 2)));
+  } else {
+    value->SetText(token);
+    value->TypeName(kUnknown, /*set=*/true);
+  }
+  return value;
+}
+
+}  // namespace vorenn
