@@ -98,6 +98,9 @@ class QtBackend final : public QObject, public Backend {
   std::atomic<bool> quitPending_{false};
   std::atomic<int> quitCode_{0};
   bool sawInput_ = false;
+  // Counts what a message-aware wait wakes for: engine events, input, timer ticks (not Qt's own
+  // housekeeping such as painting).
+  uint64_t activity_ = 0;
 
   std::mutex wakeMutex_;
   std::condition_variable wakeCv_;

@@ -32,6 +32,7 @@ bool QtBackend::event(QEvent* e) {
   if (e->type() != kEngineEventType) return QObject::event(e);
   auto* engineEvent = static_cast<EngineEvent*>(e);
   --pendingPosts_;
+  ++activity_;
   const WindowEvent& we = engineEvent->event;
   if (IsInputEvent(we.kind)) sawInput_ = true;
   if (we.kind == EventKind::CloseRequested) {
@@ -53,6 +54,7 @@ void QtBackend::SetTimer(WindowHandle w, int timerId, uint32_t periodMs) {
     e.kind = EventKind::Timer;
     e.window = w;
     e.timerId = timerId;
+    ++activity_;
     Deliver(e);
   });
   timers_[{w, timerId}] = t;
@@ -131,9 +133,12 @@ bool QtBackend::WaitForInputOrWake(Deadline deadline, bool wantInput) {
   timer.setSingleShot(true);
   QObject::connect(&timer, &QTimer::timeout, [&timedOut] { timedOut = true; });
   if (deadline != kNoDeadline) timer.start(int(std::max<int64_t>(0, deadline - SteadyNowMs())));
-  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  bool woken = consumeWake();
-  return !woken && !timedOut;
+  const uint64_t before = activity_;
+  for (;;) {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (consumeWake() || timedOut) return false;
+    if (activity_ != before) return true;
+  }
 }
 
 void QtBackend::Wake() {

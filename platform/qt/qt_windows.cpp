@@ -383,6 +383,7 @@ bool QtBackend::FilterInput(WindowHandle w, QEvent* event) {
       e.kind = event->type() == QEvent::KeyPress ? EventKind::KeyDown : EventKind::KeyUp;
       e.key = VirtualKeyOf(k->key());
       e.keyState = KeyStateOf(k->modifiers());
+      ++activity_;
       if (Deliver(e).swallow) return true;
       if (e.kind != EventKind::KeyDown || k->text().isEmpty() || !IsWindow(w)) return false;
       int c = GbkCharOf(k->text());
@@ -405,6 +406,7 @@ bool QtBackend::FilterInput(WindowHandle w, QEvent* event) {
       return false;
   }
   sawInput_ = true;
+  ++activity_;
   return Deliver(e).swallow;
 }
 

@@ -1,0 +1,114 @@
+// The Qt backend on Qt's offscreen platform: the same contract the headless tests check, where Qt
+// can show it without a display.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+#include "platform/backend.h"
+#include "platform/qt/qt_backend.h"
+#include "platform/thread.h"
+
+namespace vorenn::platform {
+namespace {
+
+class QtBackendTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int argc = 1;
+    static char name[] = "qt_backend_tests";
+    static char* argv[] = {name, nullptr};
+    InstallQtBackend(argc, argv);
+  }
+  WindowHandle Make(WindowRole role, WindowHandle parent, std::string text = {}) {
+    WindowSpec spec;
+    spec.role = role;
+    spec.parent = parent;
+    spec.visible = true;
+    spec.geometry = {5, 6, 120, 40};
+    spec.text = std::move(text);
+    return Native().CreateNativeWindow(spec);
+  }
+};
+
+TEST_F(QtBackendTest, WindowsKeepGeometryFlagsAndGbkText) {
+  Backend& n = Native();
+  WindowHandle top = Make(WindowRole::TopLevel, kNoWindow, "Vorenn 1.0");
+  WindowHandle label = Make(WindowRole::Label, top, "\xB5\xC7\xC2\xBD");  // GBK text
+  WindowHandle edit = Make(WindowRole::EditBox, top);
+  ASSERT_TRUE(n.IsWindow(label));
+  EXPECT_EQ(n.Text(label), "\xB5\xC7\xC2\xBD");
+  EXPECT_EQ(n.Text(top), "Vorenn 1.0");
+  n.SetGeometry(label, {1, 2, 30, 40});
+  EXPECT_EQ(n.Geometry(label), (Rect{1, 2, 30, 40}));
+  n.Enable(edit, false);
+  EXPECT_FALSE(n.IsEnabled(edit));
+  n.Show(label, false);
+  EXPECT_FALSE(n.IsVisible(label));
+  EXPECT_EQ(n.ParentOf(edit), top);
+  EXPECT_EQ(n.Children(top), (std::vector<WindowHandle>{edit, label}));  // topmost first
+  n.PlaceBelow(edit, label);
+  EXPECT_EQ(n.Children(top), (std::vector<WindowHandle>{label, edit}));
+  std::vector<WindowHandle> destroyed;
+  for (WindowHandle w : {top, label, edit})
+    n.SetEventSink(w, [&destroyed, w](const WindowEvent& e) {
+      if (e.kind == EventKind::Destroyed) destroyed.push_back(w);
+      return EventAnswer{};
+    });
+  n.DestroyNativeWindow(top);
+  EXPECT_FALSE(n.IsWindow(top) || n.IsWindow(label) || n.IsWindow(edit));
+  ASSERT_EQ(destroyed.size(), 3u);
+  EXPECT_EQ(destroyed.back(), top);
+}
+
+TEST_F(QtBackendTest, PostedMessagesTimersAndTheQuitMessageGoThroughTheLoop) {
+  Backend& n = Native();
+  WindowHandle top = Make(WindowRole::TopLevel, kNoWindow);
+  std::vector<uint32_t> posted;
+  int ticks = 0;
+  n.SetEventSink(top, [&](const WindowEvent& e) {
+    if (e.kind == EventKind::Posted) posted.push_back(e.message);
+    if (e.kind == EventKind::Timer && ++ticks == 3) n.PostQuit(5);
+    return EventAnswer{};
+  });
+  n.Post(top, 1, 0, 0);
+  n.Post(top, 2, 0, 0);
+  EXPECT_TRUE(n.MessageWaiting());
+  n.SetTimer(top, 9, 10);
+  int code = -1;
+  bool input = false;
+  auto start = std::chrono::steady_clock::now();
+  while (n.DispatchMessages(true, &code, &input)) {
+    ASSERT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  }
+  EXPECT_EQ(code, 5);
+  EXPECT_EQ(posted, (std::vector<uint32_t>{1, 2}));
+  EXPECT_EQ(ticks, 3);
+  n.DestroyNativeWindow(top);
+}
+
+uint32_t SleepBriefly(void*) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  return 0;
+}
+
+TEST_F(QtBackendTest, TheMessageAwareWaitEndsWithTheThreadOrTheTimeOut) {
+  ThreadRef t = StartThread(SleepBriefly, nullptr);
+  ThreadRef threads[] = {t};
+  EXPECT_EQ(WaitForThreadsOrInput(threads, false, 10000, true), kWaitObject0);
+  ThreadRef slow = StartThread(
+      [](void*) -> uint32_t {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        return 0;
+      },
+      nullptr);
+  ThreadRef slowThreads[] = {slow};
+  EXPECT_EQ(WaitForThreadsOrInput(slowThreads, false, 20, false), kWaitTimeout);
+  EXPECT_EQ(WaitForThreadsOrInput(slowThreads, false, 10000, false), kWaitObject0);
+}
+
+}  // namespace
+}  // namespace vorenn::platform
