@@ -34,6 +34,8 @@ struct Call {
   std::string url = {};
   std::string method = {};
   std::string proxy = {};
+  std::string userName = {};
+  std::string password = {};
   std::string extraHeaders = {};
   std::optional<std::string> body = {};
   std::optional<int32_t> timeoutSeconds = {};
@@ -55,6 +57,8 @@ Answer Send(const Call& c) {
   WebRequestArgs args;
   args.method = c.method.c_str();
   args.proxy = c.proxy.c_str();
+  args.userName = c.userName.c_str();
+  args.password = c.password.c_str();
   args.extraHeaders = c.extraHeaders.c_str();
   args.body = body;
   args.timeoutSeconds = c.timeoutSeconds;
@@ -226,6 +230,21 @@ TEST_F(WebRequestTest, AProxyGetsTheAbsoluteAddress) {
   std::string raw = proxy.Requests()[0];
   EXPECT_EQ(raw.substr(0, raw.find("\r\n")), "POST http://vorenn.invalid:8080/game/do.php HTTP/1.1");
   EXPECT_EQ(BodyOf(raw), "m=1");
+}
+
+TEST_F(WebRequestTest, CredentialsAnswerAChallengeAndBlankOnesCountAsNone) {
+  LoopbackServer server([](const std::string& request) {
+    if (request.find("\r\nAuthorization: Basic dXNlcjpwYXNz\r\n") != std::string::npos) return OkReply("welcome");
+    Reply r;
+    r.bytes = "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"v\"\r\nContent-Length: 6\r\n\r\ndenied";
+    return r;
+  });
+  EXPECT_EQ(Send({.url = server.Url("/a"), .userName = " \xA1\xA1", .password = "pass"}).body, "denied");
+  EXPECT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(Send({.url = server.Url("/a"), .userName = "user", .password = "pass"}).body, "welcome");
+  ASSERT_EQ(server.Requests().size(), 3u);
+  // Credentials go out only when the server asks for them.
+  EXPECT_EQ(server.Requests()[1].find("Authorization"), std::string::npos);
 }
 
 TEST_F(WebRequestTest, BadAnswersGiveEmptyOrPartialBytes) {
