@@ -117,18 +117,27 @@ void UnitTest::TearDown() {
   while (EventsSuppressed()) ResumeEvents();
 }
 
-bool UnitTest::LoadUnits(const std::string& unitsJson, const std::string& windowData,
-                         const std::string& windowEvents) {
+tools::TemplateDescription UnitTest::Describe(const std::string& unitsJson, const std::string& windowData,
+                                              const std::string& windowEvents) {
   std::string json = "{\"handlers\": [" + HandlerNames() +
                      "], \"windows\": [{\"id\": \"0x52010003\", \"code\": \"W\", \"words\": [0, 0], \"units\": ["
                      "{\"id\": \"0x06010002\", \"type\": \"window\", \"name\": \"w\", \"code\": \"Self\", "
                      "\"geometry\": [50, 50, 370, 303], \"flags\": \"V--\", \"events\": " +
                      windowEvents + ", \"data\": " + windowData + "}" + (unitsJson.empty() ? "" : ", ") +
                      unitsJson + "]}]}";
-  std::vector<uint8_t> segment = tools::WriteSegment(tools::ParseDescription(json));
+  return tools::ParseDescription(json);
+}
+
+bool UnitTest::LoadDescription(const tools::TemplateDescription& description) {
+  std::vector<uint8_t> segment = tools::WriteSegment(description);
   LoadTemplateSegment(segment.data(), segment.size());
   RegisterEventHandlers(kHandlers);
   return LoadWindowFromTemplate(kTestWindow, /*newInstance=*/false, /*modal=*/false, platform::kNoWindow);
+}
+
+bool UnitTest::LoadUnits(const std::string& unitsJson, const std::string& windowData,
+                         const std::string& windowEvents) {
+  return LoadDescription(Describe(unitsJson, windowData, windowEvents));
 }
 
 bool UnitTest::LoadProgramWindow() {

@@ -14,6 +14,7 @@
 #include "engine/runtime_value.h"
 #include "engine/unit_events.h"
 #include "platform/headless/headless_backend.h"
+#include "tools/template_description.h"
 
 namespace vorenn::testing_support {
 
@@ -40,6 +41,10 @@ class UnitTest : public ::testing::Test {
   // follow. Handler names are "H0" .. "H19".
   bool LoadUnits(const std::string& unitsJson, const std::string& windowData = "null",
                  const std::string& windowEvents = "[]");
+  // The same in two steps, so that a test can change the description in between.
+  static tools::TemplateDescription Describe(const std::string& unitsJson, const std::string& windowData = "null",
+                                             const std::string& windowEvents = "[]");
+  bool LoadDescription(const tools::TemplateDescription& description);
   // The program's real template with the handler table in its generated order.
   bool LoadProgramWindow();
 
