@@ -11,6 +11,9 @@
 #include "platform/qt/qt_backend.h"
 #include "platform/thread.h"
 
+// fontconfig keeps a cache for the life of the process; that is not a leak of ours.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+
 namespace vorenn::platform {
 namespace {
 
