@@ -181,6 +181,9 @@ TEST_F(WebRequestTest, RequestsOfEveryShape) {
       {"blank proxy is none", {.url = server.Url("/b"), .proxy = " \xA1\xA1 "}, true, "GET /b HTTP/1.1",
        {}, {}},
       {"unsupported method", {.url = server.Url("/put"), .method = "PUT", .body = "x"}, false, "", {}, {}},
+      // Cut to 16 bits this port would be the server's own: it must not reach it.
+      {"port beyond 65535", {.url = "http://127.0.0.1:" + std::to_string(server.Port() + 65536) + "/p"},
+       false, "", {}, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -205,10 +208,12 @@ TEST_F(WebRequestTest, RequestsOfEveryShape) {
 TEST_F(WebRequestTest, ACookieSetByOneAnswerIsSentWithTheNext) {
   LoopbackServer server([](const std::string& request) {
     if (request.find("/first") != std::string::npos)
-      return OkReply("1", "Set-Cookie: vsid=t0k3n; path=/cookie\r\nX-Note: Set-Cookie: bogus=1\r\n");
+      return OkReply("1", "X-Ctl: a\x1a" "b\r\nSet-Cookie: vsid=t0k3n; path=/cookie\r\n"
+                          "X-Note: Set-Cookie: bogus=1\r\n");
     return OkReply("2");
   });
-  // The host is written in capitals: it is sent and stored in lower case.
+  // The host is written in capitals: it is sent and stored in lower case. A Ctrl-Z in an earlier
+  // header line neither stops nor stalls the reading of the lines.
   std::string base = "http://LOCALHOST:" + std::to_string(server.Port());
   Send({.url = base + "/cookie/first"});
   Send({.url = base + "/cookie/second"});
