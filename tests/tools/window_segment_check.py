@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Decodes the built window-template segment on its own, from the byte layout alone, and checks it
-against the program's window as the design tables give it (ids, types, names, containers, geometry,
-flags, events and their handlers, unit data).
+against the program's window written out below (ids, types, names, containers, geometry, flags,
+events and their handlers, unit data).
 
 usage: window_segment_check.py SEGMENT DESCRIPTION_JSON   (the JSON only supplies the handler names)
 """
