@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/extended_controls.h"
 #include "platform/native_window.h"
 
 namespace vorenn::platform {
@@ -142,6 +143,41 @@ class Backend {
   virtual void SetScrollBar(WindowHandle w, const ScrollBarState& state) { (void)w, (void)state; }
   // The pointer shown while the mouse is over w.
   virtual void SetPointer(WindowHandle w, PointerShape shape) { (void)w, (void)shape; }
+
+  // --- what the list view and the image button need (platform/extended_controls.h); the defaults
+  // leave the feature missing. Rows and columns count from 0. ---
+  virtual void SetListSetup(WindowHandle w, const ListSetup& setup) { (void)w, (void)setup; }
+  // Inserts a column at `index` (clamped to the end); its index, or -1 when refused.
+  virtual int InsertListColumn(WindowHandle w, int index, const ListColumn& column) {
+    return (void)w, (void)index, (void)column, -1;
+  }
+  virtual int ListColumnCount(WindowHandle w) const { return (void)w, 0; }
+  // Inserts a row at `index` (beyond the end: appended); its index, or -1 when refused.
+  virtual int InsertListItem(WindowHandle w, int index, const ListItem& item) {
+    return (void)w, (void)index, (void)item, -1;
+  }
+  // False when the row or column does not exist.
+  virtual bool SetListItemText(WindowHandle w, int row, int column, std::string_view gbk) {
+    return (void)w, (void)row, (void)column, (void)gbk, false;
+  }
+  virtual std::string ListItemText(WindowHandle w, int row, int column) const {
+    return (void)w, (void)row, (void)column, std::string();
+  }
+  virtual int ListItemCount(WindowHandle w) const { return (void)w, 0; }
+  virtual void DeleteListItems(WindowHandle w) { (void)w; }
+  // Selects and focuses the row; -1 clears the selection. The selected row, or -1.
+  virtual void SetListSelection(WindowHandle w, int row) { (void)w, (void)row; }
+  virtual int ListSelection(WindowHandle w) const { return (void)w, -1; }
+  // Owner-drawn buttons (kStyleOwnerDrawn): the painter draws every paint request.
+  virtual void SetButtonPainter(WindowHandle w, ButtonPainter painter) { (void)w, (void)painter; }
+  virtual void Repaint(WindowHandle w) { (void)w; }
+  virtual void SetChecked(WindowHandle w, bool checked) { (void)w, (void)checked; }
+  virtual bool IsChecked(WindowHandle w) const { return (void)w, false; }
+  // The tip shown while the mouse rests on w; empty removes it.
+  virtual void SetToolTip(WindowHandle w, std::string_view gbk) { (void)w, (void)gbk; }
+  virtual std::string ToolTip(WindowHandle w) const { return (void)w, std::string(); }
+  // Decodes picture-file bytes (BMP, PNG, GIF, JPEG); null when they hold no picture.
+  virtual PictureRef DecodePicture(std::span<const uint8_t> data) { return (void)data, nullptr; }
 };
 
 // The installed backend. Installing replaces (and destroys) the previous one.

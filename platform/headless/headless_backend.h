@@ -138,6 +138,41 @@ class HeadlessBackend final : public Backend {
   void Wheel(WindowHandle w, int notches, int keyState = 0);
   void TrayClick(WindowHandle w, int action);
 
+  // What the list view and the image button need (headless/extended_controls.cpp). Pictures are
+  // recognised by their file header and keep only their size.
+  void SetListSetup(WindowHandle w, const ListSetup& setup) override;
+  int InsertListColumn(WindowHandle w, int index, const ListColumn& column) override;
+  int ListColumnCount(WindowHandle w) const override;
+  int InsertListItem(WindowHandle w, int index, const ListItem& item) override;
+  bool SetListItemText(WindowHandle w, int row, int column, std::string_view gbk) override;
+  std::string ListItemText(WindowHandle w, int row, int column) const override;
+  int ListItemCount(WindowHandle w) const override;
+  void DeleteListItems(WindowHandle w) override;
+  void SetListSelection(WindowHandle w, int row) override;
+  int ListSelection(WindowHandle w) const override;
+  void SetButtonPainter(WindowHandle w, ButtonPainter painter) override;
+  void Repaint(WindowHandle w) override;
+  void SetChecked(WindowHandle w, bool checked) override;
+  bool IsChecked(WindowHandle w) const override;
+  void SetToolTip(WindowHandle w, std::string_view gbk) override;
+  std::string ToolTip(WindowHandle w) const override;
+  PictureRef DecodePicture(std::span<const uint8_t> data) override;
+  // Read back for tests and the scripted driver.
+  ListSetup ListSetupOf(WindowHandle w) const;
+  std::vector<ListColumn> ListColumnsOf(WindowHandle w) const;
+  ListItem ListItemOf(WindowHandle w, int row) const;
+  int RepaintCount(WindowHandle w) const;
+  // One drawing step of an owner-drawn button, as its painter made it.
+  struct DrawStep {
+    enum Kind : uint8_t { Fill, Frame, Line, Focus, Text, Picture } kind;
+    Rect rect;           // Fill, Frame, Focus, Text; Line: x1 y1 in left/top, x2 y2 in width/height
+    uint32_t colour = 0;
+    std::string text;    // Text
+    friend bool operator==(const DrawStep&, const DrawStep&) = default;
+  };
+  // Runs the button's painter for `state` (its rect filled in from the geometry when empty).
+  std::vector<DrawStep> PaintButton(WindowHandle w, ButtonDrawState state) const;
+
  private:
   struct WindowRecord {
     WindowRole role;
@@ -156,6 +191,16 @@ class HeadlessBackend final : public Backend {
     ScrollBarState scroll;
     PointerShape pointer = PointerShape::Default;
     std::map<EventKind, int> inputReached;
+    // Extended-unit state (headless/extended_controls.cpp).
+    ListSetup list;
+    std::vector<ListColumn> columns;
+    std::vector<ListItem> items;
+    std::vector<std::vector<std::string>> subItems;  // per row: columns 1 and up
+    int listSelection = -1;
+    ButtonPainter painter;
+    bool checked = false;
+    int repaints = 0;
+    std::string toolTip;
   };
   struct TimerRecord {
     uint32_t periodMs;
@@ -176,6 +221,8 @@ class HeadlessBackend final : public Backend {
   void Dispatch(Queued& item);
   void DispatchInput(const WindowEvent& e);
   void EditBoxChar(WindowHandle w, int character);
+  // A toggle button's own handling of a click: the checked state flips.
+  void ToggleOnClick(WindowHandle w);
   void CountInputReached(const WindowEvent& e);
   std::optional<WindowEvent> TakeDueTimer();
   std::optional<uint64_t> NextTimerDue() const;

@@ -116,6 +116,7 @@ void HeadlessBackend::DispatchInput(const WindowEvent& e) {
   bool buttonRelease = (e.kind == EventKind::MouseUp && e.button == MouseButton::Left) ||
                        (e.kind == EventKind::KeyUp && e.key == kKeySpace);
   if (role == WindowRole::Button && buttonRelease) {
+    ToggleOnClick(e.window);
     WindowEvent c;
     c.kind = EventKind::Clicked;
     c.window = e.window;
