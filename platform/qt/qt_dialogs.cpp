@@ -1,9 +1,11 @@
 // Qt message boxes, the notification-area icon, and installing the backend.
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QSystemTrayIcon>
 
+#include <cstdio>
 #include <cstdlib>
 #include <future>
 
@@ -79,6 +81,13 @@ int QtBackend::MessageBox(WindowHandle owner, std::string_view gbkText, std::str
     }, Qt::QueuedConnection);
     if (answer.wait_for(kWorkerBoxLimit) != std::future_status::ready) return FirstButtonAnswer(style);
     return answer.get();
+  }
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+    // Nobody can see or answer a box drawn offscreen: it is written to standard error and takes
+    // its first button, as on the headless backend.
+    std::string line = "[" + GbkToUtf8(gbkCaption) + "] " + GbkToUtf8(gbkText) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    return FirstButtonAnswer(style);
   }
   Entry* o = Find(owner);
   ButtonSet set = ButtonsOf(style);

@@ -113,5 +113,10 @@ TEST_F(QtBackendTest, TheMessageAwareWaitEndsWithTheThreadOrTheTimeOut) {
   EXPECT_EQ(WaitForThreadsOrInput(slowThreads, false, 10000, false), kWaitObject0);
 }
 
+TEST_F(QtBackendTest, AnOffscreenMessageBoxTakesItsFirstButtonInsteadOfWaitingForEver) {
+  EXPECT_EQ(Native().MessageBox(kNoWindow, "text", "caption", kBoxYesNo | kBoxIconQuestion), kAnswerYes);
+  EXPECT_EQ(Native().MessageBox(kNoWindow, "text", "caption", kBoxRetryCancel), kAnswerRetry);
+}
+
 }  // namespace
 }  // namespace vorenn::platform
