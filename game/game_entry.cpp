@@ -1,38 +1,81 @@
 #include "game/game_entry.h"
 
-#include <cstdio>
-#include <vector>
-
-#include "engine/frame.h"
-#include "engine/message_loop.h"
 #include "engine/misc_service.h"
-#include "engine/window_loader.h"
+#include "engine/services.h"
+#include "engine/unit_events.h"
+#include "game/engine_calls.h"
+#include "game/globals.h"
+#include "game/window_events.h"
 #include "resources/window_ids.h"
 
 namespace vorenn::game {
 namespace {
 
-// No game handlers exist yet: every bound event answers nothing.
-uint64_t UnwrittenHandler(const uint32_t*, int) { return 0; }
+// Two module initialisers run at start-up; neither module has anything to prepare.
+void InitNetworkModule() {}
+void InitDocumentModule() {}
 
-void EndRoutine() {}
+// Handlers are routines without result: the engine gets no answer from them.
+template <void (*Routine)()>
+uint64_t Handler(const uint32_t*, int) {
+  Routine();
+  return kNoAnswer;
+}
+
+template <void (*Routine)(const uint32_t*, int)>
+uint64_t HandlerWithArguments(const uint32_t* args, int count) {
+  Routine(args, count);
+  return kNoAnswer;
+}
 
 }  // namespace
 
-std::span<const EventHandler> EventHandlers() {
-  static const std::vector<EventHandler> table(size_t(kHandlerCount), UnwrittenHandler);
-  return table;
+void EndRoutine() {
+  DestroyGlobals();
+  // The web module's last response headers are its own, behind its own lock, and live as long
+  // as the process; there is nothing of the game's to free there.
+}
+
+bool StartGame() {
+  Services().miscService(kMiscInitRuntime, 0, 0, 0, 0, 0, 0);
+  CreateGlobals();
+  Services().miscService(kMiscSetEndCallback, reinterpret_cast<intptr_t>(&EndRoutine), 0, 0, 0, 0, 0);
+  InitNetworkModule();
+  InitDocumentModule();
+  return LoadWindow();
 }
 
 int GameEntry() {
-  MiscService(kMiscInitRuntime);
-  MiscService(kMiscSetEndCallback, reinterpret_cast<intptr_t>(&EndRoutine));
-  if (!LoadWindowFromTemplate(kStartWindowId, /*newInstance=*/true, /*modal=*/false,
-                              platform::kNoWindow))
-    std::fputs("vorenn: the start window could not be loaded (its unit types are not built yet)\n",
-               stderr);
-  RunMessageLoop();
+  StartGame();
+  Services().runMessageLoop();
   return 0;
+}
+
+std::span<const EventHandler> EventHandlers() {
+  // In the order of the template's handler table (HandlerId).
+  static const EventHandler table[] = {
+      Handler<OnWindowCreated>,            // kWindowCreated
+      Handler<OnWindowMoved>,              // kWindowMoved
+      Handler<OnWindowResized>,            // kWindowResized
+      HandlerWithArguments<OnTrayIconUsed>,  // kTrayIconUsed
+      Handler<OnLoginClicked>,             // kLoginClicked
+      Handler<OnRegisterClicked>,          // kRegisterClicked
+      Handler<OnChangePasswordClicked>,    // kChangePasswordClicked
+      Handler<OnConfirmClicked>,           // kConfirmClicked
+      Handler<OnCancelClicked>,            // kCancelClicked
+      Handler<OnCreateCharacterClicked>,   // kCreateCharacterClicked
+      Handler<OnSignOutClicked>,           // kSignOutClicked
+      Handler<OnCharacterClicked>,         // kCharacterClicked
+      Handler<OnRankingClicked>,           // kRankingClicked
+      Handler<OnSecondTick>,               // kSecondTick
+      Handler<OnAnimationTick>,            // kAnimationTick
+      Handler<OnSkillScrollChanged>,       // kSkillScrollChanged
+      HandlerWithArguments<OnSkillScrollWheel>,  // kSkillScrollWheel
+      HandlerWithArguments<OnSkillPanelWheel>,   // kSkillPanelWheel
+      Handler<OnLevelUpClicked>,           // kLevelUpClicked
+  };
+  static_assert(std::size(table) == size_t(kHandlerCount));
+  return table;
 }
 
 }  // namespace vorenn::game

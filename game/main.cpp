@@ -11,6 +11,7 @@
 #include "commands/encoding.h"
 #include "commands/numeric_library.h"
 #include "engine/init_runtime.h"
+#include "engine/standard_units.h"
 #include "game/game_entry.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/qt/qt_backend.h"
@@ -58,11 +59,13 @@ int main(int argc, char** argv) {
   else
     vorenn::platform::InstallQtBackend(argc, argv);
 
+  std::span<const vorenn::TypeDescriptor> unitTypes = vorenn::StandardUnitTypes();
+  vorenn::SetCoreLibraryTypes(unitTypes.data(), int(unitTypes.size()));
   static const vorenn::LibraryDescriptor libraries[] = {
       vorenn::CoreLibrary(),
       vorenn::EncodingLibrary(),
       PendingLibrary("extended units 2"),
-      vorenn::NumericLibraryDescriptor(nullptr),
+      vorenn::NumericLibraryDescriptor(),
       PendingLibrary("extended units 1"),
       vorenn::DataStructureLibrary(),
   };

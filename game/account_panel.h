@@ -1,0 +1,44 @@
+// AccountPanel: the sign-in box with its three forms (login, registration, password change) and
+// the settings file that remembers the last account and password.
+//
+// Settings file: "/pz.ini" in the program's directory, an INI file with one section "登陆" and the
+// keys "账号" (account) and "密码" (password, as typed). It is written only after a successful
+// login, created readable by its owner only and replaced whole on every write.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "game/engine_calls.h"
+
+namespace vorenn::game {
+
+class AccountPanel {
+ public:
+  AccountPanel() = default;
+  AccountPanel(const AccountPanel&) = delete;
+  AccountPanel& operator=(const AccountPanel&) = delete;
+
+  // The operations, in the order of the class's table of virtual operations.
+  virtual ~AccountPanel();
+  virtual std::unique_ptr<AccountPanel> Copy() const;
+  // Settings path; the box moved to 2, -1; the window 245 high.
+  virtual void Init();
+  virtual void ShowPanel(int32_t show);
+  virtual void SetLoginMode(int32_t on);
+  virtual void SetChangePasswordMode(int32_t on);
+  virtual void SetRegisterMode(int32_t on);
+  virtual void SaveSettings();
+  virtual void LoadSettings();
+  virtual void Login();
+  virtual void SubmitAccountForm();
+
+  std::string_view Mode() const { return mode_.View(); }
+  std::string_view SettingsPath() const { return settingsPath_.View(); }
+
+ private:
+  EngineText mode_;          // "登陆", "修改密码" or "注册账号"; empty before the first login form
+  EngineText settingsPath_;  // program directory + "/pz.ini"
+};
+
+}  // namespace vorenn::game

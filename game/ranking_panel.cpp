@@ -1,0 +1,50 @@
+#include "game/ranking_panel.h"
+
+#include "game/globals.h"
+#include "game/request_text.h"
+#include "game/server_call.h"
+#include "game/window_units.h"
+#include "json/json_value.h"
+
+namespace vorenn::game {
+namespace {
+
+// The list commands live with the list view's unit type; a program without that library has no
+// list to fill.
+RuntimeValue ListCommand(int command, std::initializer_list<RuntimeValue> args) {
+  if (!HasLibraryCommand(kListViewLibrary, command)) return RuntimeValue{0, 0, kTypeNone};
+  return CallLibraryCommand(kListViewLibrary, command, args);
+}
+
+}  // namespace
+
+RankingPanel::~RankingPanel() = default;
+
+std::unique_ptr<RankingPanel> RankingPanel::Copy() const { return std::make_unique<RankingPanel>(); }
+
+void RankingPanel::ShowRanking(int32_t show) {
+  int32_t height = ReadInt(units::kWindow, prop::kHeight);
+  MoveUnit(units::kRankingList, 2, 36, std::nullopt, height - 70);
+  WriteInt(units::kRankingList, prop::kVisible, IsYes(show) ? 1 : 0);
+}
+
+void RankingPanel::LoadRanking() {
+  std::unique_ptr<JsonValue> answer = CallServer(RankingRequest(Globals().signInToken.View()));
+  if (!HasResult(*answer)) return;
+  std::unique_ptr<JsonValue> ranking = answer->GetMember("phb");
+  RuntimeValue list = ValueOf(units::kRankingList);
+  ListCommand(kCmdClearItems, {list});
+  int32_t count = ranking->ArraySize();
+  for (int32_t rank = 1; rank <= count; ++rank) {
+    std::unique_ptr<JsonValue> item = ranking->GetElement(rank);
+    std::string rankText = ToText(rank);
+    RuntimeValue row = ListCommand(kCmdInsertItem, {list, Omitted(), TextValue(rankText), Omitted(), Omitted(),
+                                                    Omitted(), Omitted()});
+    std::string name = DecodedMemberText(*item, "name");
+    std::string money = MemberText(*item, "money");
+    ListCommand(kCmdSetItemText, {list, MakeInt(int32_t(row.low)), MakeInt(1), TextValue(name)});
+    ListCommand(kCmdSetItemText, {list, MakeInt(int32_t(row.low)), MakeInt(2), TextValue(money)});
+  }
+}
+
+}  // namespace vorenn::game

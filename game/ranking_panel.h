@@ -1,0 +1,24 @@
+// RankingPanel: the leaderboard list laid over the game box, filled in the server's order.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+namespace vorenn::game {
+
+class RankingPanel {
+ public:
+  RankingPanel() = default;
+  RankingPanel(const RankingPanel&) = delete;
+  RankingPanel& operator=(const RankingPanel&) = delete;
+
+  // The operations, in the order of the class's table of virtual operations.
+  virtual ~RankingPanel();
+  virtual std::unique_ptr<RankingPanel> Copy() const;
+  // Places the list at 2, 36 with the window's height less 70, then shows or hides it.
+  virtual void ShowRanking(int32_t show);
+  // Asks the server for the leaderboard and fills the list: rank, name, output per second.
+  virtual void LoadRanking();
+};
+
+}  // namespace vorenn::game

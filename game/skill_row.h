@@ -1,0 +1,63 @@
+// SkillRow: one skill of the character, shown on the skills canvas by copies of four template
+// units (price box, output box, waiting-time box and level-up button) placed by the row number.
+//
+// Row geometry, relative to the canvas, for row number r (left, width and height as the template):
+//   unit             left  top        width  height
+//   price box        4     42r - 38   200    24
+//   level-up button  204   42r - 38   128    24
+//   output box       4     42r - 15   200    16
+//   time box         203   42r - 15   129    16
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "engine/runtime_value.h"
+#include "game/big_number.h"
+#include "game/engine_calls.h"
+
+namespace vorenn {
+class JsonValue;
+}
+
+namespace vorenn::game {
+
+class SkillRow {
+ public:
+  SkillRow() = default;
+  SkillRow(const SkillRow&) = delete;
+  SkillRow& operator=(const SkillRow&) = delete;
+
+  // The operations, in the order of the class's table of virtual operations. A copy refers to the
+  // same units; destroying a row leaves its units alone.
+  virtual ~SkillRow();
+  virtual std::unique_ptr<SkillRow> Copy() const;
+  virtual void CreateUnits();
+  virtual void Load(const JsonValue& item);
+  virtual void DestroyUnits();
+  virtual void Refresh(const BigNumber& total, const BigNumber& rate);
+  virtual void LevelUp();
+
+  double RowId() const { return rowId_; }
+  int32_t Affordable() const { return affordable_; }
+  UnitRef Button() const { return button_; }
+
+ private:
+  UnitRef priceBox_{};
+  UnitRef outputBox_{};
+  UnitRef timeBox_{};
+  UnitRef button_{};
+  double rowId_ = 0;
+  EngineText name_;
+  BigNumber output_;
+  double level_ = 0;
+  BigNumber price_;
+  int32_t affordable_ = 0;
+};
+
+// The row geometry above.
+constexpr int32_t kSkillRowHeight = 42;
+int32_t PriceTopOfRow(double rowId);
+int32_t OutputTopOfRow(double rowId);
+
+}  // namespace vorenn::game
