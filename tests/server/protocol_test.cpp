@@ -255,5 +255,42 @@ TEST(Protocol, LeaderboardListsTheTopHundredByOutput) {
   EXPECT_EQ(board["phb"][99]["money"], "1");
 }
 
+// A database that fails every call, as a lost connection or a full disk would.
+class BrokenStorage final : public Storage {
+ public:
+  CreateOutcome CreateAccount(std::string_view, std::string_view, std::string_view, int64_t) override { Fail(); }
+  std::optional<Account> FindAccount(std::string_view) override { Fail(); }
+  void ReplacePassword(int64_t, std::string_view) override { Fail(); }
+  void AddSession(std::string_view, int64_t, int64_t, int64_t) override { Fail(); }
+  std::optional<int64_t> UseSession(std::string_view, int64_t, int64_t) override { Fail(); }
+  CreateOutcome CreateCharacter(int64_t, std::string_view, int64_t) override { Fail(); }
+  std::optional<Character> UpdateCharacter(int64_t, const CharacterChange&) override { Fail(); }
+  std::vector<RankEntry> TopByRate(int) override { Fail(); }
+
+ private:
+  [[noreturn]] static void Fail() { throw StorageError("database is gone"); }
+};
+
+TEST(GameService, DatabaseFailuresAnswerMinusThreeAndNeverSuccess) {
+  BrokenStorage storage;
+  ManualClock clock(1'700'000'000);
+  GameService service(storage, clock, TestServer::LightSettings());
+  const char* token = "0123456789abcdef0123456789abcdef";
+  FormFields requests[] = {
+      {{"m", "login"}, {"a", "register"}, {"username", "abc"}, {"password", "secret1"}},
+      {{"m", "login"}, {"a", "login"}, {"username", "abc"}, {"password", "secret1"}},
+      {{"m", "login"}, {"a", "xiugai"}, {"username", "abc"}, {"password", "secret1"}, {"newpassword", "secret2"}},
+      {{"m", "user"}, {"a", "login"}, {"md5", token}},
+      {{"m", "user"}, {"a", "reg"}, {"name", "x"}, {"md5", token}},
+      {{"m", "user"}, {"a", "lvup"}, {"id", "1"}, {"md5", token}},
+      {{"m", "user"}, {"a", "phb"}, {"md5", token}},
+  };
+  for (const FormFields& fields : requests) {
+    json answer = json::parse(service.Handle(fields));
+    EXPECT_EQ(Code(answer), "-3") << fields.at("a");
+    EXPECT_FALSE(Text(answer).empty());
+  }
+}
+
 }  // namespace
 }  // namespace vorenn::server::test
