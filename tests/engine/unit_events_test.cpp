@@ -6,6 +6,7 @@
 #include "engine/library_callback.h"
 #include "engine/services.h"
 #include "engine/window_commands.h"
+#include "engine/window_template.h"
 #include "tests/engine/unit_test_support.h"
 
 namespace vorenn {
@@ -161,6 +162,19 @@ TEST_F(UnitEventsTest, AnEventOfAnUnknownWindowOrUnitIsARuntimeError) {
     EXPECT_NE(testing_support::LastErrorText().find(row.message), std::string::npos);
     while (EventsSuppressed()) ResumeEvents();
   }
+}
+
+TEST_F(UnitEventsTest, AnEventOfATypeThatRaisesNoEventsIsARuntimeError) {
+  ResetTemplateState();
+  tools::TemplateDescription d = Describe(R"(
+    {"id": "0x16010001", "type": "Button", "name": "b", "code": "B", "geometry": [0, 0, 9, 9],
+     "flags": "V--", "events": [[-1, "H0"]]})");
+  d.windows[0].units[1].type = testing_support::kTypeSilentStandIn;
+  ASSERT_TRUE(LoadDescription(d));
+  native_->Click(HandleOf(0x16010001));
+  EXPECT_THROW(Pump(), RuntimeError);
+  EXPECT_NE(testing_support::LastErrorText().find("引发事件的窗口组件无效"), std::string::npos);
+  EXPECT_TRUE(Calls().empty());
 }
 
 }  // namespace

@@ -70,7 +70,10 @@ constexpr auto kStandInEventTable = internal::EventTable(kStandInEvents);
 const TypeDescriptor kStandIn = internal::UnitTypeDescriptorOf(
     "StandIn", 0x80000040, kStandInProperties, kStandInEventTable, &StandardUnitInterface<StandInUnit>);
 const TypeDescriptor kNoType{"", "", "", 0, nullptr, 0, 0, 0, nullptr, 0, nullptr, nullptr, 0, nullptr};
-const TypeDescriptor kLibrary3Types[] = {kStandIn};
+// A type that makes a window but does not say it raises events.
+const TypeDescriptor kSilent = internal::UnitTypeDescriptorOf(
+    "Silent", 0x80000000, kStandInProperties, kStandInEventTable, &StandardUnitInterface<StandInUnit>);
+const TypeDescriptor kLibrary3Types[] = {kStandIn, kSilent};
 const TypeDescriptor kLibrary5Types[] = {kNoType, kNoType, kNoType, kStandIn};
 
 void InstallLibraries() {
@@ -78,7 +81,7 @@ void InstallLibraries() {
   std::span<const TypeDescriptor> core = StandardUnitTypes();
   libraries[0] = {"core", nullptr, int(core.size()), core.data(), 0, nullptr};
   libraries[1] = {"encoding", nullptr, 0, nullptr, 0, nullptr};
-  libraries[2] = {"units2", nullptr, 1, kLibrary3Types, 0, nullptr};
+  libraries[2] = {"units2", nullptr, 2, kLibrary3Types, 0, nullptr};
   libraries[3] = {"numeric", nullptr, 0, nullptr, 0, nullptr};
   libraries[4] = {"units1", nullptr, 4, kLibrary5Types, 0, nullptr};
   libraries[5] = {"data", nullptr, 0, nullptr, 0, nullptr};

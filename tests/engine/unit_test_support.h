@@ -29,6 +29,8 @@ struct HandlerCall {
 };
 
 constexpr int kHandlerCount = 20;
+// A unit type (library 3, type 2) whose descriptor does not mark it as raising events.
+constexpr uint32_t kTypeSilentStandIn = 0x00030002;
 constexpr uint32_t kTestWindow = 0x52010003;
 constexpr uint32_t kTestSelf = 0x06010002;
 

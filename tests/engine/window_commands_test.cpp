@@ -1,7 +1,10 @@
 // The window commands: loading, moving, focus, copies, destruction, the tray icon, message boxes.
 #include <gtest/gtest.h>
 
+#include "engine/loader_host.h"
+#include "engine/unit_contract.h"
 #include "engine/unit_lifecycle.h"
+#include "engine/window_loader.h"
 #include "engine/window_commands.h"
 #include "engine/window_template.h"
 #include "tests/engine/unit_test_support.h"
@@ -113,6 +116,34 @@ TEST_F(WindowCommandsTest, LoadWindowBringsAnOpenWindowForwardAndNeedsALoadedPar
   EXPECT_EQ(native_->ShowStateOf(HandleOf(kTestSelf)), platform::ShowState::Normal);
   ResetTemplateState();
   EXPECT_FALSE(LoadWindow({kTestWindow, 0}, UnitRef{0x52017777, 0}, false));
+}
+
+TEST_F(WindowCommandsTest, AModalWindowRunsItsOwnLoopWithTheOthersDisabled) {
+  constexpr uint32_t kDialog = 0x52010004;
+  ResetTemplateState();
+  tools::TemplateDescription d = Describe("", "null", R"([[2, "H12"]])");
+  d.windows.push_back(d.windows[0]);
+  d.windows[1].id = kDialog;
+  d.windows[1].code = "Dialog";
+  ASSERT_TRUE(LoadDescription(d));
+  InstallFrameLoaderHost();
+  InstallUnitContract();
+  platform::WindowHandle main = HandleOf(kTestSelf);
+  bool mainDisabledMeanwhile = false;
+  native_->SetIdleDriver([&] {
+    WindowInstance* dialog = FindLoadedWindow(kDialog);
+    if (dialog == nullptr) return false;
+    mainDisabledMeanwhile = !native_->IsEnabled(main);
+    native_->RequestClose(dialog->records[0].window->Handle());
+    return true;
+  });
+  EXPECT_TRUE(LoadWindow({kDialog, 0}, UnitRef{kTestWindow, 0}, /*modal=*/true));
+  native_->SetIdleDriver(nullptr);
+  SetLoaderHost(nullptr);
+  EXPECT_TRUE(mainDisabledMeanwhile);
+  EXPECT_EQ(FindLoadedWindow(kDialog), nullptr);  // the load returned once the dialog closed
+  EXPECT_TRUE(native_->IsEnabled(main));
+  EXPECT_EQ(CalledHandlers(), std::vector<int>{12});
 }
 
 TEST_F(WindowCommandsTest, MoveUnitKeepsWhatIsNotGiven) {

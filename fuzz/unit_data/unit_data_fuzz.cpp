@@ -1,0 +1,72 @@
+// The first byte picks a reader: 0-7 one of the eight standard unit types (window, Label, Button,
+// EditBox, GroupBox, DrawPanel, VScrollBar, Timer), anything else the tray-icon file reader. The
+// rest is its input. A unit that accepts the data must give back data that makes the same unit
+// again: get-data of a unit created from its own get-data is unchanged.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "engine/runtime_value.h"
+#include "engine/standard_units.h"
+#include "engine/tray_icon.h"
+#include "engine/unit_contract.h"
+#include "platform/headless/headless_backend.h"
+
+namespace {
+
+using namespace vorenn;
+
+constexpr uint32_t kTypes[] = {kTypeWindow, kTypeLabel,   kTypeButton,     kTypeEditBox,
+                               kTypeGroupBox, kTypeDrawPanel, kTypeVScrollBar, kTypeTimer};
+
+class Parent final : public UnitWindow {
+ public:
+  explicit Parent(platform::WindowHandle h) : h_(h) {}
+  platform::WindowHandle Handle() const override { return h_; }
+  void SetContainer(UnitWindow&) override {}
+  void PlaceBelow(UnitWindow*) override {}
+  void SetShown(bool) override {}
+  void SendEngineMessage(uint32_t) override {}
+  bool IsEnabled() const override { return true; }
+  void SetEnabled(bool) override {}
+
+ private:
+  platform::WindowHandle h_;
+};
+
+std::unique_ptr<UnitWindow> Create(const TypeDescriptor& type, UnitWindow* parent, std::span<const uint8_t> data) {
+  UnitCreateArgs args;
+  args.unitData = data;
+  args.parent = type.interface == StandardUnitTypes()[0].interface ? nullptr : parent;
+  args.width = 40;
+  args.height = 20;
+  return std::unique_ptr<UnitWindow>(OperationOf<CreateOperation>(type, kOpCreate)(args));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static platform::HeadlessBackend& native = platform::InstallHeadlessBackend();
+  static Parent parent = [] {
+    platform::WindowSpec spec;
+    return Parent(native.CreateNativeWindow(spec));
+  }();
+  if (size == 0) return 0;
+  // A private copy, so that a read one past the input is caught by the address sanitizer.
+  std::vector<uint8_t> input(data + 1, data + size);
+  if (data[0] >= std::size(kTypes)) {
+    std::vector<uint8_t> icon = PickTrayIcon(input);
+    if (!icon.empty() && PickTrayIcon(icon) != icon) std::abort();
+    return 0;
+  }
+  const TypeDescriptor& type = *UnitTypeDescriptor(kTypes[data[0]]);
+  auto first = Create(type, &parent, input);
+  if (first == nullptr) return 0;
+  auto getData = OperationOf<GetDataOperation>(type, kOpGetData);
+  std::vector<uint8_t> stored = getData(*first);
+  auto second = Create(type, &parent, stored);
+  if (second == nullptr || getData(*second) != stored) std::abort();
+  return 0;
+}
