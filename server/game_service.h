@@ -7,7 +7,9 @@
 //   "-3" the server could not finish the request (its database failed); nothing was changed
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "server/clock.h"
