@@ -1,16 +1,25 @@
 #include "platform/backend.h"
 
+#include <atomic>
 #include <cassert>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <vector>
 
 #include "platform/process.h"
 
 namespace vorenn::platform {
 namespace {
-std::unique_ptr<Backend> g_backend;
+// Worker threads wake the backend from outside the UI thread, possibly while a test installs a new
+// one or the process is exiting, so an installed backend is never destroyed: replaced ones stay in
+// this list (reachable, so leak checkers stay quiet) for the life of the process.
+std::atomic<Backend*> g_backend{nullptr};
+std::vector<std::unique_ptr<Backend>>& InstalledBackends() {
+  static auto* installed = new std::vector<std::unique_ptr<Backend>>;
+  return *installed;
 }
+}  // namespace
 
 int FirstButtonAnswer(uint32_t style) {
   switch (style & kBoxButtonsMask) {
@@ -24,14 +33,17 @@ int FirstButtonAnswer(uint32_t style) {
 }
 
 Backend& Native() {
-  assert(g_backend && "a platform backend is installed at start-up");
-  return *g_backend;
+  Backend* b = g_backend.load(std::memory_order_acquire);
+  assert(b != nullptr && "a platform backend is installed at start-up");
+  return *b;
 }
 
-bool HasBackend() { return g_backend != nullptr; }
+bool HasBackend() { return g_backend.load(std::memory_order_acquire) != nullptr; }
 
 void InstallBackend(std::unique_ptr<Backend> backend) {
-  g_backend = std::move(backend);
+  Backend* b = backend.get();
+  if (backend) InstalledBackends().push_back(std::move(backend));
+  g_backend.store(b, std::memory_order_release);
   MarkUiThread();
 }
 

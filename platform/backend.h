@@ -180,7 +180,8 @@ class Backend {
   virtual PictureRef DecodePicture(std::span<const uint8_t> data) { return (void)data, nullptr; }
 };
 
-// The installed backend. Installing replaces (and destroys) the previous one.
+// The installed backend. Installing replaces the previous one, which is kept alive (not destroyed)
+// because worker threads may still be waking it.
 Backend& Native();
 bool HasBackend();
 void InstallBackend(std::unique_ptr<Backend> backend);
