@@ -21,7 +21,7 @@ using WritePropertyFn = void (*)(uint32_t windowId, uint32_t unitId, int32_t ind
                                  uint32_t low, uint32_t high);
 
 struct ServicesTable {
-  [[noreturn]] void (*raiseRuntimeError)(int number);                        // 0
+  void (*raiseRuntimeError)(int number);  // 0, does not return
   void* (*bindDllCommand)(int row);                                         // 1: see CallDllCommand
   RuntimeValue (*callCommand)(CommandFn command, int argc, RuntimeValue* args);   // 2
   RuntimeValue (*callCommand2)(CommandFn command, int argc, RuntimeValue* args);  // 3
@@ -30,7 +30,7 @@ struct ServicesTable {
   void* (*allocBlock)(int32_t size);                                        // 6
   void* (*reallocBlock)(void* block, int32_t size);                         // 7
   void (*freeBlock)(void* block);                                           // 8
-  [[noreturn]] void (*exitProgram)(int code);                               // 9
+  void (*exitProgram)(int code);  // 9, does not return
   void (*runMessageLoop)();                                                 // 10
   void (*loadStartWindow)(uint32_t windowId);                               // 11
   intptr_t (*miscService)(int number, intptr_t, intptr_t, intptr_t, intptr_t, intptr_t, intptr_t);  // 12
