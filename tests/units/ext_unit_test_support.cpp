@@ -1,0 +1,84 @@
+#include "tests/units/ext_unit_test_support.h"
+
+#include "engine/library_table.h"
+#include "engine/standard_units.h"
+#include "engine/unit_contract.h"
+#include "engine/window_template.h"
+#include "units/extended_libraries.h"
+
+namespace vorenn::testing_support {
+namespace {
+
+class Parent final : public UnitWindow {
+ public:
+  explicit Parent(platform::WindowHandle h) : h_(h) {}
+  platform::WindowHandle Handle() const override { return h_; }
+  void SetContainer(UnitWindow&) override {}
+  void PlaceBelow(UnitWindow*) override {}
+  void SetShown(bool) override {}
+  void SendEngineMessage(uint32_t) override {}
+  bool IsEnabled() const override { return true; }
+  void SetEnabled(bool) override {}
+
+ private:
+  platform::WindowHandle h_;
+};
+
+}  // namespace
+
+void ExtUnitTest::SetUp() {
+  UnitTest::SetUp();
+  static LibraryDescriptor libraries[6];
+  std::span<const TypeDescriptor> core = StandardUnitTypes();
+  libraries[0] = {"core", nullptr, int(core.size()), core.data(), 0, nullptr};
+  libraries[1] = {"encoding", nullptr, 0, nullptr, 0, nullptr};
+  libraries[2] = ExtendedUnits2Library();
+  libraries[3] = {"numeric", nullptr, 0, nullptr, 0, nullptr};
+  libraries[4] = ExtendedUnits1Library();
+  libraries[5] = {"data", nullptr, 0, nullptr, 0, nullptr};
+  SetLibraryTable(libraries);
+  platform::WindowSpec spec;
+  parent_ = std::make_unique<Parent>(native_->CreateNativeWindow(spec));
+}
+
+std::unique_ptr<UnitWindow> ExtUnitTest::CreateDirect(uint32_t typeCode, std::span<const uint8_t> data) {
+  const TypeDescriptor* type = UnitTypeDescriptor(typeCode);
+  if (type == nullptr) return nullptr;
+  UnitCreateArgs args;
+  args.unitData = data;
+  args.parent = parent_.get();
+  args.width = 120;
+  args.height = 30;
+  return std::unique_ptr<UnitWindow>(OperationOf<CreateOperation>(*type, kOpCreate)(args));
+}
+
+std::vector<uint8_t> ExtUnitTest::DataOf(uint32_t unitId, uint32_t typeCode) {
+  UnitRecord* record = FindRecord(*FindLoadedWindow(kTestWindow), unitId);
+  return OperationOf<GetDataOperation>(*UnitTypeDescriptor(typeCode), kOpGetData)(*record->window);
+}
+
+DataWriter& DataWriter::U32(uint32_t v) {
+  for (int i = 0; i < 4; ++i) bytes.push_back(uint8_t(v >> (8 * i)));
+  return *this;
+}
+DataWriter& DataWriter::U8(uint8_t v) {
+  bytes.push_back(v);
+  return *this;
+}
+DataWriter& DataWriter::Strz(const std::string& s) {
+  bytes.insert(bytes.end(), s.begin(), s.end());
+  bytes.push_back(0);
+  return *this;
+}
+DataWriter& DataWriter::Buffer(const std::vector<uint8_t>& b) {
+  U32(uint32_t(b.size()));
+  bytes.insert(bytes.end(), b.begin(), b.end());
+  return *this;
+}
+DataWriter& DataWriter::Text(const std::string& s) {
+  U32(uint32_t(s.size()));
+  bytes.insert(bytes.end(), s.begin(), s.end());
+  return *this;
+}
+
+}  // namespace vorenn::testing_support
