@@ -1,7 +1,8 @@
-// The request's form fields. The game client joins "key=value" pairs with '&' and sends values as
-// raw GBK bytes without escaping them; other clients percent-encode. Both are read the same way:
-// "%XX" is decoded, everything else is taken literally: '+' (the game client sends a typed '+' as
-// it is) and a '%' that does not start an escape (a typed "50%" must not make the request fail).
+// The request's form fields: "key=value" pairs joined by '&'. Values arrive percent-encoded (the
+// game client writes every byte but letters, digits and "-._~" as "%XX") or, from clients that do
+// not encode, as raw GBK bytes. Both read the same way: "%XX" is decoded and everything else is
+// taken literally, including '+' (no client here writes a space as '+'; one that sends raw bytes
+// means a typed '+') and a '%' that starts no escape (a typed "50%" must not fail the request).
 #pragma once
 
 #include <map>

@@ -140,7 +140,8 @@ TEST(Protocol, RefusalsCarryTheirCodeAndExplanation) {
 
 TEST(Protocol, FormValuesAreReadAsTheClientSendsThem) {
   TestServer server;
-  // The game client sends typed characters unescaped: '+' and a stray '%' stay as typed.
+  // A client that does not encode sends what was typed: '+' and a stray '%' stay as they are, and
+  // the same password percent-encoded is the same password.
   EXPECT_EQ(Code(server.Post("m=login&a=register&username=query1&password=50%+off")), "1");
   EXPECT_EQ(Code(server.Post("m=login&a=login&username=query1&password=50%25%2Boff")), "1");
   EXPECT_EQ(Code(server.Post("m=login&a=login&username=query1&password=50% off")), "0");

@@ -21,7 +21,7 @@ TEST(ParseFormInto, DecodesEscapesAndKeepsEverythingElseAsSent) {
   } rows[] = {
       {"a=1&b=2", true, "b", "2"},
       {"name=%D5%C5", true, "name", "\xd5\xc5"},
-      {"name=\xd5\xc5", true, "name", "\xd5\xc5"},  // the game client does not escape
+      {"name=\xd5\xc5", true, "name", "\xd5\xc5"},  // raw bytes from a client that does not encode
       {"p=a+b", true, "p", "a+b"},
       {"p=a%2Bb%20c", true, "p", "a+b c"},
       {"flag", true, "flag", ""},
