@@ -16,6 +16,9 @@
 #include "platform/headless/headless_backend.h"
 #include "platform/qt/qt_backend.h"
 #include "resources/window_segment.h"
+#include "tools/driver/qt_host.h"
+#include "tools/driver/script_runner.h"
+#include "units/extended_libraries.h"
 #include "web/web_dll_rows.h"
 
 namespace {
@@ -38,20 +41,12 @@ bool ParseOptions(int argc, char** argv, Options* options) {
   return true;
 }
 
-// Extended units 2 and 1 (SuperBtn, ListView) come with their unit types; their places in the
-// table stay, so that data-type codes keep their library numbers.
-vorenn::LibraryDescriptor PendingLibrary(const char* name) { return {name, nullptr, 0, nullptr, 0, nullptr}; }
-
 }  // namespace
 
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, &options)) {
     std::fprintf(stderr, "usage: %s [--headless] [--script FILE]\n", argv[0]);
-    return 2;
-  }
-  if (!options.script.empty()) {
-    std::fprintf(stderr, "vorenn: --script needs the scripted driver, which is not built yet\n");
     return 2;
   }
   if (options.headless)
@@ -64,9 +59,9 @@ int main(int argc, char** argv) {
   static const vorenn::LibraryDescriptor libraries[] = {
       vorenn::CoreLibrary(),
       vorenn::EncodingLibrary(),
-      PendingLibrary("extended units 2"),
+      vorenn::ExtendedUnits2Library(),
       vorenn::NumericLibraryDescriptor(),
-      PendingLibrary("extended units 1"),
+      vorenn::ExtendedUnits1Library(),
       vorenn::DataStructureLibrary(),
   };
   static const auto dllRows = vorenn::MakeWebDllRows();
@@ -76,5 +71,9 @@ int main(int argc, char** argv) {
   image.templateSegment = vorenn::WindowSegment();
   image.eventHandlers = vorenn::game::EventHandlers();
   vorenn::SetProgramImage(image);
+  if (!options.script.empty()) {
+    auto host = options.headless ? vorenn::driver::MakeHeadlessHost() : vorenn::driver::MakeQtHost();
+    vorenn::driver::RunScriptedApplication(options.script, std::move(host), vorenn::game::GameEntry);
+  }
   vorenn::RunApplication(vorenn::game::GameEntry);
 }
