@@ -1,0 +1,63 @@
+// The first byte picks a reader: even the ListView, odd the SuperBtn. The rest is its unit data.
+// A unit that accepts the data must give back data that makes the same unit again: get-data of a
+// unit created from its own get-data is unchanged. Rows and columns come from the data's blocks.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "engine/unit_contract.h"
+#include "platform/headless/headless_backend.h"
+#include "units/list_view_unit.h"
+#include "units/super_btn_unit.h"
+
+namespace {
+
+using namespace vorenn;
+
+class Parent final : public UnitWindow {
+ public:
+  explicit Parent(platform::WindowHandle h) : h_(h) {}
+  platform::WindowHandle Handle() const override { return h_; }
+  void SetContainer(UnitWindow&) override {}
+  void PlaceBelow(UnitWindow*) override {}
+  void SetShown(bool) override {}
+  void SendEngineMessage(uint32_t) override {}
+  bool IsEnabled() const override { return true; }
+  void SetEnabled(bool) override {}
+
+ private:
+  platform::WindowHandle h_;
+};
+
+std::unique_ptr<UnitWindow> Create(const TypeDescriptor& type, UnitWindow* parent, std::span<const uint8_t> data) {
+  UnitCreateArgs args;
+  args.unitData = data;
+  args.parent = parent;
+  args.width = 120;
+  args.height = 40;
+  return std::unique_ptr<UnitWindow>(OperationOf<CreateOperation>(type, kOpCreate)(args));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static platform::HeadlessBackend& native = platform::InstallHeadlessBackend();
+  static Parent parent = [] {
+    platform::WindowSpec spec;
+    return Parent(native.CreateNativeWindow(spec));
+  }();
+  if (size == 0) return 0;
+  // A private copy, so that a read one past the input is caught by the address sanitizer.
+  std::vector<uint8_t> input(data + 1, data + size);
+  const TypeDescriptor& type = data[0] % 2 == 0 ? ListViewUnitType() : SuperBtnUnitType();
+  auto first = Create(type, &parent, input);
+  if (first == nullptr) return 0;
+  auto getData = OperationOf<GetDataOperation>(type, kOpGetData);
+  std::vector<uint8_t> stored = getData(*first);
+  auto second = Create(type, &parent, stored);
+  if (second == nullptr || getData(*second) != stored) std::abort();
+  if (native.ListItemCount(first->Handle()) != native.ListItemCount(second->Handle())) std::abort();
+  return 0;
+}
