@@ -16,6 +16,8 @@
 #include "platform/headless/headless_backend.h"
 #include "platform/qt/qt_backend.h"
 #include "resources/window_segment.h"
+#include "tools/driver/qt_host.h"
+#include "tools/driver/script_runner.h"
 #include "units/extended_libraries.h"
 #include "web/web_dll_rows.h"
 
@@ -47,10 +49,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s [--headless] [--script FILE]\n", argv[0]);
     return 2;
   }
-  if (!options.script.empty()) {
-    std::fprintf(stderr, "vorenn: --script needs the scripted driver, which is not built yet\n");
-    return 2;
-  }
   if (options.headless)
     vorenn::platform::InstallHeadlessBackend();
   else
@@ -73,5 +71,9 @@ int main(int argc, char** argv) {
   image.templateSegment = vorenn::WindowSegment();
   image.eventHandlers = vorenn::game::EventHandlers();
   vorenn::SetProgramImage(image);
+  if (!options.script.empty()) {
+    auto host = options.headless ? vorenn::driver::MakeHeadlessHost() : vorenn::driver::MakeQtHost();
+    vorenn::driver::RunScriptedApplication(options.script, std::move(host), vorenn::game::GameEntry);
+  }
   vorenn::RunApplication(vorenn::game::GameEntry);
 }

@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 
+#include "engine/runtime_error.h"
 #include "engine/unit_lifecycle.h"
 #include "engine/unit_properties.h"
 #include "engine/window_template.h"
@@ -197,6 +198,16 @@ TEST_F(ScriptDriverTest, BoxesPrintWhenShownAndTakeTheQueuedAnswerOrTheirFirstBu
   RunAll({"expect 分组框_游戏 visible 0", "expect 分组框_登陆 visible 1"});
   EXPECT_EQ(MessageBoxLine(ShownBox{0x2010, platform::Utf8ToGbk("错误"), platform::Utf8ToGbk("运行时出错!\r\n\r\n")}),
             "MSGBOX style=16 caption=错误 text=运行时出错!\\r\\n\\r\\n");
+}
+
+TEST_F(ScriptDriverTest, TheRuntimeErrorBoxIsPrintedAfterTheBoxesBeforeItAsTheProcessWillEndWithIt) {
+  out_.clear();
+  backend_->MessageBox(platform::kNoWindow, "a\nb", "c", platform::kBoxOkCancel);
+  host_->RuntimeErrorBoxComing(RuntimeErrorText(platform::Utf8ToGbk("坏了").c_str(), 3));
+  EXPECT_EQ(out_, (std::vector<std::string>{
+                      "MSGBOX style=1 caption=c text=a\\nb",
+                      "MSGBOX style=16 caption=错误 text=运行时出错!\\r\\n\\r\\n错误代码：3\\r\\n\\r\\n错误信息：坏了\\r\\n",
+                  }));
 }
 
 TEST_F(ScriptDriverTest, MinimizingHidesTheWindowBehindTheTrayIconWhichRestoresIt) {
