@@ -143,6 +143,9 @@ class Backend {
   virtual void SetScrollBar(WindowHandle w, const ScrollBarState& state) { (void)w, (void)state; }
   // The pointer shown while the mouse is over w.
   virtual void SetPointer(WindowHandle w, PointerShape shape) { (void)w, (void)shape; }
+  // Writes a PNG picture of a top-level window as it is drawn, frame included. False when the
+  // backend draws nothing (headless) or the file cannot be written.
+  virtual bool SaveWindowPicture(WindowHandle w, const std::string& path) { return (void)w, (void)path, false; }
 
   // --- what the list view and the image button need (platform/extended_controls.h); the defaults
   // leave the feature missing. Rows and columns count from 0. ---

@@ -1,4 +1,6 @@
-// The Qt backend's class, shared by its files (windows, event loop, dialogs).
+// The Qt backend's class, shared by its files: windows (qt_windows.cpp), input and window events
+// (qt_event_filter.cpp), the standard units' state (qt_unit_windows.cpp), pictures of windows
+// (qt_window_picture.cpp), the event loop (qt_event_loop.cpp) and dialogs (qt_dialogs.cpp).
 #pragma once
 
 #include <QObject>
@@ -13,6 +15,8 @@
 
 #include "platform/backend.h"
 
+class QInputMethodEvent;
+class QKeyEvent;
 class QSystemTrayIcon;
 class QTimer;
 
@@ -27,7 +31,7 @@ class QtBackend final : public QObject, public Backend {
   // qt_windows.cpp
   WindowHandle CreateNativeWindow(const WindowSpec& spec) override;
   void DestroyNativeWindow(WindowHandle w) override;
-  bool IsWindow(WindowHandle w) const override { return windows_.count(w) != 0; }
+  bool IsWindow(WindowHandle w) const override { return Find(w) != nullptr; }
   WindowHandle ParentOf(WindowHandle w) const override;
   WindowRole RoleOf(WindowHandle w) const override;
   void SetGeometry(WindowHandle w, const Rect& r) override;
@@ -65,26 +69,77 @@ class QtBackend final : public QObject, public Backend {
   void SetTrayIcon(WindowHandle w, std::span<const uint8_t> icon, std::string_view gbkTip) override;
   void RemoveTrayIcon(WindowHandle w) override;
 
+  // qt_unit_windows.cpp. Where the platform cannot tell a top-level window's frame (offscreen, or
+  // before the window manager has framed it) the frame has the headless backend's fixed metrics.
+  void SetParent(WindowHandle w, WindowHandle parent) override;
+  FrameMargins FrameOf(WindowHandle w) const override;
+  Rect ScreenArea() const override;
+  void SetShowState(WindowHandle w, ShowState state) override;
+  ShowState ShowStateOf(WindowHandle w) const override;
+  void SetStyle(WindowHandle w, uint32_t style) override;
+  void SetAppearance(WindowHandle w, const Appearance& appearance) override;
+  void SetSelection(WindowHandle w, int start, int length) override;
+  void Selection(WindowHandle w, int* start, int* length) const override;
+  void SetScrollBar(WindowHandle w, const ScrollBarState& state) override;
+  void SetPointer(WindowHandle w, PointerShape shape) override;
+  // Read back for tests and the scripted driver, as on the headless backend.
+  uint32_t StyleOf(WindowHandle w) const;
+  Appearance AppearanceOf(WindowHandle w) const;
+  ScrollBarState ScrollBarOf(WindowHandle w) const;
+  PointerShape PointerOf(WindowHandle w) const;
+
+  // qt_window_picture.cpp: the window's frame, caption and client area as a PNG file.
+  bool SaveWindowPicture(WindowHandle w, const std::string& path) override;
+
+  // The widget of a window, or null. For the extended units' widgets and for tests.
+  QWidget* WidgetOf(WindowHandle w) const;
   // Used by the event filter.
   WindowHandle HandleOf(const QObject* widget) const;
-  bool FilterEvent(WindowHandle w, QEvent* event);
+  bool FilterEvent(WindowHandle w, QObject* watched, QEvent* event);
 
  protected:
   bool event(QEvent* e) override;  // posted engine events
 
  private:
   struct Entry {
-    WindowRole role;
-    WindowHandle parent;
+    WindowRole role = WindowRole::TopLevel;
+    WindowHandle parent = kNoWindow;
     QPointer<QWidget> widget;
     EventSink sink;
-    bool visible;
+    bool visible = false;
+    uint32_t style = 0;
+    Appearance appearance;
+    ScrollBarState scroll;
+    PointerShape pointer = PointerShape::Default;
+    // Top-level windows: the frame rectangle the engine knows, and how the window is shown.
+    Rect outer;
+    ShowState showState = ShowState::Normal;
+    Rect normalRect;           // the frame to restore from maximized
+    bool wantsTray = false;    // a notification-area icon was asked for
+    bool frameless = false;    // border kind 0: no caption, no frame
   };
   Entry* Find(WindowHandle w);
   const Entry* Find(WindowHandle w) const;
   QWidget* MakeWidget(const WindowSpec& spec, QWidget* parent, WindowHandle handle);
   void DestroyTree(WindowHandle w);
-  bool FilterInput(WindowHandle w, QEvent* event);
+  void DeliverSimple(WindowHandle w, EventKind kind);
+  // qt_event_filter.cpp
+  QObject* MakeEventFilter();
+  bool FilterInput(WindowHandle w, QObject* watched, QEvent* event);
+  bool FilterKey(WindowHandle w, QKeyEvent* key);
+  bool FilterCommittedText(WindowHandle w, QInputMethodEvent* input);
+  bool FilterFrameChange(WindowHandle w, QEvent* event);
+  void FilterScrollAction(WindowHandle w, int action);
+  void ScrollThumbReleased(WindowHandle w);
+  // qt_unit_windows.cpp
+  bool TrayAvailable() const;
+  // The client area of a top-level window from its frame rectangle, and back.
+  void ApplyClientGeometry(Entry& e);
+  Rect FrameFromWidget(const Entry& e) const;
+  void ApplyWindowFlags(Entry& e);
+  void ApplyShowState(Entry& e);
+  // A show state the window system changed (the user minimised or restored the window).
+  void NoteUserShowState(WindowHandle w);
 
   WindowHandle nextHandle_ = 1;
   std::map<WindowHandle, Entry> windows_;
@@ -93,6 +148,7 @@ class QtBackend final : public QObject, public Backend {
   PreTranslateHook preTranslate_;
   QObject* filter_ = nullptr;
   bool passThrough_ = false;  // a replacement character being sent on to its widget
+  bool offscreen_ = false;    // Qt's offscreen platform: no window manager, no frames, no tray
 
   std::atomic<int> pendingPosts_{0};
   std::atomic<bool> quitPending_{false};

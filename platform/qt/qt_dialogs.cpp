@@ -13,6 +13,7 @@
 #include "platform/process.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_backend_internal.h"
+#include "platform/qt/qt_fonts.h"
 
 namespace vorenn::platform {
 namespace {
@@ -97,21 +98,32 @@ int QtBackend::MessageBox(WindowHandle owner, std::string_view gbkText, std::str
   return AnswerOf(box.exec(), style);
 }
 
+// Tray actions as the window unit numbers them: 1 left click, 2 left double click, 3 right click.
+static int TrayActionOf(QSystemTrayIcon::ActivationReason reason) {
+  switch (reason) {
+    case QSystemTrayIcon::Trigger: return 1;
+    case QSystemTrayIcon::DoubleClick: return 2;
+    case QSystemTrayIcon::Context: return 3;
+    default: return 0;
+  }
+}
+
 void QtBackend::SetTrayIcon(WindowHandle w, std::span<const uint8_t> icon, std::string_view gbkTip) {
-  if (!IsWindow(w)) return;
+  Entry* e = Find(w);
+  if (e == nullptr) return;
+  // Remembered even without a notification area: the window then never hides beyond reach.
+  e->wantsTray = true;
+  if (!TrayAvailable()) return;
   QSystemTrayIcon*& tray = trays_[w];
   if (tray == nullptr) {
     tray = new QSystemTrayIcon(this);
-    QObject::connect(tray, &QSystemTrayIcon::activated, this,
-                     [this, w](QSystemTrayIcon::ActivationReason reason) {
-                       WindowEvent e;
-                       e.kind = EventKind::TrayIcon;
-                       e.window = w;
-                       e.trayAction = reason == QSystemTrayIcon::DoubleClick ? 2
-                                      : reason == QSystemTrayIcon::Context   ? 3
-                                                                             : 1;
-                       Deliver(e);
-                     });
+    QObject::connect(tray, &QSystemTrayIcon::activated, this, [this, w](QSystemTrayIcon::ActivationReason reason) {
+      WindowEvent e;
+      e.kind = EventKind::TrayIcon;
+      e.window = w;
+      e.trayAction = TrayActionOf(reason);
+      if (e.trayAction != 0) Deliver(e);
+    });
   }
   QPixmap pixmap;
   if (!icon.empty()) pixmap.loadFromData(icon.data(), uint(icon.size()));
@@ -121,6 +133,7 @@ void QtBackend::SetTrayIcon(WindowHandle w, std::span<const uint8_t> icon, std::
 }
 
 void QtBackend::RemoveTrayIcon(WindowHandle w) {
+  if (Entry* e = Find(w)) e->wantsTray = false;
   auto it = trays_.find(w);
   if (it == trays_.end()) return;
   it->second->hide();
@@ -135,6 +148,8 @@ void InstallQtBackend(int& argc, char** argv) {
   // The application object lives until the process ends.
   new QApplication(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
+  // Dialogs and units without a font of their own use the units' default GUI font.
+  QApplication::setFont(DefaultUnitFont());
   InstallBackend(std::make_unique<QtBackend>());
 }
 

@@ -1,22 +1,16 @@
-// Qt native windows: one widget per window, by role, with an event filter that turns Qt's events
-// into WindowEvents and lets the sink swallow them.
+// Qt native windows: one widget per window, by role, at absolute positions in its parent.
 #include <QApplication>
-#include <QCloseEvent>
-#include <QFrame>
-#include <QGroupBox>
-#include <QKeyEvent>
-#include <QLabel>
+#include <QGuiApplication>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
 #include <QTreeWidget>
-#include <QWheelEvent>
 
 #include "platform/gbk_text.h"
 #include "platform/qt/qt_backend_internal.h"
+#include "platform/qt/qt_fonts.h"
+#include "platform/qt/unit_widgets.h"
 
 namespace vorenn::platform {
 namespace {
@@ -26,76 +20,32 @@ const char kHandleProperty[] = "vorennHandle";
 QString FromGbk(std::string_view gbk) { return QString::fromStdString(GbkToUtf8(gbk)); }
 std::string ToGbk(const QString& s) { return Utf8ToGbk(s.toStdString()); }
 
-class EventFilter final : public QObject {
- public:
-  explicit EventFilter(QtBackend* backend) : backend_(backend) {}
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    WindowHandle w = backend_->HandleOf(watched);
-    return w != kNoWindow && backend_->FilterEvent(w, event);
+// A multi-line edit box holds Windows line breaks; Qt's editor holds '\n'.
+std::string ToGbkWithCrLf(QString s) {
+  s.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+  return ToGbk(s);
+}
+
+QWidget* MakeEditBox(const WindowSpec& spec, QWidget* parent) {
+  QString text = FromGbk(spec.text);
+  if (spec.style & kStyleMultiLine) {
+    auto* p = new QPlainTextEdit(WithQtLineBreaks(text), parent);
+    p->setReadOnly(spec.style & kStyleReadOnly);
+    p->setTabChangesFocus(true);
+    return p;
   }
-
- private:
-  QtBackend* backend_;
-};
-
-int KeyStateOf(Qt::KeyboardModifiers m) {
-  return (m & Qt::ControlModifier ? kKeyCtrl : 0) | (m & Qt::ShiftModifier ? kKeyShift : 0) |
-         (m & Qt::AltModifier ? kKeyAlt : 0);
-}
-
-// Qt keys to the virtual-key numbers the game logic knows.
-int VirtualKeyOf(int key) {
-  if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z)) return key;
-  if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return 0x70 + (key - Qt::Key_F1);
-  switch (key) {
-    case Qt::Key_Backspace: return 0x08;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return 0x09;
-    case Qt::Key_Return: case Qt::Key_Enter: return 0x0D;
-    case Qt::Key_Shift: return 0x10;
-    case Qt::Key_Control: return 0x11;
-    case Qt::Key_Alt: return 0x12;
-    case Qt::Key_Escape: return 0x1B;
-    case Qt::Key_Space: return 0x20;
-    case Qt::Key_PageUp: return 0x21;
-    case Qt::Key_PageDown: return 0x22;
-    case Qt::Key_End: return 0x23;
-    case Qt::Key_Home: return 0x24;
-    case Qt::Key_Left: return 0x25;
-    case Qt::Key_Up: return 0x26;
-    case Qt::Key_Right: return 0x27;
-    case Qt::Key_Down: return 0x28;
-    case Qt::Key_Delete: return 0x2E;
-    default: return key & 0x1FFF;
-  }
-}
-
-MouseButton ButtonOf(Qt::MouseButton b) {
-  switch (b) {
-    case Qt::LeftButton: return MouseButton::Left;
-    case Qt::RightButton: return MouseButton::Right;
-    case Qt::MiddleButton: return MouseButton::Middle;
-    default: return MouseButton::None;
-  }
-}
-
-// A character as the game sees it: one GBK byte, or a double-byte character as (lead << 8) | trail.
-int GbkCharOf(const QString& text) {
-  std::string gbk = ToGbk(text);
-  if (gbk.size() == 1) return uint8_t(gbk[0]);
-  if (gbk.size() == 2) return (uint8_t(gbk[0]) << 8) | uint8_t(gbk[1]);
-  return -1;
-}
-
-QString TextOfGbkChar(int c) {
-  std::string gbk;
-  if (c >= 0x100) gbk.push_back(char(c >> 8));
-  gbk.push_back(char(c & 0xFF));
-  return FromGbk(gbk);
+  auto* l = new QLineEdit(text, parent);
+  if (spec.style & kStylePassword) l->setEchoMode(QLineEdit::Password);
+  l->setReadOnly(spec.style & kStyleReadOnly);
+  return l;
 }
 
 }  // namespace
 
-QtBackend::QtBackend() { filter_ = new EventFilter(this); }
+QtBackend::QtBackend() {
+  offscreen_ = QGuiApplication::platformName() == QLatin1String("offscreen");
+  filter_ = MakeEventFilter();
+}
 
 QtBackend::~QtBackend() {
   auto all = windows_;
@@ -113,6 +63,11 @@ const QtBackend::Entry* QtBackend::Find(WindowHandle w) const {
   return it == windows_.end() || !it->second.widget ? nullptr : &it->second;
 }
 
+QWidget* QtBackend::WidgetOf(WindowHandle w) const {
+  auto e = Find(w);
+  return e ? e->widget.data() : nullptr;
+}
+
 WindowHandle QtBackend::HandleOf(const QObject* widget) const {
   QVariant v = widget->property(kHandleProperty);
   return v.isValid() ? WindowHandle(v.toUInt()) : kNoWindow;
@@ -121,6 +76,7 @@ WindowHandle QtBackend::HandleOf(const QObject* widget) const {
 QWidget* QtBackend::MakeWidget(const WindowSpec& spec, QWidget* parent, WindowHandle handle) {
   QString text = FromGbk(spec.text);
   QWidget* w = nullptr;
+  Qt::FocusPolicy focus = Qt::NoFocus;
   switch (spec.role) {
     case WindowRole::TopLevel:
     case WindowRole::Engine:
@@ -128,54 +84,60 @@ QWidget* QtBackend::MakeWidget(const WindowSpec& spec, QWidget* parent, WindowHa
       w->setWindowTitle(text);
       break;
     case WindowRole::Panel: w = new QFrame(parent); break;
-    case WindowRole::GroupBox: w = new QGroupBox(text, parent); break;
-    case WindowRole::Label: w = new QLabel(text, parent); break;
+    case WindowRole::GroupBox: {
+      auto* g = new GroupBoxWidget(parent);
+      g->SetCaption(text);
+      w = g;
+      break;
+    }
+    case WindowRole::Label: {
+      auto* l = new LabelWidget(parent);
+      l->SetCaption(text);
+      w = l;
+      break;
+    }
     case WindowRole::Button: {
-      auto* b = new QPushButton(text, parent);
-      QObject::connect(b, &QPushButton::clicked, this, [this, handle] {
-        WindowEvent e;
-        e.kind = EventKind::Clicked;
-        e.window = handle;
-        Deliver(e);
-      });
+      auto* b = new ButtonWidget(text, parent);
+      QObject::connect(b, &QPushButton::clicked, this, [this, handle] { DeliverSimple(handle, EventKind::Clicked); });
       w = b;
+      focus = Qt::ClickFocus;
       break;
     }
     case WindowRole::EditBox:
-      if (spec.style & kStyleMultiLine) {
-        auto* p = new QPlainTextEdit(text, parent);
-        p->setReadOnly(spec.style & kStyleReadOnly);
-        w = p;
-      } else {
-        auto* l = new QLineEdit(text, parent);
-        if (spec.style & kStylePassword) l->setEchoMode(QLineEdit::Password);
-        l->setReadOnly(spec.style & kStyleReadOnly);
-        QObject::connect(l, &QLineEdit::textEdited, this, [this, handle] {
-          WindowEvent e;
-          e.kind = EventKind::TextChanged;
-          e.window = handle;
-          Deliver(e);
+      w = MakeEditBox(spec, parent);
+      if (auto* l = qobject_cast<QLineEdit*>(w))
+        QObject::connect(l, &QLineEdit::textEdited, this, [this, handle] { DeliverSimple(handle, EventKind::TextChanged); });
+      else if (auto* p = qobject_cast<QPlainTextEdit*>(w))
+        QObject::connect(p, &QPlainTextEdit::textChanged, this, [this, handle, p] {
+          // Only what the user typed counts; SetText blocks the signal.
+          if (!p->signalsBlocked()) DeliverSimple(handle, EventKind::TextChanged);
         });
-        w = l;
-      }
+      focus = Qt::ClickFocus;
       break;
     case WindowRole::VScrollBar: {
       auto* s = new QScrollBar(Qt::Vertical, parent);
-      QObject::connect(s, &QScrollBar::actionTriggered, this, [this, handle, s](int) {
-        WindowEvent e;
-        e.kind = EventKind::ScrollChanged;
-        e.window = handle;
-        e.value = s->sliderPosition();
-        Deliver(e);
-      });
+      QObject::connect(s, &QScrollBar::actionTriggered, this, [this, handle](int action) { FilterScrollAction(handle, action); });
+      QObject::connect(s, &QScrollBar::sliderReleased, this, [this, handle] { ScrollThumbReleased(handle); });
       w = s;
       break;
     }
-    case WindowRole::ListView: w = new QTreeWidget(parent); break;
+    case WindowRole::ListView:
+      w = new QTreeWidget(parent);
+      focus = Qt::ClickFocus;
+      break;
   }
   w->setProperty(kHandleProperty, QVariant::fromValue(uint(handle)));
   w->installEventFilter(filter_);
-  if (spec.style & kStyleTabStop) w->setFocusPolicy(Qt::StrongFocus);
+  // The engine moves the focus on Tab itself; Qt's own focus chain stays out of it.
+  w->setFocusPolicy(focus);
+  w->setMouseTracking(true);
+  // Input belongs to the window under the mouse, never also to its parent.
+  w->setAttribute(Qt::WA_NoMousePropagation);
+  if (auto* scroller = qobject_cast<QAbstractScrollArea*>(w)) {
+    scroller->viewport()->installEventFilter(filter_);
+    scroller->viewport()->setMouseTracking(true);
+  }
+  if (spec.role != WindowRole::TopLevel && spec.role != WindowRole::Engine) w->setFont(DefaultUnitFont());
   return w;
 }
 
@@ -186,11 +148,20 @@ WindowHandle QtBackend::CreateNativeWindow(const WindowSpec& spec) {
   WindowHandle h = nextHandle_++;
   QWidget* w = MakeWidget(spec, parent != nullptr ? parent->widget.data() : nullptr, h);
   bool visible = spec.role != WindowRole::Engine && spec.visible;
-  windows_[h] = Entry{spec.role, child ? spec.parent : kNoWindow, w, {}, visible};
-  if (spec.role != WindowRole::Engine) {
-    w->move(spec.geometry.left, spec.geometry.top);
-    w->resize(spec.geometry.width, spec.geometry.height);
+  Entry& e = windows_[h];
+  e.role = spec.role;
+  e.parent = child ? spec.parent : kNoWindow;
+  e.widget = w;
+  e.visible = visible;
+  e.style = spec.style;
+  if (spec.role == WindowRole::TopLevel) {
+    e.outer = spec.geometry;
+    ApplyClientGeometry(e);
+  } else if (spec.role != WindowRole::Engine) {
+    w->setGeometry(spec.geometry.left, spec.geometry.top, spec.geometry.width, spec.geometry.height);
   }
+  // New child windows go to the bottom of their siblings, as native child windows do.
+  if (child) w->lower();
   w->setEnabled(spec.enabled);
   w->setVisible(visible);
   return h;
@@ -240,23 +211,48 @@ WindowRole QtBackend::RoleOf(WindowHandle w) const {
 void QtBackend::SetGeometry(WindowHandle w, const Rect& r) {
   Entry* e = Find(w);
   if (e == nullptr || e->role == WindowRole::Engine) return;
-  e->widget->move(r.left, r.top);
-  e->widget->resize(r.width, r.height);
+  Rect old = Geometry(w);
+  if (old == r) return;
+  if (e->role == WindowRole::TopLevel) {
+    e->outer = r;
+    ApplyClientGeometry(*e);
+  } else {
+    e->widget->setGeometry(r.left, r.top, r.width, r.height);
+  }
+  // Qt's own move and resize events of this change are not passed on (see FilterFrameChange):
+  // the sink hears of it here, at once, whether the window is shown or not.
+  if (r.left != old.left || r.top != old.top) DeliverSimple(w, EventKind::Moved);
+  if ((r.width != old.width || r.height != old.height) && IsWindow(w)) DeliverSimple(w, EventKind::Resized);
 }
 
 Rect QtBackend::Geometry(WindowHandle w) const {
   auto e = Find(w);
-  if (e == nullptr) return {};
-  QPoint p = e->widget->pos();
-  QSize s = e->widget->size();
-  return {p.x(), p.y(), s.width(), s.height()};
+  if (e == nullptr || e->role == WindowRole::Engine) return {};
+  if (e->role == WindowRole::TopLevel) return e->outer;
+  QRect g = e->widget->geometry();
+  return {g.x(), g.y(), g.width(), g.height()};
 }
 
 void QtBackend::Show(WindowHandle w, bool visible) {
   Entry* e = Find(w);
   if (e == nullptr || e->role == WindowRole::Engine) return;
   e->visible = visible;
-  e->widget->setVisible(visible);
+  if (e->role != WindowRole::TopLevel) {
+    e->widget->setVisible(visible);
+    return;
+  }
+  // A window that hides itself into the notification area stays minimized where the desktop has
+  // no notification area, so that it can always be restored.
+  if (!visible && e->wantsTray && !TrayAvailable()) {
+    if (!e->widget->isMinimized()) e->widget->setWindowState(e->widget->windowState() | Qt::WindowMinimized);
+    return;
+  }
+  if (!visible) {
+    e->widget->hide();
+    return;
+  }
+  ApplyShowState(*e);
+  e->widget->show();
 }
 
 bool QtBackend::IsVisible(WindowHandle w) const {
@@ -267,9 +263,11 @@ bool QtBackend::IsVisible(WindowHandle w) const {
 void QtBackend::Enable(WindowHandle w, bool enabled) {
   if (Entry* e = Find(w)) e->widget->setEnabled(enabled);
 }
+
+// The window's own flag: a window inside a disabled one keeps it.
 bool QtBackend::IsEnabled(WindowHandle w) const {
   auto e = Find(w);
-  return e != nullptr && e->widget->isEnabled();
+  return e != nullptr && !e->widget->testAttribute(Qt::WA_ForceDisabled);
 }
 
 void QtBackend::SetText(WindowHandle w, std::string_view gbk) {
@@ -277,23 +275,28 @@ void QtBackend::SetText(WindowHandle w, std::string_view gbk) {
   if (e == nullptr) return;
   QString t = FromGbk(gbk);
   QWidget* widget = e->widget;
-  if (auto* l = qobject_cast<QLabel*>(widget)) l->setText(t);
-  else if (auto* b = qobject_cast<QPushButton*>(widget)) b->setText(t);
-  else if (auto* le = qobject_cast<QLineEdit*>(widget)) le->setText(t);
-  else if (auto* pe = qobject_cast<QPlainTextEdit*>(widget)) pe->setPlainText(t);
-  else if (auto* g = qobject_cast<QGroupBox*>(widget)) g->setTitle(t);
-  else widget->setWindowTitle(t);
+  if (auto* c = dynamic_cast<CaptionWidget*>(widget)) {
+    c->SetCaption(t);
+  } else if (auto* b = qobject_cast<QPushButton*>(widget)) {
+    b->setText(t);
+  } else if (auto* le = qobject_cast<QLineEdit*>(widget)) {
+    le->setText(t);
+  } else if (auto* pe = qobject_cast<QPlainTextEdit*>(widget)) {
+    QSignalBlocker quiet(pe);
+    pe->setPlainText(WithQtLineBreaks(t));
+  } else {
+    widget->setWindowTitle(t);
+  }
 }
 
 std::string QtBackend::Text(WindowHandle w) const {
   auto e = Find(w);
   if (e == nullptr) return {};
   QWidget* widget = e->widget;
-  if (auto* l = qobject_cast<QLabel*>(widget)) return ToGbk(l->text());
+  if (auto* c = dynamic_cast<CaptionWidget*>(widget)) return ToGbk(c->Caption());
   if (auto* b = qobject_cast<QPushButton*>(widget)) return ToGbk(b->text());
   if (auto* le = qobject_cast<QLineEdit*>(widget)) return ToGbk(le->text());
-  if (auto* pe = qobject_cast<QPlainTextEdit*>(widget)) return ToGbk(pe->toPlainText());
-  if (auto* g = qobject_cast<QGroupBox*>(widget)) return ToGbk(g->title());
+  if (auto* pe = qobject_cast<QPlainTextEdit*>(widget)) return ToGbkWithCrLf(pe->toPlainText());
   return ToGbk(widget->windowTitle());
 }
 
@@ -320,12 +323,16 @@ std::vector<WindowHandle> QtBackend::Children(WindowHandle parent) const {
   const QObjectList& kids = p->widget->children();
   for (auto it = kids.rbegin(); it != kids.rend(); ++it) {
     WindowHandle h = HandleOf(*it);
-    if (h != kNoWindow && IsWindow(h)) out.push_back(h);
+    if (h != kNoWindow && ParentOf(h) == parent) out.push_back(h);
   }
   return out;
 }
 
 void QtBackend::SetFocus(WindowHandle w) {
+  if (w == kNoWindow) {
+    if (QWidget* f = QApplication::focusWidget()) f->clearFocus();
+    return;
+  }
   if (Entry* e = Find(w)) e->widget->setFocus(Qt::OtherFocusReason);
 }
 
@@ -349,97 +356,11 @@ EventAnswer QtBackend::Deliver(const WindowEvent& event) {
   return sink(event);
 }
 
-bool QtBackend::FilterInput(WindowHandle w, QEvent* event) {
+void QtBackend::DeliverSimple(WindowHandle w, EventKind kind) {
   WindowEvent e;
+  e.kind = kind;
   e.window = w;
-  switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove: {
-      auto* m = static_cast<QMouseEvent*>(event);
-      e.kind = event->type() == QEvent::MouseButtonPress     ? EventKind::MouseDown
-               : event->type() == QEvent::MouseButtonRelease ? EventKind::MouseUp
-               : event->type() == QEvent::MouseButtonDblClick ? EventKind::DoubleClick
-                                                              : EventKind::MouseMove;
-      e.button = ButtonOf(m->button());
-      e.x = int(m->position().x());
-      e.y = int(m->position().y());
-      e.keyState = KeyStateOf(m->modifiers());
-      break;
-    }
-    case QEvent::Wheel: {
-      auto* wh = static_cast<QWheelEvent*>(event);
-      e.kind = EventKind::Wheel;
-      e.wheelNotches = wh->angleDelta().y() / 120;
-      e.x = int(wh->position().x());
-      e.y = int(wh->position().y());
-      e.keyState = KeyStateOf(wh->modifiers());
-      break;
-    }
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease: {
-      auto* k = static_cast<QKeyEvent*>(event);
-      e.kind = event->type() == QEvent::KeyPress ? EventKind::KeyDown : EventKind::KeyUp;
-      e.key = VirtualKeyOf(k->key());
-      e.keyState = KeyStateOf(k->modifiers());
-      ++activity_;
-      if (Deliver(e).swallow) return true;
-      if (e.kind != EventKind::KeyDown || k->text().isEmpty() || !IsWindow(w)) return false;
-      int c = GbkCharOf(k->text());
-      if (c < 0) return false;
-      WindowEvent ch;
-      ch.kind = EventKind::Char;
-      ch.window = w;
-      ch.key = c;
-      EventAnswer a = Deliver(ch);
-      if (a.swallow) return true;
-      if (a.replacementChar < 0 || a.replacementChar == c || !IsWindow(w)) return false;
-      // The key goes on as the replacement character.
-      QKeyEvent replaced(QEvent::KeyPress, 0, k->modifiers(), TextOfGbkChar(a.replacementChar));
-      passThrough_ = true;
-      QCoreApplication::sendEvent(Find(w)->widget, &replaced);
-      passThrough_ = false;
-      return true;
-    }
-    default:
-      return false;
-  }
-  sawInput_ = true;
-  ++activity_;
-  return Deliver(e).swallow;
-}
-
-bool QtBackend::FilterEvent(WindowHandle w, QEvent* event) {
-  if (passThrough_) return false;
-  WindowEvent e;
-  e.window = w;
-  switch (event->type()) {
-    case QEvent::FocusIn: e.kind = EventKind::FocusIn; break;
-    case QEvent::FocusOut: e.kind = EventKind::FocusOut; break;
-    case QEvent::Move: e.kind = EventKind::Moved; break;
-    case QEvent::Resize: e.kind = EventKind::Resized; break;
-    case QEvent::Close: {
-      e.kind = EventKind::CloseRequested;
-      if (Deliver(e).swallow) {
-        event->ignore();
-        return true;
-      }
-      DestroyNativeWindow(w);
-      return true;
-    }
-    case QEvent::WindowStateChange: {
-      Entry* entry = Find(w);
-      if (entry == nullptr) return false;
-      e.kind = entry->widget->isMinimized() ? EventKind::Minimized : EventKind::Restored;
-      break;
-    }
-    default:
-      if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) sawInput_ = true;
-      return FilterInput(w, event);
-  }
   Deliver(e);
-  return false;
 }
 
 }  // namespace vorenn::platform

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/backend.h"
-#include "platform/qt/qt_backend.h"
 #include "platform/thread.h"
+#include "tests/platform/qt_test_support.h"
 
 // fontconfig keeps a cache for the life of the process; that is not a leak of ours.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
@@ -19,13 +19,7 @@ namespace {
 
 class QtBackendTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "qt_backend_tests";
-    static char* argv[] = {name, nullptr};
-    InstallQtBackend(argc, argv);
-  }
+  static void SetUpTestSuite() { testing_support::TheQtBackend(); }
   WindowHandle Make(WindowRole role, WindowHandle parent, std::string text = {}) {
     WindowSpec spec;
     spec.role = role;
@@ -52,9 +46,9 @@ TEST_F(QtBackendTest, WindowsKeepGeometryFlagsAndGbkText) {
   n.Show(label, false);
   EXPECT_FALSE(n.IsVisible(label));
   EXPECT_EQ(n.ParentOf(edit), top);
-  EXPECT_EQ(n.Children(top), (std::vector<WindowHandle>{edit, label}));  // topmost first
-  n.PlaceBelow(edit, label);
-  EXPECT_EQ(n.Children(top), (std::vector<WindowHandle>{label, edit}));
+  EXPECT_EQ(n.Children(top), (std::vector<WindowHandle>{label, edit}));  // topmost first
+  n.PlaceBelow(label, edit);
+  EXPECT_EQ(n.Children(top), (std::vector<WindowHandle>{edit, label}));
   std::vector<WindowHandle> destroyed;
   for (WindowHandle w : {top, label, edit})
     n.SetEventSink(w, [&destroyed, w](const WindowEvent& e) {

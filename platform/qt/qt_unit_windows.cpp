@@ -1,0 +1,365 @@
+// What the standard units need of their Qt windows: reparenting, the frame of top-level windows and
+// how they are shown, styles, the appearance of each role, edit-box selection, scroll bars and
+// pointers.
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSystemTrayIcon>
+#include <QTextCursor>
+
+#include <algorithm>
+
+#include "platform/gbk_text.h"
+#include "platform/headless/headless_backend.h"
+#include "platform/qt/qt_backend_internal.h"
+#include "platform/qt/qt_fonts.h"
+#include "platform/qt/unit_widgets.h"
+
+namespace vorenn::platform {
+namespace {
+
+Qt::CursorShape CursorOf(PointerShape shape) {
+  switch (shape) {
+    case PointerShape::Cross: return Qt::CrossCursor;
+    case PointerShape::IBeam: return Qt::IBeamCursor;
+    case PointerShape::SizeAll: return Qt::SizeAllCursor;
+    case PointerShape::SizeNESW: return Qt::SizeBDiagCursor;
+    case PointerShape::SizeNS: return Qt::SizeVerCursor;
+    case PointerShape::SizeNWSE: return Qt::SizeFDiagCursor;
+    case PointerShape::SizeWE: return Qt::SizeHorCursor;
+    case PointerShape::UpArrow: return Qt::UpArrowCursor;
+    case PointerShape::Wait: return Qt::WaitCursor;
+    case PointerShape::No: return Qt::ForbiddenCursor;
+    case PointerShape::AppStarting: return Qt::BusyCursor;
+    case PointerShape::Help: return Qt::WhatsThisCursor;
+    case PointerShape::Hand: return Qt::PointingHandCursor;
+    default: return Qt::ArrowCursor;
+  }
+}
+
+// Edit-box text is counted in GBK bytes; Qt counts UTF-16 units.
+int GbkWidthOf(const QString& character) {
+  return character.size() == 1 && character.at(0).unicode() < 0x80 ? 1 : int(Utf8ToGbk(character.toStdString()).size());
+}
+
+// Character boundaries of a text, in characters (UTF-16 units) and in GBK bytes.
+struct Boundary {
+  int unit;
+  int byte;
+};
+std::vector<Boundary> BoundariesOf(const QString& text) {
+  std::vector<Boundary> out{{0, 0}};
+  for (int i = 0; i < text.size();) {
+    int len = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+    out.push_back({i + len, out.back().byte + GbkWidthOf(text.mid(i, len))});
+    i += len;
+  }
+  return out;
+}
+
+// The character boundary at or before a byte position (roundUp: at or after it).
+Boundary BoundaryAt(const std::vector<Boundary>& bounds, int byte, bool roundUp) {
+  if (roundUp) {
+    for (const Boundary& b : bounds)
+      if (b.byte >= byte) return b;
+    return bounds.back();
+  }
+  Boundary found = bounds.front();
+  for (const Boundary& b : bounds)
+    if (b.byte <= byte) found = b;
+  return found;
+}
+
+QString BorderCss(int border) {
+  switch (border) {
+    case 0: return QStringLiteral("border: none;");
+    case 1: return QStringLiteral("border: 2px inset #d4d0c8;");
+    case 2: return QStringLiteral("border: 2px outset #d4d0c8;");
+    case 3: return QStringLiteral("border: 1px solid #a0a0a0;");
+    case 4: return QStringLiteral("border: 3px inset #d4d0c8;");
+    default: return QStringLiteral("border: 1px solid #000000;");
+  }
+}
+
+// An edit box's look as a style sheet: Qt draws a line edit's frame, colours and password
+// character from it.
+QString EditBoxCss(const char* className, const Appearance& a) {
+  QString css = QStringLiteral("%1 { padding: 0px 1px; ").arg(QLatin1String(className)) + BorderCss(a.border);
+  QColor text = ColourOf(a.textColour);
+  QColor background = ColourOf(a.backgroundColour);
+  if (text.isValid()) css += QStringLiteral(" color: %1;").arg(text.name());
+  css += QStringLiteral(" background: %1;").arg(background.isValid() ? background.name() : QStringLiteral("#ffffff"));
+  // A lead byte alone is no character; such a mask shows as '*'.
+  unsigned char mask = uint8_t(a.passwordChar);
+  css += QStringLiteral(" lineedit-password-character: %1; }").arg(mask >= 0x21 && mask < 0x7F ? int(mask) : int('*'));
+  return css;
+}
+
+void ApplyBackground(QWidget* w, uint32_t colour) {
+  QColor background = ColourOf(colour);
+  w->setAutoFillBackground(background.isValid());
+  if (!background.isValid()) return;
+  QPalette palette = w->palette();
+  palette.setColor(QPalette::Window, background);
+  w->setPalette(palette);
+}
+
+}  // namespace
+
+bool QtBackend::TrayAvailable() const { return !offscreen_ && QSystemTrayIcon::isSystemTrayAvailable(); }
+
+void QtBackend::SetParent(WindowHandle w, WindowHandle parent) {
+  Entry* e = Find(w);
+  Entry* p = Find(parent);
+  if (e == nullptr || p == nullptr || e->role == WindowRole::TopLevel || e->role == WindowRole::Engine) return;
+  if (parent == w || e->parent == parent) return;
+  // A window never goes below one of its own descendants.
+  for (WindowHandle a = parent; a != kNoWindow; a = ParentOf(a)) {
+    if (a == w) return;
+  }
+  QRect g = e->widget->geometry();
+  e->widget->setParent(p->widget);
+  e->widget->setGeometry(g);
+  e->widget->lower();
+  e->parent = parent;
+  // Qt hides a widget that changes parents.
+  e->widget->setVisible(e->visible);
+}
+
+FrameMargins QtBackend::FrameOf(WindowHandle w) const {
+  auto e = Find(w);
+  if (e == nullptr || e->role != WindowRole::TopLevel) return {};
+  if (e->frameless) return {};
+  if (!offscreen_ && e->widget->isVisible() && e->widget->frameGeometry() != e->widget->geometry()) {
+    QRect f = e->widget->frameGeometry(), g = e->widget->geometry();
+    return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
+  }
+  return kHeadlessFrame;
+}
+
+Rect QtBackend::ScreenArea() const {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return Backend::ScreenArea();
+  QRect a = screen->availableGeometry();
+  return {a.x(), a.y(), a.width(), a.height()};
+}
+
+void QtBackend::ApplyClientGeometry(Entry& e) {
+  FrameMargins m = FrameOf(HandleOf(e.widget));
+  e.widget->setGeometry(e.outer.left + m.left, e.outer.top + m.top, std::max(0, e.outer.width - m.left - m.right),
+                        std::max(0, e.outer.height - m.top - m.bottom));
+}
+
+Rect QtBackend::FrameFromWidget(const Entry& e) const {
+  FrameMargins m = FrameOf(HandleOf(e.widget));
+  QRect g = e.widget->geometry();
+  return {g.x() - m.left, g.y() - m.top, g.width() + m.left + m.right, g.height() + m.top + m.bottom};
+}
+
+void QtBackend::ApplyShowState(Entry& e) {
+  Qt::WindowStates s = e.widget->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+  if (e.showState == ShowState::Minimized) s |= Qt::WindowMinimized;
+  // Offscreen there is no window manager to size a maximized window; the frame is set here.
+  if (e.showState == ShowState::Maximized && !offscreen_) s |= Qt::WindowMaximized;
+  if (s != e.widget->windowState()) e.widget->setWindowState(s);
+}
+
+void QtBackend::SetShowState(WindowHandle w, ShowState state) {
+  Entry* e = Find(w);
+  if (e == nullptr || e->role != WindowRole::TopLevel || e->showState == state) return;
+  ShowState old = e->showState;
+  e->showState = state;
+  if (old == ShowState::Normal) e->normalRect = e->outer;
+  ApplyShowState(*e);
+  if (state == ShowState::Minimized) {
+    DeliverSimple(w, EventKind::Minimized);
+    return;
+  }
+  if (old == ShowState::Minimized) DeliverSimple(w, EventKind::Restored);
+  if (!IsWindow(w)) return;
+  if (state == ShowState::Maximized) {
+    SetGeometry(w, ScreenArea());
+  } else if (old == ShowState::Maximized) {
+    SetGeometry(w, Find(w)->normalRect);
+  }
+}
+
+void QtBackend::NoteUserShowState(WindowHandle w) {
+  Entry* e = Find(w);
+  if (e == nullptr) return;
+  ShowState now = e->widget->isMinimized()   ? ShowState::Minimized
+                  : e->widget->isMaximized() ? ShowState::Maximized
+                                             : ShowState::Normal;
+  // A window kept minimized in place of a notification-area icon is back in sight.
+  if (now != ShowState::Minimized && e->widget->isVisible()) e->visible = true;
+  if (now == e->showState) return;
+  ShowState old = e->showState;
+  e->showState = now;
+  if (old == ShowState::Normal) e->normalRect = e->outer;
+  if (now == ShowState::Minimized) {
+    DeliverSimple(w, EventKind::Minimized);
+    return;
+  }
+  if (old == ShowState::Minimized) DeliverSimple(w, EventKind::Restored);
+}
+
+ShowState QtBackend::ShowStateOf(WindowHandle w) const {
+  auto e = Find(w);
+  return e ? e->showState : ShowState::Normal;
+}
+
+void QtBackend::SetStyle(WindowHandle w, uint32_t style) {
+  Entry* e = Find(w);
+  if (e == nullptr) return;
+  e->style = style;
+  // An edit box cannot change between one line and many; the unit makes a new one for that.
+  if (auto* l = qobject_cast<QLineEdit*>(e->widget.data())) {
+    l->setEchoMode(style & kStylePassword ? QLineEdit::Password : QLineEdit::Normal);
+    l->setReadOnly(style & kStyleReadOnly);
+  } else if (auto* p = qobject_cast<QPlainTextEdit*>(e->widget.data())) {
+    p->setReadOnly(style & kStyleReadOnly);
+  }
+}
+
+uint32_t QtBackend::StyleOf(WindowHandle w) const {
+  auto e = Find(w);
+  return e ? e->style : 0;
+}
+
+void QtBackend::ApplyWindowFlags(Entry& e) {
+  const Appearance& a = e.appearance;
+  Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+  if (e.frameless) flags |= Qt::FramelessWindowHint;
+  if (a.controlBox) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  if (a.controlBox && a.minimizeButton) flags |= Qt::WindowMinimizeButtonHint;
+  if (a.controlBox && a.maximizeButton) flags |= Qt::WindowMaximizeButtonHint;
+  if (flags == e.widget->windowFlags()) return;
+  bool shown = e.widget->isVisible();
+  e.widget->setWindowFlags(flags);
+  ApplyClientGeometry(e);
+  // Qt hides a window whose flags change.
+  if (shown) e.widget->show();
+}
+
+void QtBackend::SetAppearance(WindowHandle w, const Appearance& appearance) {
+  Entry* e = Find(w);
+  if (e == nullptr) return;
+  e->appearance = appearance;
+  QWidget* widget = e->widget;
+  if (auto* c = dynamic_cast<CaptionWidget*>(widget)) {
+    c->SetAppearance(appearance);
+    return;
+  }
+  switch (e->role) {
+    case WindowRole::TopLevel:
+      ApplyBackground(widget, appearance.backgroundColour);
+      e->frameless = appearance.border == 0;
+      ApplyWindowFlags(*e);
+      break;
+    case WindowRole::Panel:
+      ApplyBorder(static_cast<QFrame*>(widget), appearance.border);
+      ApplyBackground(widget, appearance.backgroundColour);
+      widget->setFont(FontOfRecord(appearance.font));
+      break;
+    case WindowRole::Button:
+      if (auto* b = dynamic_cast<ButtonWidget*>(widget)) b->SetAlignment(appearance.hAlign, appearance.vAlign);
+      widget->setFont(FontOfRecord(appearance.font));
+      break;
+    case WindowRole::EditBox:
+      widget->setStyleSheet(EditBoxCss(qobject_cast<QLineEdit*>(widget) ? "QLineEdit" : "QPlainTextEdit", appearance));
+      widget->setFont(FontOfRecord(appearance.font));
+      break;
+    default:
+      break;
+  }
+}
+
+Appearance QtBackend::AppearanceOf(WindowHandle w) const {
+  auto e = Find(w);
+  return e ? e->appearance : Appearance{};
+}
+
+void QtBackend::SetSelection(WindowHandle w, int start, int length) {
+  Entry* e = Find(w);
+  if (e == nullptr) return;
+  QString text = qobject_cast<QLineEdit*>(e->widget.data())        ? static_cast<QLineEdit*>(e->widget.data())->text()
+                 : qobject_cast<QPlainTextEdit*>(e->widget.data()) ? static_cast<QPlainTextEdit*>(e->widget.data())->toPlainText()
+                                                                   : QString();
+  std::vector<Boundary> bounds = BoundariesOf(text);
+  int size = bounds.back().byte;
+  int from = std::clamp(start, 0, size);
+  int to = from + std::clamp(length, 0, size - from);
+  // Selections never split a double-byte character.
+  Boundary a = BoundaryAt(bounds, from, /*roundUp=*/false), b = BoundaryAt(bounds, to, /*roundUp=*/true);
+  if (auto* l = qobject_cast<QLineEdit*>(e->widget.data())) {
+    l->setSelection(a.unit, b.unit - a.unit);
+  } else if (auto* p = qobject_cast<QPlainTextEdit*>(e->widget.data())) {
+    QTextCursor cursor = p->textCursor();
+    cursor.setPosition(a.unit);
+    cursor.setPosition(b.unit, QTextCursor::KeepAnchor);
+    p->setTextCursor(cursor);
+  }
+}
+
+void QtBackend::Selection(WindowHandle w, int* start, int* length) const {
+  *start = 0;
+  *length = 0;
+  auto e = Find(w);
+  if (e == nullptr) return;
+  QString text;
+  int from = 0, to = 0;
+  if (auto* l = qobject_cast<QLineEdit*>(e->widget.data())) {
+    text = l->text();
+    from = l->hasSelectedText() ? l->selectionStart() : l->cursorPosition();
+    to = l->hasSelectedText() ? l->selectionEnd() : from;
+  } else if (auto* p = qobject_cast<QPlainTextEdit*>(e->widget.data())) {
+    text = p->toPlainText();
+    from = p->textCursor().selectionStart();
+    to = p->textCursor().selectionEnd();
+  } else {
+    return;
+  }
+  std::vector<Boundary> bounds = BoundariesOf(text);
+  auto byteAt = [&](int unit) {
+    for (const Boundary& b : bounds)
+      if (b.unit >= unit) return b.byte;
+    return bounds.back().byte;
+  };
+  *start = byteAt(from);
+  *length = byteAt(to) - *start;
+}
+
+void QtBackend::SetScrollBar(WindowHandle w, const ScrollBarState& state) {
+  Entry* e = Find(w);
+  if (e == nullptr) return;
+  e->scroll = state;
+  if (auto* bar = qobject_cast<QScrollBar*>(e->widget.data())) {
+    bar->setRange(std::min(state.minimum, state.maximum), std::max(state.minimum, state.maximum));
+    bar->setPageStep(std::max(1, state.page));
+    bar->setValue(state.position);
+  }
+}
+
+ScrollBarState QtBackend::ScrollBarOf(WindowHandle w) const {
+  auto e = Find(w);
+  return e ? e->scroll : ScrollBarState{};
+}
+
+void QtBackend::SetPointer(WindowHandle w, PointerShape shape) {
+  Entry* e = Find(w);
+  if (e == nullptr) return;
+  e->pointer = shape;
+  if (shape == PointerShape::Default)
+    e->widget->unsetCursor();
+  else
+    e->widget->setCursor(CursorOf(shape));
+}
+
+PointerShape QtBackend::PointerOf(WindowHandle w) const {
+  auto e = Find(w);
+  return e ? e->pointer : PointerShape::Default;
+}
+
+}  // namespace vorenn::platform

@@ -1,0 +1,152 @@
+#include "platform/qt/unit_widgets.h"
+
+#include <QPainter>
+#include <QPalette>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+#include "platform/qt/qt_fonts.h"
+
+namespace vorenn::platform {
+namespace {
+
+Qt::Alignment HorizontalOf(int hAlign) {
+  return hAlign == 1 ? Qt::AlignHCenter : hAlign == 2 ? Qt::AlignRight : Qt::AlignLeft;
+}
+
+Qt::Alignment VerticalOf(int vAlign) {
+  return vAlign == 1 ? Qt::AlignVCenter : vAlign == 2 ? Qt::AlignBottom : Qt::AlignTop;
+}
+
+const QColor kEtchShadow(160, 160, 160);
+const QColor kEtchLight(255, 255, 255);
+
+}  // namespace
+
+QColor ColourOf(uint32_t colour) {
+  if (colour == kDefaultColour) return {};
+  return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
+}
+
+void ApplyBorder(QFrame* frame, int border) {
+  switch (border) {
+    case 1: frame->setFrameStyle(QFrame::WinPanel | QFrame::Sunken); break;
+    case 2: frame->setFrameStyle(QFrame::WinPanel | QFrame::Raised); break;
+    case 3:
+      frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+      frame->setLineWidth(1);
+      break;
+    case 4:
+      frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+      frame->setLineWidth(3);
+      break;
+    case 5:
+      frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+      frame->setLineWidth(1);
+      break;
+    default: frame->setFrameStyle(QFrame::NoFrame); break;
+  }
+}
+
+QString WithQtLineBreaks(QString text) {
+  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  return text;
+}
+
+void CaptionWidget::SetCaption(const QString& caption) {
+  if (caption == caption_) return;
+  caption_ = caption;
+  update();
+}
+
+void CaptionWidget::SetAppearance(const Appearance& appearance) {
+  appearance_ = appearance;
+  ApplyBorder(this, appearance.border);
+  QPalette palette = this->palette();
+  QColor background = ColourOf(appearance.backgroundColour);
+  // A unit without its own background shows its container's.
+  setAutoFillBackground(background.isValid());
+  if (background.isValid()) palette.setColor(QPalette::Window, background);
+  // Plain borders are drawn in the frame colour, not the text colour.
+  palette.setColor(QPalette::WindowText, Qt::black);
+  setPalette(palette);
+  setFont(FontOfRecord(appearance.font));
+  update();
+}
+
+QColor CaptionWidget::TextColour() const {
+  QColor c = ColourOf(appearance_.textColour);
+  if (!c.isValid()) c = Qt::black;
+  return isEnabled() ? c : QColor(109, 109, 109);
+}
+
+void LabelWidget::paintEvent(QPaintEvent* event) {
+  QFrame::paintEvent(event);
+  if (caption_.isEmpty()) return;
+  QPainter painter(this);
+  QRect area = contentsRect();
+  painter.setClipRect(area);
+  int flags = int(HorizontalOf(appearance_.hAlign));
+  flags |= appearance_.wordWrap ? int(Qt::AlignTop | Qt::TextWordWrap) : int(VerticalOf(appearance_.vAlign));
+  if (!appearance_.literalPrefix) flags |= Qt::TextShowMnemonic;
+  QString text = WithQtLineBreaks(caption_);
+  if (appearance_.embossed) {
+    painter.setPen(Qt::white);
+    painter.drawText(area.translated(1, 1), flags, text);
+  }
+  painter.setPen(TextColour());
+  painter.drawText(area, flags, text);
+}
+
+void GroupBoxWidget::SetAppearance(const Appearance& appearance) {
+  CaptionWidget::SetAppearance(appearance);
+  // The etched frame is drawn here; a border kind does not apply to a group box.
+  setFrameStyle(QFrame::NoFrame);
+}
+
+void GroupBoxWidget::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  QFontMetrics metrics(font());
+  int lineY = metrics.height() / 2;
+  QRect box(0, lineY, width() - 2, height() - lineY - 2);
+  painter.setPen(kEtchShadow);
+  painter.drawRect(box);
+  painter.setPen(kEtchLight);
+  painter.drawRect(box.translated(1, 1));
+  if (caption_.isEmpty()) return;
+  const int inset = 8, pad = 2;
+  QString text = WithQtLineBreaks(caption_).split('\n').first();
+  int textWidth = std::min(metrics.horizontalAdvance(text), std::max(0, width() - 2 * inset - 2 * pad));
+  int x = appearance_.hAlign == 1   ? (width() - textWidth) / 2
+          : appearance_.hAlign == 2 ? width() - inset - pad - textWidth
+                                    : inset + pad;
+  QRect textRect(x, 0, textWidth, metrics.height());
+  // The caption interrupts the frame line.
+  QColor background = ColourOf(appearance_.backgroundColour);
+  painter.fillRect(textRect.adjusted(-pad, 0, pad, 0), background.isValid() ? background : palette().color(QPalette::Window));
+  painter.setPen(TextColour());
+  painter.drawText(textRect, int(Qt::AlignLeft | Qt::AlignVCenter), metrics.elidedText(text, Qt::ElideRight, textWidth));
+}
+
+void ButtonWidget::SetAlignment(int hAlign, int vAlign) {
+  Qt::Alignment a = HorizontalOf(hAlign) | VerticalOf(vAlign);
+  if (a == alignment_) return;
+  alignment_ = a;
+  update();
+}
+
+void ButtonWidget::paintEvent(QPaintEvent*) {
+  QStylePainter painter(this);
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  QString text = option.text;
+  option.text.clear();
+  painter.drawControl(QStyle::CE_PushButton, option);
+  QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(2, 1, -2, -1);
+  // A pressed button's caption moves with its face.
+  if (isDown() || isChecked()) area.translate(1, 1);
+  painter.drawItemText(area, int(alignment_) | Qt::TextShowMnemonic, option.palette, isEnabled(), text,
+                       QPalette::ButtonText);
+}
+
+}  // namespace vorenn::platform

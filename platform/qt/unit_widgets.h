@@ -1,0 +1,73 @@
+// The widgets that draw the standard units the way their templates describe them: labels and group
+// boxes that draw their own caption, panels with the unit border kinds, and push buttons with
+// aligned captions. Edit boxes and scroll bars are Qt's own, styled by qt_unit_windows.cpp.
+#pragma once
+
+#include <QColor>
+#include <QFrame>
+#include <QPushButton>
+#include <QString>
+
+#include "platform/native_window.h"
+
+namespace vorenn::platform {
+
+// A 0x00BBGGRR colour; kDefaultColour gives an invalid QColor (the widget's own colour).
+QColor ColourOf(uint32_t colour);
+
+// Unit border kinds 0-5 (none, sunken, raised frame, shallow sunken, sunken with frame, single
+// line) as a frame's shape, shadow and line width.
+void ApplyBorder(QFrame* frame, int border);
+
+// Windows line breaks as Qt draws them.
+QString WithQtLineBreaks(QString text);
+
+// A widget with a caption it draws itself and the unit's appearance (labels, group boxes).
+class CaptionWidget : public QFrame {
+ public:
+  explicit CaptionWidget(QWidget* parent) : QFrame(parent) {}
+  void SetCaption(const QString& caption);
+  const QString& Caption() const { return caption_; }
+  // Colours, border, font, alignment and effects; fields that do not apply are ignored.
+  virtual void SetAppearance(const Appearance& appearance);
+
+ protected:
+  QColor TextColour() const;
+  QString caption_;
+  Appearance appearance_;
+};
+
+// A label: the caption aligned in the client area, optionally word-wrapped, embossed (drawn once
+// in white one pixel down and right first), with '&' shown as it is.
+class LabelWidget final : public CaptionWidget {
+ public:
+  explicit LabelWidget(QWidget* parent) : CaptionWidget(parent) {}
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// A group box: an etched frame whose top line carries the caption, aligned left, centred or right.
+class GroupBoxWidget final : public CaptionWidget {
+ public:
+  explicit GroupBoxWidget(QWidget* parent) : CaptionWidget(parent) {}
+  void SetAppearance(const Appearance& appearance) override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// A push button whose caption is aligned horizontally and vertically in the button face.
+class ButtonWidget final : public QPushButton {
+ public:
+  ButtonWidget(const QString& text, QWidget* parent) : QPushButton(text, parent) {}
+  void SetAlignment(int hAlign, int vAlign);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  Qt::Alignment alignment_ = Qt::AlignCenter;
+};
+
+}  // namespace vorenn::platform
