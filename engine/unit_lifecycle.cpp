@@ -207,11 +207,12 @@ std::vector<uint32_t> CopiesOf(const WindowInstance& instance, uint32_t sourceId
   std::vector<uint32_t> result;
   auto copies = g_copies.find(&instance);
   if (copies == g_copies.end()) return result;
-  for (const auto& [copy, source] : copies->second) {
+  for (const auto& entry : copies->second) {
+    uint32_t copy = entry.first;
     // Entries of an instance discarded without notice may outlive it: only existing units count.
     bool exists = std::any_of(instance.records.begin(), instance.records.end(),
                               [&](const UnitRecord& r) { return r.id == copy; });
-    if (source == sourceId && exists) result.push_back(copy);
+    if (entry.second == sourceId && exists) result.push_back(copy);
   }
   std::sort(result.begin(), result.end());
   return result;
