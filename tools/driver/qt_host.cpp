@@ -60,7 +60,10 @@ std::string ToGbk(const QString& text) { return platform::Utf8ToGbk(text.toStdSt
 
 class QtHost final : public QObject, public DriverHost {
  public:
-  explicit QtHost(platform::QtBackend& backend) : backend_(backend) { qApp->installEventFilter(this); }
+  explicit QtHost(platform::QtBackend& backend) : backend_(backend) {
+    qApp->installEventFilter(this);
+    QObject::connect(&stepTimer_, &QTimer::timeout, this, [this] { StepIfIdle(); });
+  }
   ~QtHost() override { qApp->removeEventFilter(this); }
   const char* Name() const override { return "qt"; }
 
@@ -135,7 +138,6 @@ class QtHost final : public QObject, public DriverHost {
       stepTimer_.stop();
       return;
     }
-    QObject::connect(&stepTimer_, &QTimer::timeout, this, [this] { StepIfIdle(); }, Qt::UniqueConnection);
     stepTimer_.start(kStepIntervalMs);
   }
 

@@ -147,6 +147,7 @@ class ScriptDriver::Commands {
     std::string error = FindNextShowing();
     if (!error.empty()) return error;
     if (platform::Native().RoleOf(handle_) != platform::WindowRole::EditBox) return "not an edit box";
+    if (!HasGbkForm(rest_)) return "the text has characters that GBK lacks";
     // Typing changes the control's text and then tells its owner, as the control itself does.
     platform::Native().SetText(handle_, platform::Utf8ToGbk(rest_));
     platform::WindowEvent changed;

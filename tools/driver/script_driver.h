@@ -3,11 +3,12 @@
 //
 // One command a line; blank lines and lines whose first non-blank character is '#' are skipped.
 // Commands without a free text at the end also take a trailing comment (" # ..."). Unit names are
-// template names; a run-time copy is named by its source's name and `tag=T`. Texts are UTF-8 in the
-// script and GBK in the program.
+// template names; wherever a command names a unit, `NAME tag=T` names the run-time copy of NAME (or
+// NAME itself) whose tag is T. Texts are UTF-8 in the script and GBK in the program. Input reaches
+// only units that show (with every window they sit in).
 //
 //   set NAME TEXT            types TEXT into an edit box (its content becomes TEXT)
-//   click NAME [tag=T]       clicks a button
+//   click NAME               clicks a button
 //   key NAME KEY             KEY is Tab, Enter, Esc, Space, Backspace or one character
 //   wheel NAME N             turns the wheel N notches (positive: away from the user) over the unit
 //   answer N                 0 OK, 1 Cancel, 2 Abort, 3 Retry, 4 Ignore, 5 Yes, 6 No: the answer of

@@ -42,7 +42,8 @@ Runner& TheRunner() {
 
 bool Step() {
   Runner& r = TheRunner();
-  if (!LoopStarted()) return false;
+  // Not yet in the program's own loop (a nested one during start-up): later.
+  if (!LoopStarted()) return true;
   switch (r.phase) {
     case Phase::kScript:
       if (r.next < r.lines.size()) {

@@ -148,6 +148,10 @@ bool WritePropertyText(const UnitAt& unit, int index, std::string_view text, std
     case TransferForm::Pointer: {
       void* block = nullptr;
       if (form == TransferForm::Text) {
+        if (!HasGbkForm(text)) {
+          *error = "\"" + std::string(text) + "\" has characters that GBK lacks";
+          return false;
+        }
         block = NewTextBlock(platform::Utf8ToGbk(text));
       } else {
         std::vector<uint8_t> bytes;
@@ -165,6 +169,8 @@ bool WritePropertyText(const UnitAt& unit, int index, std::string_view text, std
   *error = "\"" + std::string(text) + "\" does not fit property " + std::to_string(index);
   return false;
 }
+
+bool HasGbkForm(std::string_view utf8) { return platform::GbkToUtf8(platform::Utf8ToGbk(utf8)) == utf8; }
 
 bool ValuesMatch(std::string_view actual, std::string_view expected) {
   if (actual == expected) return true;

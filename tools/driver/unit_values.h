@@ -22,6 +22,10 @@ bool WritePropertyText(const UnitAt& unit, int index, std::string_view text, std
 // written, or the same logical (1/true, 0/false).
 bool ValuesMatch(std::string_view actual, std::string_view expected);
 
+// Whether UTF-8 text converts to GBK and back unchanged (invalid UTF-8 and characters GBK lacks
+// do not).
+bool HasGbkForm(std::string_view utf8);
+
 // Parses a whole decimal (or 0x hex) integer, optionally negative.
 bool ParseInteger(std::string_view text, int64_t* value);
 

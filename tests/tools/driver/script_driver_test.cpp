@@ -160,6 +160,8 @@ TEST_F(ScriptDriverTest, FaultyLinesFailOneByOneAndTheScriptGoesOn) {
       "click 按钮_创建",          // its group is hidden: nobody can click it
       "click 标签_登陆",          // a label is no button
       "set 标签_登陆 x",
+      "set 编辑框_账号 😀",         // no GBK form: nobody could type it into the program
+      "prop 标签_名称 8 😀",
       "answer 7",
       "key 编辑框_账号 Tabs",
       "wheel 编辑框_账号 many",
