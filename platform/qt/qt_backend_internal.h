@@ -93,6 +93,27 @@ class QtBackend final : public QObject, public Backend {
 
   // The widget of a window, or null. For the extended units' widgets and for tests.
   QWidget* WidgetOf(WindowHandle w) const;
+  // list_view_widget.cpp
+  void SetListSetup(WindowHandle w, const ListSetup& setup) override;
+  int InsertListColumn(WindowHandle w, int index, const ListColumn& column) override;
+  int ListColumnCount(WindowHandle w) const override;
+  int InsertListItem(WindowHandle w, int index, const ListItem& item) override;
+  bool SetListItemText(WindowHandle w, int row, int column, std::string_view gbk) override;
+  std::string ListItemText(WindowHandle w, int row, int column) const override;
+  int ListItemCount(WindowHandle w) const override;
+  void DeleteListItems(WindowHandle w) override;
+  void SetListSelection(WindowHandle w, int row) override;
+  int ListSelection(WindowHandle w) const override;
+
+  // image_button_widget.cpp
+  void SetButtonPainter(WindowHandle w, ButtonPainter painter) override;
+  void Repaint(WindowHandle w) override;
+  void SetChecked(WindowHandle w, bool checked) override;
+  bool IsChecked(WindowHandle w) const override;
+  void SetToolTip(WindowHandle w, std::string_view gbk) override;
+  std::string ToolTip(WindowHandle w) const override;
+  PictureRef DecodePicture(std::span<const uint8_t> data) override;
+
   // Used by the event filter.
   WindowHandle HandleOf(const QObject* widget) const;
   bool FilterEvent(WindowHandle w, QObject* watched, QEvent* event);
@@ -121,6 +142,8 @@ class QtBackend final : public QObject, public Backend {
   Entry* Find(WindowHandle w);
   const Entry* Find(WindowHandle w) const;
   QWidget* MakeWidget(const WindowSpec& spec, QWidget* parent, WindowHandle handle);
+  QWidget* MakeListView(QWidget* parent);                               // list_view_widget.cpp
+  QWidget* MakeOwnerDrawnButton(const WindowSpec& spec, QWidget* parent, WindowHandle handle);  // image_button_widget.cpp
   void DestroyTree(WindowHandle w);
   void DeliverSimple(WindowHandle w, EventKind kind);
   // qt_event_filter.cpp

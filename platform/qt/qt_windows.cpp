@@ -97,6 +97,11 @@ QWidget* QtBackend::MakeWidget(const WindowSpec& spec, QWidget* parent, WindowHa
       break;
     }
     case WindowRole::Button: {
+      if (spec.style & kStyleOwnerDrawn) {
+        w = MakeOwnerDrawnButton(spec, parent, handle);
+        focus = Qt::ClickFocus;
+        break;
+      }
       auto* b = new ButtonWidget(text, parent);
       QObject::connect(b, &QPushButton::clicked, this, [this, handle] { DeliverSimple(handle, EventKind::Clicked); });
       w = b;
@@ -122,7 +127,7 @@ QWidget* QtBackend::MakeWidget(const WindowSpec& spec, QWidget* parent, WindowHa
       break;
     }
     case WindowRole::ListView:
-      w = new QTreeWidget(parent);
+      w = MakeListView(parent);
       focus = Qt::ClickFocus;
       break;
   }

@@ -1,0 +1,174 @@
+// List views on Qt: a tree widget without branches, one top-level item per row, the columns as
+// header sections. Icon and list views show as a plain list without header.
+#include <QHeaderView>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/gbk_text.h"
+#include "platform/qt/qt_backend_internal.h"
+#include "platform/qt/qt_fonts.h"
+
+namespace vorenn::platform {
+namespace {
+
+QString FromGbk(std::string_view gbk) { return QString::fromStdString(GbkToUtf8(gbk)); }
+std::string ToGbk(const QString& s) { return Utf8ToGbk(s.toStdString()); }
+QColor RgbOf(uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
+
+Qt::Alignment AlignmentOf(int align) {
+  return (align == 1 ? Qt::AlignHCenter : align == 2 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+}
+
+class ListViewWidget final : public QTreeWidget {
+ public:
+  explicit ListViewWidget(QWidget* parent) : QTreeWidget(parent) {
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setItemsExpandable(false);
+    setColumnCount(1);
+    setHeaderHidden(true);
+    header()->setStretchLastSection(false);
+    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  }
+
+  ListSetup setup;
+  std::vector<ListColumn> columns;
+
+  int CellCount() const { return std::max(1, int(columns.size())); }
+
+  void ShowColumns() {
+    setColumnCount(CellCount());
+    QTreeWidgetItem* head = headerItem();
+    for (size_t i = 0; i < columns.size(); ++i) {
+      head->setText(int(i), FromGbk(columns[i].title));
+      head->setTextAlignment(int(i), AlignmentOf(columns[i].align));
+      header()->resizeSection(int(i), columns[i].width);
+    }
+    setHeaderHidden(setup.view != ListViewKind::Report || setup.noColumnHeader || columns.empty());
+  }
+
+  void PaintCells(QTreeWidgetItem* item) const {
+    for (int c = 0; c < CellCount(); ++c) {
+      item->setBackground(c, RgbOf(setup.textBackground));
+      item->setForeground(c, RgbOf(setup.textColour));
+      if (size_t(c) < columns.size()) item->setTextAlignment(c, AlignmentOf(columns[size_t(c)].align));
+    }
+  }
+
+  void Apply() {
+    bool report = setup.view == ListViewKind::Report;
+    header()->setSectionsClickable(report && !setup.noSortHeader);
+    header()->setSectionsMovable(report && setup.headerDragDrop);
+    setSelectionBehavior(report && !setup.fullRowSelect ? SelectItems : SelectRows);
+    setAllColumnsShowFocus(setup.fullRowSelect);
+    setSelectionMode(setup.singleSelection ? SingleSelection : ExtendedSelection);
+    setEditTriggers(setup.editLabels ? EditKeyPressed | SelectedClicked : NoEditTriggers);
+    setSortingEnabled(setup.sort != 0);
+    if (setup.sort != 0) sortByColumn(0, setup.sort == 1 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    QPalette p = palette();
+    p.setColor(QPalette::Base, RgbOf(setup.background));
+    p.setColor(QPalette::Text, RgbOf(setup.textColour));
+    setPalette(p);
+    setFont(FontOfRecord(setup.font));
+    setStyleSheet(report && setup.gridLines
+                      ? "QTreeView::item { border-right: 1px solid #d8d8d8; border-bottom: 1px solid #d8d8d8; }"
+                      : "");
+    setMouseTracking(setup.trackSelect);
+    ShowColumns();
+    for (int i = 0; i < topLevelItemCount(); ++i) PaintCells(topLevelItem(i));
+  }
+};
+
+}  // namespace
+
+QWidget* QtBackend::MakeListView(QWidget* parent) { return new ListViewWidget(parent); }
+
+namespace {
+
+template <class Entry>
+ListViewWidget* ListOf(Entry* e) {
+  return e != nullptr ? dynamic_cast<ListViewWidget*>(e->widget.data()) : nullptr;
+}
+
+}  // namespace
+
+void QtBackend::SetListSetup(WindowHandle w, const ListSetup& setup) {
+  if (ListViewWidget* list = ListOf(Find(w))) {
+    list->setup = setup;
+    list->Apply();
+  }
+}
+
+int QtBackend::InsertListColumn(WindowHandle w, int index, const ListColumn& column) {
+  ListViewWidget* list = ListOf(Find(w));
+  if (list == nullptr || index < 0) return -1;
+  index = std::min(index, int(list->columns.size()));
+  list->columns.insert(list->columns.begin() + index, column);
+  list->ShowColumns();
+  return index;
+}
+
+int QtBackend::ListColumnCount(WindowHandle w) const {
+  const ListViewWidget* list = ListOf(Find(w));
+  return list != nullptr ? int(list->columns.size()) : 0;
+}
+
+int QtBackend::InsertListItem(WindowHandle w, int index, const ListItem& item) {
+  ListViewWidget* list = ListOf(Find(w));
+  if (list == nullptr || index < 0) return -1;
+  index = std::min(index, list->topLevelItemCount());
+  auto* row = new QTreeWidgetItem();
+  row->setText(0, FromGbk(item.text));
+  row->setData(0, Qt::UserRole, item.value);
+  list->PaintCells(row);
+  list->insertTopLevelItem(index, row);
+  // A sorted list puts the row where it belongs.
+  return list->indexOfTopLevelItem(row);
+}
+
+bool QtBackend::SetListItemText(WindowHandle w, int row, int column, std::string_view gbk) {
+  ListViewWidget* list = ListOf(Find(w));
+  if (list == nullptr || column < 0 || column >= list->CellCount()) return false;
+  QTreeWidgetItem* item = list->topLevelItem(row);
+  if (item == nullptr) return false;
+  item->setText(column, FromGbk(gbk));
+  return true;
+}
+
+std::string QtBackend::ListItemText(WindowHandle w, int row, int column) const {
+  const ListViewWidget* list = ListOf(Find(w));
+  QTreeWidgetItem* item = list != nullptr ? list->topLevelItem(row) : nullptr;
+  return item != nullptr && column >= 0 ? ToGbk(item->text(column)) : std::string();
+}
+
+int QtBackend::ListItemCount(WindowHandle w) const {
+  const ListViewWidget* list = ListOf(Find(w));
+  return list != nullptr ? list->topLevelItemCount() : 0;
+}
+
+void QtBackend::DeleteListItems(WindowHandle w) {
+  if (ListViewWidget* list = ListOf(Find(w))) list->clear();
+}
+
+void QtBackend::SetListSelection(WindowHandle w, int row) {
+  ListViewWidget* list = ListOf(Find(w));
+  if (list == nullptr) return;
+  QTreeWidgetItem* item = row >= 0 ? list->topLevelItem(row) : nullptr;
+  if (item == nullptr) {
+    list->clearSelection();
+    return;
+  }
+  list->setCurrentItem(item);
+  item->setSelected(true);
+}
+
+int QtBackend::ListSelection(WindowHandle w) const {
+  const ListViewWidget* list = ListOf(Find(w));
+  if (list == nullptr) return -1;
+  QList<QTreeWidgetItem*> selected = list->selectedItems();
+  return selected.isEmpty() ? -1 : list->indexOfTopLevelItem(selected.front());
+}
+
+}  // namespace vorenn::platform

@@ -1,0 +1,135 @@
+// The extended units' controls on the Qt backend (offscreen): list rows and columns behave as on the
+// headless backend, and an owner-drawn button's canvas puts pixels where the recorded steps say.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QImage>
+#include <QPushButton>
+#include <QWidget>
+
+#include "platform/backend.h"
+#include "platform/qt/qt_backend.h"
+
+// fontconfig keeps a cache for the life of the process; that is not a leak of ours.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+
+namespace vorenn::platform {
+namespace {
+
+class QtExtendedControlsTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "qt_extended_controls_test";
+    static char* argv[] = {name, nullptr};
+    if (!HasBackend() || std::string(Native().Name()) != "qt") InstallQtBackend(argc, argv);
+  }
+  WindowHandle Make(WindowRole role, WindowHandle parent, Rect geometry, uint32_t style = 0,
+                    std::string text = {}) {
+    WindowSpec spec;
+    spec.role = role;
+    spec.parent = parent;
+    spec.visible = true;
+    spec.geometry = geometry;
+    spec.style = style;
+    spec.text = std::move(text);
+    return Native().CreateNativeWindow(spec);
+  }
+  // The top-level widget whose title is `title`, drawn.
+  static QImage Grab(const QString& title) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->windowTitle() == title) return w->grab().toImage();
+    return {};
+  }
+};
+
+TEST_F(QtExtendedControlsTest, ListRowsAndColumnsFollowTheContract) {
+  Backend& n = Native();
+  WindowHandle top = Make(WindowRole::TopLevel, kNoWindow, {0, 0, 300, 200}, 0, "list");
+  WindowHandle list = Make(WindowRole::ListView, top, {0, 0, 300, 200});
+  ListSetup setup;
+  setup.fullRowSelect = setup.gridLines = setup.singleSelection = true;
+  n.SetListSetup(list, setup);
+  EXPECT_EQ(n.InsertListColumn(list, 0, {"\xC5\xC5\xC3\xFB", 40, 0, -1, false}), 0);  // GBK "排名"
+  EXPECT_EQ(n.InsertListColumn(list, 5, {"b", 100, 0, -1, false}), 1);
+  EXPECT_EQ(n.ListColumnCount(list), 2);
+  EXPECT_EQ(n.InsertListItem(list, 0, {"1", -1, 0, 0, 0}), 0);
+  EXPECT_EQ(n.InsertListItem(list, 9, {"2", -1, 0, 0, 0}), 1);
+  EXPECT_EQ(n.InsertListItem(list, 0, {"0", -1, 0, 0, 0}), 0);
+  EXPECT_EQ(n.InsertListItem(list, -1, {"x", -1, 0, 0, 0}), -1);
+  EXPECT_TRUE(n.SetListItemText(list, 1, 1, "\xC3\xFB"));
+  EXPECT_FALSE(n.SetListItemText(list, 3, 1, "no row"));
+  EXPECT_FALSE(n.SetListItemText(list, 0, 2, "no column"));
+  EXPECT_EQ(n.ListItemText(list, 0, 0), "0");
+  EXPECT_EQ(n.ListItemText(list, 1, 0), "1");
+  EXPECT_EQ(n.ListItemText(list, 1, 1), "\xC3\xFB");
+  n.SetListSelection(list, 2);
+  EXPECT_EQ(n.ListSelection(list), 2);
+  n.SetListSelection(list, -1);
+  EXPECT_EQ(n.ListSelection(list), -1);
+  n.DeleteListItems(list);
+  EXPECT_EQ(n.ListItemCount(list), 0);
+  EXPECT_EQ(n.ListColumnCount(list), 2);
+  n.DestroyNativeWindow(top);
+}
+
+TEST_F(QtExtendedControlsTest, OwnerDrawnButtonPaintsThroughItsPainterAndTogglesBeforeTheClick) {
+  Backend& n = Native();
+  WindowHandle top = Make(WindowRole::TopLevel, kNoWindow, {0, 0, 200, 100}, 0, "buttons");
+  WindowHandle b = Make(WindowRole::Button, top, {10, 10, 100, 24}, kStyleOwnerDrawn | kStyleToggle, "go");
+  ButtonDrawState seen;
+  n.SetButtonPainter(b, [&](Canvas& c, const ButtonDrawState& s) {
+    seen = s;
+    c.FillRect(s.rect, 0x00FF00);
+    c.FrameRect(s.rect, 0x000000);
+    c.Line(1, 1, 97, 1, 0x0000FF);
+    c.Line(98, 1, 98, 22, 0xFF0000);
+  });
+  QImage image = Grab("buttons");
+  ASSERT_FALSE(image.isNull());
+  auto at = [&](int x, int y) { return image.pixelColor(10 + x, 10 + y).rgb() & 0xFFFFFF; };
+  EXPECT_EQ(seen.rect, (Rect{0, 0, 100, 24}));
+  EXPECT_EQ(at(0, 0), 0x000000u);
+  EXPECT_EQ(at(99, 23), 0x000000u);
+  EXPECT_EQ(at(1, 1), 0xFF0000u);    // 0x0000FF is red in 0x00BBGGRR
+  EXPECT_EQ(at(97, 1), 0xFF0000u);   // end points included
+  EXPECT_EQ(at(98, 1), 0x0000FFu);   // the blue line starts here
+  EXPECT_EQ(at(98, 22), 0x0000FFu);
+  EXPECT_EQ(at(50, 12), 0x00FF00u);
+
+  bool checkedAtClick = false;
+  n.SetEventSink(b, [&](const WindowEvent& e) {
+    if (e.kind == EventKind::Clicked) checkedAtClick = n.IsChecked(b);
+    return EventAnswer{};
+  });
+  n.SetToolTip(b, "tip");
+  EXPECT_EQ(n.ToolTip(b), "tip");
+  n.SetToolTip(b, "");
+  EXPECT_EQ(n.ToolTip(b), "");
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->windowTitle() == "buttons") w->findChild<QPushButton*>()->click();
+  EXPECT_TRUE(checkedAtClick);
+  EXPECT_TRUE(n.IsChecked(b));
+  n.DestroyNativeWindow(top);
+}
+
+TEST_F(QtExtendedControlsTest, PicturesDecodeFromFileBytesOnly) {
+  QImage source(16, 8, QImage::Format_RGB32);
+  source.fill(Qt::red);
+  QByteArray png;
+  {
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    source.save(&buffer, "PNG");
+  }
+  PictureRef picture = Native().DecodePicture({reinterpret_cast<const uint8_t*>(png.data()), size_t(png.size())});
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->Width(), 16);
+  EXPECT_EQ(picture->Height(), 8);
+  const uint8_t text[] = {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c', 't', 'u', 'r', 'e'};
+  EXPECT_EQ(Native().DecodePicture(text), nullptr);
+}
+
+}  // namespace
+}  // namespace vorenn::platform
