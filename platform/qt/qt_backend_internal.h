@@ -12,6 +12,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 
 #include "platform/backend.h"
 
@@ -87,6 +89,9 @@ class QtBackend final : public QObject, public Backend {
   Appearance AppearanceOf(WindowHandle w) const;
   ScrollBarState ScrollBarOf(WindowHandle w) const;
   PointerShape PointerOf(WindowHandle w) const;
+  // The tip of the notification-area icon the window asked for, shown or not (there may be no
+  // notification area); nullopt when it asked for none.
+  std::optional<std::string> TrayTipOf(WindowHandle w) const;
 
   // qt_window_picture.cpp: the window's frame, caption and client area as a PNG file.
   bool SaveWindowPicture(WindowHandle w, const std::string& path) override;
@@ -137,6 +142,7 @@ class QtBackend final : public QObject, public Backend {
     ShowState showState = ShowState::Normal;
     Rect normalRect;           // the frame to restore from maximized
     bool wantsTray = false;    // a notification-area icon was asked for
+    std::string trayTip;       // GBK
     bool frameless = false;    // border kind 0: no caption, no frame
   };
   Entry* Find(WindowHandle w);

@@ -113,6 +113,7 @@ void QtBackend::SetTrayIcon(WindowHandle w, std::span<const uint8_t> icon, std::
   if (e == nullptr) return;
   // Remembered even without a notification area: the window then never hides beyond reach.
   e->wantsTray = true;
+  e->trayTip = std::string(gbkTip);
   if (!TrayAvailable()) return;
   QSystemTrayIcon*& tray = trays_[w];
   if (tray == nullptr) {
@@ -133,12 +134,21 @@ void QtBackend::SetTrayIcon(WindowHandle w, std::span<const uint8_t> icon, std::
 }
 
 void QtBackend::RemoveTrayIcon(WindowHandle w) {
-  if (Entry* e = Find(w)) e->wantsTray = false;
+  if (Entry* e = Find(w)) {
+    e->wantsTray = false;
+    e->trayTip.clear();
+  }
   auto it = trays_.find(w);
   if (it == trays_.end()) return;
   it->second->hide();
   it->second->deleteLater();
   trays_.erase(it);
+}
+
+std::optional<std::string> QtBackend::TrayTipOf(WindowHandle w) const {
+  auto e = Find(w);
+  if (e == nullptr || !e->wantsTray) return std::nullopt;
+  return e->trayTip;
 }
 
 void InstallQtBackend(int& argc, char** argv) {

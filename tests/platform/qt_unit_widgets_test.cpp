@@ -147,6 +147,8 @@ TEST_F(QtUnitWidgetsTest, WithoutANotificationAreaAWindowThatHidesIntoItStaysMin
   PumpQt();
   const uint8_t icon[] = {0};
   q_->SetTrayIcon(tray, icon, "tip");
+  EXPECT_EQ(q_->TrayTipOf(tray), "tip");
+  EXPECT_EQ(q_->TrayTipOf(plain), std::nullopt);
   q_->SetShowState(tray, ShowState::Minimized);
   q_->Show(tray, false);
   q_->Show(plain, false);
@@ -157,6 +159,7 @@ TEST_F(QtUnitWidgetsTest, WithoutANotificationAreaAWindowThatHidesIntoItStaysMin
   // Once the icon is gone, hiding hides.
   q_->Show(tray, true);
   q_->RemoveTrayIcon(tray);
+  EXPECT_EQ(q_->TrayTipOf(tray), std::nullopt);
   q_->Show(tray, false);
   EXPECT_FALSE(q_->WidgetOf(tray)->isVisible());
 }
