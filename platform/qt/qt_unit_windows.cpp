@@ -72,13 +72,14 @@ Boundary BoundaryAt(const std::vector<Boundary>& bounds, int byte, bool roundUp)
   return found;
 }
 
+// Sunken edges are dark above and left, light below and right; raised ones the other way round.
 QString BorderCss(int border) {
   switch (border) {
     case 0: return QStringLiteral("border: none;");
-    case 1: return QStringLiteral("border: 2px inset #d4d0c8;");
-    case 2: return QStringLiteral("border: 2px outset #d4d0c8;");
-    case 3: return QStringLiteral("border: 1px solid #a0a0a0;");
-    case 4: return QStringLiteral("border: 3px inset #d4d0c8;");
+    case 1: return QStringLiteral("border: 2px solid; border-color: #808080 #ffffff #ffffff #808080;");
+    case 2: return QStringLiteral("border: 2px solid; border-color: #ffffff #808080 #808080 #ffffff;");
+    case 3: return QStringLiteral("border: 1px solid; border-color: #808080 #ffffff #ffffff #808080;");
+    case 4: return QStringLiteral("border: 3px solid; border-color: #404040 #ffffff #ffffff #404040;");
     default: return QStringLiteral("border: 1px solid #000000;");
   }
 }
@@ -261,6 +262,8 @@ void QtBackend::SetAppearance(WindowHandle w, const Appearance& appearance) {
     case WindowRole::Panel:
       ApplyBorder(static_cast<QFrame*>(widget), appearance.border);
       ApplyBackground(widget, appearance.backgroundColour);
+      // A panel covers what lies below it, in its own colour or its container's.
+      widget->setAutoFillBackground(true);
       widget->setFont(FontOfRecord(appearance.font));
       break;
     case WindowRole::Button:

@@ -83,7 +83,10 @@ QWidget* QtBackend::MakeWidget(const WindowSpec& spec, QWidget* parent, WindowHa
       w = new QWidget(nullptr, spec.role == WindowRole::Engine ? Qt::Tool : Qt::Window);
       w->setWindowTitle(text);
       break;
-    case WindowRole::Panel: w = new QFrame(parent); break;
+    case WindowRole::Panel:
+      w = new QFrame(parent);
+      w->setAutoFillBackground(true);
+      break;
     case WindowRole::GroupBox: {
       auto* g = new GroupBoxWidget(parent);
       g->SetCaption(text);

@@ -102,6 +102,9 @@ void GroupBoxWidget::SetAppearance(const Appearance& appearance) {
   CaptionWidget::SetAppearance(appearance);
   // The etched frame is drawn here; a border kind does not apply to a group box.
   setFrameStyle(QFrame::NoFrame);
+  // A group box covers what lies below it (another group shown in the same place), in its own
+  // colour or its container's.
+  setAutoFillBackground(true);
 }
 
 void GroupBoxWidget::paintEvent(QPaintEvent*) {
@@ -122,8 +125,7 @@ void GroupBoxWidget::paintEvent(QPaintEvent*) {
                                     : inset + pad;
   QRect textRect(x, 0, textWidth, metrics.height());
   // The caption interrupts the frame line.
-  QColor background = ColourOf(appearance_.backgroundColour);
-  painter.fillRect(textRect.adjusted(-pad, 0, pad, 0), background.isValid() ? background : palette().color(QPalette::Window));
+  painter.fillRect(textRect.adjusted(-pad, 0, pad, 0), palette().color(QPalette::Window));
   painter.setPen(TextColour());
   painter.drawText(textRect, int(Qt::AlignLeft | Qt::AlignVCenter), metrics.elidedText(text, Qt::ElideRight, textWidth));
 }

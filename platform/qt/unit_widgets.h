@@ -47,10 +47,11 @@ class LabelWidget final : public CaptionWidget {
   void paintEvent(QPaintEvent* event) override;
 };
 
-// A group box: an etched frame whose top line carries the caption, aligned left, centred or right.
+// A group box: an etched frame whose top line carries the caption, aligned left, centred or right;
+// opaque, so that it hides what lies below it.
 class GroupBoxWidget final : public CaptionWidget {
  public:
-  explicit GroupBoxWidget(QWidget* parent) : CaptionWidget(parent) {}
+  explicit GroupBoxWidget(QWidget* parent) : CaptionWidget(parent) { setAutoFillBackground(true); }
   void SetAppearance(const Appearance& appearance) override;
 
  protected:
