@@ -32,8 +32,12 @@ inline constexpr GameUnit kCancelButton{ids::kCancelButton, kTypeButton};
 // Character creation box.
 inline constexpr GameUnit kCreateGroup{ids::kCreateGroup, kTypeGroupBox};
 inline constexpr GameUnit kCharacterNameBox{ids::kCharacterNameBox, kTypeEditBox};
+inline constexpr GameUnit kCreateButton{ids::kCreateButton, kTypeButton};
 // Game box.
 inline constexpr GameUnit kGameGroup{ids::kGameGroup, kTypeGroupBox};
+inline constexpr GameUnit kCharacterButton{ids::kCharacterButton, kTypeButton};
+inline constexpr GameUnit kRankingButton{ids::kRankingButton, kTypeButton};
+inline constexpr GameUnit kSignOutButton{ids::kSignOutButton, kTypeButton};
 inline constexpr GameUnit kSecondTimer{ids::kSecondTimer, kTypeTimer};
 inline constexpr GameUnit kAnimationTimer{ids::kAnimationTimer, kTypeTimer};
 inline constexpr GameUnit kNameLabel{ids::kNameLabel, kTypeLabel};

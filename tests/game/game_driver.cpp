@@ -1,0 +1,137 @@
+#include "tests/game/game_driver.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <span>
+
+#include "commands/core_library.h"
+#include "commands/data_structure_library.h"
+#include "commands/encoding.h"
+#include "commands/numeric_library.h"
+#include "engine/exit_routine.h"
+#include "engine/frame.h"
+#include "engine/init_runtime.h"
+#include "engine/program_directory.h"
+#include "engine/standard_units.h"
+#include "engine/window_template.h"
+#include "engine/window_template_units.h"
+#include "game/game_entry.h"
+#include "game/server_address.h"
+#include "game/window_units.h"
+#include "resources/window_segment.h"
+#include "tests/game/extended_unit_stand_ins.h"
+#include "web/web_dll_rows.h"
+
+namespace vorenn::testing {
+namespace {
+
+std::string g_folder;
+
+}  // namespace
+
+void PrepareProgram() {
+  static bool prepared = false;
+  if (prepared) return;
+  prepared = true;
+  platform::InstallHeadlessBackend().EchoMessageBoxes(false);
+  std::span<const TypeDescriptor> unitTypes = StandardUnitTypes();
+  SetCoreLibraryTypes(unitTypes.data(), int(unitTypes.size()));
+  static std::span<const TypeDescriptor> superBtn = SuperBtnStandInTypes();
+  static std::span<const TypeDescriptor> listView = ListViewStandInTypes();
+  static std::span<const CommandFn> listCommands = ListViewStandInCommands();
+  static const LibraryDescriptor libraries[] = {
+      CoreLibrary(),
+      EncodingLibrary(),
+      {"extended units 2", nullptr, int(superBtn.size()), superBtn.data(), 0, nullptr},
+      NumericLibraryDescriptor(),
+      {"extended units 1", nullptr, int(listView.size()), listView.data(), int(listCommands.size()),
+       listCommands.data()},
+      DataStructureLibrary(),
+  };
+  static const auto dllRows = MakeWebDllRows();
+  ProgramImage image;
+  image.libraries = libraries;
+  image.dllRows = dllRows;
+  image.templateSegment = WindowSegment();
+  image.eventHandlers = game::EventHandlers();
+  SetProgramImage(image);
+  InstallRuntimeErrorPorts();
+  InitRuntime();
+  // The internet and thread stand-ins stay where the test program is; the settings file goes to a
+  // folder of its own.
+  SetExtraDllDirectory(std::string(ProgramDirectory()) + "/");
+  char folder[] = "/tmp/vorenn-game-XXXXXX";
+  if (mkdtemp(folder) == nullptr) std::abort();
+  g_folder = folder;
+  SetProgramDirectory(g_folder.c_str());
+}
+
+const std::string& ProgramFolder() { return g_folder; }
+std::string SettingsPath() { return g_folder + "/pz.ini"; }
+
+void GameDriver::Start(const std::string& serverUrl) {
+  PrepareProgram();
+  native_ = &platform::InstallHeadlessBackend();
+  native_->EchoMessageBoxes(false);
+  setenv(game::kServerAddressVariable, serverUrl.c_str(), 1);
+  running_ = true;
+  ASSERT_TRUE(game::StartGame());
+  Pump();
+}
+
+void GameDriver::Stop() {
+  if (!running_) return;
+  running_ = false;
+  platform::WindowHandle window = Handle(game::units::kWindow);
+  if (window != platform::kNoWindow) native_->DestroyNativeWindow(window);
+  Pump();
+  game::EndRoutine();
+}
+
+GameDriver::~GameDriver() { Stop(); }
+
+platform::WindowHandle GameDriver::Handle(UnitRef unit) const {
+  WindowInstance* instance = FindLoadedWindow(unit.windowId);
+  UnitRecord* record = instance != nullptr ? FindRecord(*instance, unit.unitId) : nullptr;
+  UnitWindow* window = record != nullptr ? LiveWindowOf(*record) : nullptr;
+  return window != nullptr ? window->Handle() : platform::kNoWindow;
+}
+
+platform::WindowHandle GameDriver::Handle(game::GameUnit unit) const { return Handle(game::RefOf(unit)); }
+
+void GameDriver::Type(game::GameUnit box, const std::string& text) { game::WriteText(box, 8, text); }
+
+void GameDriver::Click(game::GameUnit unit) { Click(game::RefOf(unit)); }
+
+void GameDriver::Click(UnitRef unit) {
+  native_->Click(Handle(unit));
+  Pump();
+}
+
+void GameDriver::Minimise() {
+  native_->SetShowState(Handle(game::units::kWindow), platform::ShowState::Minimized);
+  Pump();
+}
+
+void GameDriver::UseTrayIcon(int action) {
+  native_->TrayClick(Handle(game::units::kWindow), action);
+  Pump();
+}
+
+void GameDriver::Wheel(game::GameUnit unit, int notches) {
+  native_->Wheel(Handle(unit), notches);
+  Pump();
+}
+
+void GameDriver::Advance(uint64_t ms) { native_->RunFor(ms); }
+
+void GameDriver::Pump() { native_->DispatchPending(); }
+
+std::vector<std::string> GameDriver::BoxTexts() const {
+  std::vector<std::string> texts;
+  for (const platform::RecordedMessageBox& box : native_->MessageBoxes()) texts.push_back(box.text);
+  return texts;
+}
+
+}  // namespace vorenn::testing
