@@ -126,6 +126,11 @@ TEST_F(QtUnitWidgetsTest, APictureOfTheWindowHasItsFrameCaptionAndUnits) {
   Appearance red;
   red.backgroundColour = 0x0000FF;
   q_->SetAppearance(label, red);
+  // A group box over another red label hides it, in its container's colour.
+  WindowHandle group = Make(WindowRole::GroupBox, top, {100, 10, 60, 40});
+  WindowHandle hidden = Make(WindowRole::Label, top, {100, 10, 60, 40}, "y");
+  q_->SetAppearance(hidden, red);
+  q_->SetAppearance(group, Appearance{});
   PumpQt();
   std::string path = testing::TempDir() + "qt_window_picture.png";
   std::remove(path.c_str());
@@ -137,6 +142,7 @@ TEST_F(QtUnitWidgetsTest, APictureOfTheWindowHasItsFrameCaptionAndUnits) {
   EXPECT_EQ(picture.pixelColor(m.left + 30, m.top + 20), QColor(255, 0, 0));   // inside the label
   EXPECT_EQ(picture.pixelColor(m.left + 100, m.top + 60), QColor(0, 255, 0));  // the client area
   EXPECT_NE(picture.pixelColor(100, 12), QColor(0, 255, 0));                    // the caption
+  EXPECT_EQ(picture.pixelColor(m.left + 130, m.top + 30), QColor(0, 255, 0));  // inside the group box
   EXPECT_FALSE(q_->SaveWindowPicture(top, "/nonexistent-dir/picture.png"));
   EXPECT_FALSE(q_->SaveWindowPicture(kNoWindow, path));
 }
