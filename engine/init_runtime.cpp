@@ -11,6 +11,7 @@
 #include "engine/memory.h"
 #include "engine/program_directory.h"
 #include "engine/runtime_error.h"
+#include "engine/unit_contract.h"
 #include "engine/window_loader.h"
 #include "platform/backend.h"
 #include "platform/process.h"
@@ -64,6 +65,7 @@ void InitRuntime() {
   NotifyLibraries(kNotifyStart, reinterpret_cast<intptr_t>(&EngineLibraryCallback), 0);
   // 8.
   InstallFrameLoaderHost();
+  InstallUnitContract();
   if (!g_image.templateSegment.empty())
     LoadTemplateSegment(g_image.templateSegment.data(), g_image.templateSegment.size());
   // 9. Handler offsets become references into the program's handler table.
