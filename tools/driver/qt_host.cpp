@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QPixmap>
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -153,13 +152,9 @@ class QtHost final : public QObject, public DriverHost {
   }
 
   ShotResult Shot(WindowHandle w, const std::string& path, std::string* note) override {
-    QWidget* widget = WidgetOf(w);
-    if (widget == nullptr) return *note = "the window has no widget", ShotResult::kFailed;
-    if (!widget->grab().save(QString::fromStdString(path), "PNG")) {
-      *note = "cannot write " + path;
-      return ShotResult::kFailed;
-    }
-    return ShotResult::kSaved;
+    if (platform::Native().SaveWindowPicture(w, path)) return ShotResult::kSaved;
+    *note = "cannot write a picture of the window to " + path;
+    return ShotResult::kFailed;
   }
 
  protected:

@@ -1,8 +1,12 @@
 // The driver on the Qt backend, in real time: input is sent to the units' widgets as Qt mouse, key
 // and wheel events (so each widget's own handling and the engine's event filter both see them),
 // `advance` waits while dispatching, and message boxes are answered as they appear, from the queue
-// of answers or with their first button. This is the only part of the driver that knows Qt: the
-// backend interface has no pictures of windows and no way into a box that is already showing.
+// of answers or with their first button; pictures come from the backend. This is the only part of
+// the driver that knows Qt: the backend interface has no way to give a widget native input or to
+// answer a box that is already showing.
+//
+// On Qt's offscreen platform the backend answers every box itself (its first button) without
+// showing it: there `answer` has no effect and no MSGBOX line is printed.
 #pragma once
 
 #include <memory>

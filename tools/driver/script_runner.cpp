@@ -108,6 +108,8 @@ void RunScriptedApplication(const std::string& scriptPath, std::unique_ptr<Drive
   Runner& r = TheRunner();
   std::string line;
   while (std::getline(file, line)) r.lines.push_back(line);
+  // Editors that save UTF-8 with a byte-order mark put it before the first command.
+  if (!r.lines.empty() && r.lines[0].rfind("\xEF\xBB\xBF", 0) == 0) r.lines[0].erase(0, 3);
   r.host = std::move(host);
   r.entry = entry;
   r.driver = std::make_unique<ScriptDriver>(
