@@ -35,6 +35,8 @@ QWidget* MakeEditBox(const WindowSpec& spec, QWidget* parent) {
     return p;
   }
   auto* l = new QLineEdit(text, parent);
+  // A new text leaves the caret at the start, with nothing selected.
+  l->setCursorPosition(0);
   if (spec.style & kStylePassword) l->setEchoMode(QLineEdit::Password);
   l->setReadOnly(spec.style & kStyleReadOnly);
   return l;
@@ -289,9 +291,10 @@ void QtBackend::SetText(WindowHandle w, std::string_view gbk) {
     b->setText(t);
   } else if (auto* le = qobject_cast<QLineEdit*>(widget)) {
     le->setText(t);
+    le->setCursorPosition(0);
   } else if (auto* pe = qobject_cast<QPlainTextEdit*>(widget)) {
     QSignalBlocker quiet(pe);
-    pe->setPlainText(WithQtLineBreaks(t));
+    pe->setPlainText(WithQtLineBreaks(t));  // leaves the caret at the start
   } else {
     widget->setWindowTitle(t);
   }

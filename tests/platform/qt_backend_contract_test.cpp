@@ -190,9 +190,12 @@ TEST_P(BackendContract, EditBoxesKeepTheirTextAndASelectionClampedToIt) {
   const std::string text = "ab\xD6\xD0\xCE\xC4";  // "ab" and two double-byte characters
   WindowHandle edit = Make(WindowRole::EditBox, top, {0, 0, 100, 20}, text);
   EXPECT_EQ(b_->Text(edit), text);
+  int start = -1, length = -1;
+  b_->Selection(edit, &start, &length);
+  EXPECT_EQ(start, 0);  // a new edit box has its caret at the start
+  EXPECT_EQ(length, 0);
   for (const SelectionCase& c : cases) {
     b_->SetSelection(edit, c.start, c.length);
-    int start = -1, length = -1;
     b_->Selection(edit, &start, &length);
     EXPECT_EQ(start, c.wantStart) << c.start << "," << c.length;
     EXPECT_EQ(length, c.wantLength) << c.start << "," << c.length;

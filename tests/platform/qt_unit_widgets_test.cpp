@@ -268,6 +268,17 @@ TEST_F(QtUnitWidgetsTest, TypedAndCommittedCharactersCanBeDroppedOrReplaced) {
   EXPECT_GE(Count(EventKind::TextChanged), 1);
 }
 
+TEST_F(QtUnitWidgetsTest, SelectionsNeverSplitADoubleByteCharacter) {
+  WindowHandle top = Make(WindowRole::TopLevel, kNoWindow, {0, 0, 200, 100});
+  WindowHandle edit = Make(WindowRole::EditBox, top, {0, 0, 100, 20}, "ab\xD6\xD0\xCE\xC4");
+  q_->SetSelection(edit, 3, 2);  // from the middle of the first character into the second
+  int start = -1, length = -1;
+  q_->Selection(edit, &start, &length);
+  EXPECT_EQ(start, 2);
+  EXPECT_EQ(length, 4);
+  EXPECT_EQ(static_cast<QLineEdit*>(q_->WidgetOf(edit))->selectedText(), QString::fromUtf8("中文"));
+}
+
 TEST_F(QtUnitWidgetsTest, ACloseRequestTheSinkSwallowsKeepsTheWindow) {
   WindowHandle top = Make(WindowRole::TopLevel, kNoWindow, {0, 0, 200, 100});
   bool keep = true;
