@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QStyle>
 #include <QSystemTrayIcon>
 
 #include <cstdio>
@@ -128,7 +129,9 @@ void QtBackend::SetTrayIcon(WindowHandle w, std::span<const uint8_t> icon, std::
   }
   QPixmap pixmap;
   if (!icon.empty()) pixmap.loadFromData(icon.data(), uint(icon.size()));
-  tray->setIcon(QIcon(pixmap));
+  // An icon that cannot be drawn would leave a hidden window without anything to click: a
+  // standard one stands in.
+  tray->setIcon(pixmap.isNull() ? QApplication::style()->standardIcon(QStyle::SP_ComputerIcon) : QIcon(pixmap));
   tray->setToolTip(FromGbk(gbkTip));
   tray->show();
 }
