@@ -149,6 +149,28 @@ TEST_P(BackendContract, EnabledAndVisibleAreEachWindowsOwnFlags) {
   EXPECT_TRUE(b_->IsEnabled(panel));
 }
 
+TEST_P(BackendContract, FocusGoesOnlyToEnabledWindowsAndBothSidesHearOfIt) {
+  WindowHandle top = Make(WindowRole::TopLevel, kNoWindow, {0, 0, 300, 200});
+  WindowHandle first = Make(WindowRole::EditBox, top, {0, 0, 100, 20});
+  WindowHandle second = Make(WindowRole::EditBox, top, {0, 30, 100, 20});
+  WindowHandle disabled = Make(WindowRole::EditBox, top, {0, 60, 100, 20});
+  b_->Enable(disabled, false);
+  if (GetParam() == Kind::Qt) testing_support::PumpQt();  // the window becomes active
+  for (WindowHandle w : {first, second, disabled}) {
+    b_->SetEventSink(w, [this, w](const WindowEvent& e) {
+      if (e.kind == EventKind::FocusIn) log_.push_back("in " + std::to_string(w));
+      if (e.kind == EventKind::FocusOut) log_.push_back("out " + std::to_string(w));
+      return EventAnswer{};
+    });
+  }
+  b_->SetFocus(first);
+  b_->SetFocus(second);
+  b_->SetFocus(disabled);
+  EXPECT_EQ(b_->Focus(), second);
+  EXPECT_EQ(TakeLog(), (Log{"in " + std::to_string(first), "out " + std::to_string(first),
+                            "in " + std::to_string(second)}));
+}
+
 struct ShowCase {
   ShowState to;
   Log events;
