@@ -12,6 +12,7 @@ namespace {
 
 constexpr uint32_t kTaskModal = 0x2000;
 constexpr uint32_t kSettleLimitMs = 120'000;
+constexpr int kEditInputMode = 18;  // 1: read-only
 constexpr int kKeyTab = 9, kKeyEnter = 13, kKeyEsc = 27, kKeyBackspace = 8, kKeySpace = 32;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -84,9 +85,12 @@ class ScriptDriver::Commands {
  public:
   Commands(ScriptDriver& driver, std::string_view rest) : d_(driver), host_(driver.host_), rest_(rest) {}
 
+  // What an `expect` found instead of the value it wanted; "" when it matched.
+  const std::string& Mismatch() const { return mismatch_; }
+
   std::string Run(std::string_view command) {
     if (command == "set") return Set();
-    if (command == "echo") return d_.out_(rest_), "";
+    if (command == "echo") return Echo();
     if (command == "prop") return Prop();
     if (command == "expect") return Expect();
     rest_ = WithoutComment(rest_);
@@ -106,6 +110,11 @@ class ScriptDriver::Commands {
  private:
   bool NoArguments() const { return rest_.empty(); }
 
+  std::string Echo() {
+    d_.out_(rest_);
+    return "";
+  }
+
   // The unit a name (and optional tag) names; "" on success.
   std::string Find(std::string_view name, const std::string* tag = nullptr) {
     std::string gbkName = platform::Utf8ToGbk(name);
@@ -120,11 +129,12 @@ class ScriptDriver::Commands {
 
   // NAME, or NAME tag=T for a run-time copy; the words are taken from the line.
   std::string FindNext() {
-    name_ = NextWord(&rest_);
-    if (rest_.substr(0, 4) != "tag=") return Find(name_);
+    std::string_view name = NextWord(&rest_);
+    name_ = name;
+    if (rest_.substr(0, 4) != "tag=") return Find(name);
     std::string tag(NextWord(&rest_).substr(4));
-    name_ = std::string(name_) + " tag=" + tag;
-    return Find(name_.substr(0, name_.find(" tag=")), &tag);
+    name_ += " tag=" + tag;
+    return Find(name, &tag);
   }
 
   // A unit the user can reach: it has a window and shows.
@@ -148,6 +158,8 @@ class ScriptDriver::Commands {
     if (!error.empty()) return error;
     if (platform::Native().RoleOf(handle_) != platform::WindowRole::EditBox) return "not an edit box";
     if (!HasGbkForm(rest_)) return "the text has characters that GBK lacks";
+    std::string inputMode, unused;
+    if (ReadPropertyText(unit_, kEditInputMode, &inputMode, &unused) && inputMode == "1") return "the edit box is read-only";
     // Typing changes the control's text and then tells its owner, as the control itself does.
     platform::Native().SetText(handle_, platform::Utf8ToGbk(rest_));
     platform::WindowEvent changed;
@@ -288,10 +300,8 @@ class ScriptDriver::Commands {
     return "";
   }
 
- public:
-  std::string mismatch_;
-
  private:
+  std::string mismatch_;
   ScriptDriver& d_;
   DriverHost& host_;
   std::string_view rest_;
@@ -332,8 +342,8 @@ bool ScriptDriver::Run(std::string_view line) {
     Fail(std::string(line) + ": " + error);
     return false;
   }
-  if (!commands.mismatch_.empty()) {
-    Fail(commands.mismatch_);
+  if (!commands.Mismatch().empty()) {
+    Fail(commands.Mismatch());
     return false;
   }
   return true;

@@ -183,7 +183,10 @@ TEST_F(ScriptDriverTest, FaultyLinesFailOneByOneAndTheScriptGoesOn) {
 }
 
 TEST_F(ScriptDriverTest, TypingReplacesTheContentAndKeysGoToTheFocusedBox) {
-  RunAll({"set 编辑框_账号 玩家1", "expect 编辑框_账号 content 玩家1", "key 编辑框_账号 Tab"});
+  RunAll({"set 编辑框_账号 玩家1", "expect 编辑框_账号 content 玩家1", "prop 编辑框_账号 18 1"});
+  // Nobody types into a read-only box.
+  EXPECT_FALSE(driver_->Run("set 编辑框_账号 x"));
+  RunAll({"prop 编辑框_账号 18 0", "expect 编辑框_账号 content 玩家1", "key 编辑框_账号 Tab"});
   EXPECT_EQ(backend_->Focus(), Handle("编辑框_密码1"));
   RunAll({"set 编辑框_密码1 ab", "key 编辑框_密码1 c", "key 编辑框_密码1 Backspace", "key 编辑框_密码1 中",
           "expect 编辑框_密码1 content ab中", "set 编辑框_密码1", "expect 编辑框_密码1 content",
