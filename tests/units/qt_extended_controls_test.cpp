@@ -131,5 +131,31 @@ TEST_F(QtExtendedControlsTest, PicturesDecodeFromFileBytesOnly) {
   EXPECT_EQ(Native().DecodePicture(text), nullptr);
 }
 
+TEST_F(QtExtendedControlsTest, PicturesLeaveTheirTransparentColourOut) {
+  QImage source(4, 2, QImage::Format_RGB32);
+  source.fill(Qt::red);
+  source.setPixelColor(3, 1, Qt::blue);
+  QByteArray bmp;
+  {
+    QBuffer buffer(&bmp);
+    buffer.open(QIODevice::WriteOnly);
+    source.save(&buffer, "BMP");
+  }
+  PictureRef picture = Native().DecodePicture({reinterpret_cast<const uint8_t*>(bmp.data()), size_t(bmp.size())});
+  ASSERT_NE(picture, nullptr);
+  Backend& n = Native();
+  WindowHandle top = Make(WindowRole::TopLevel, kNoWindow, {0, 0, 100, 60}, 0, "picture");
+  WindowHandle b = Make(WindowRole::Button, top, {0, 0, 40, 20}, kStyleOwnerDrawn);
+  n.SetButtonPainter(b, [&](Canvas& c, const ButtonDrawState& s) {
+    c.FillRect(s.rect, 0x00FF00);
+    c.DrawPicture(*picture, 2, 3, /*transparent=*/0x0000FF, false);
+  });
+  QImage image = Grab("picture");
+  ASSERT_FALSE(image.isNull());
+  EXPECT_EQ(image.pixelColor(2, 3).rgb() & 0xFFFFFF, 0x00FF00u);  // red left out
+  EXPECT_EQ(image.pixelColor(5, 4).rgb() & 0xFFFFFF, 0x0000FFu);  // blue kept
+  n.DestroyNativeWindow(top);
+}
+
 }  // namespace
 }  // namespace vorenn::platform
