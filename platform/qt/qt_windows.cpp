@@ -344,7 +344,11 @@ void QtBackend::SetFocus(WindowHandle w) {
     if (QWidget* f = QApplication::focusWidget()) f->clearFocus();
     return;
   }
-  if (Entry* e = Find(w)) e->widget->setFocus(Qt::OtherFocusReason);
+  Entry* e = Find(w);
+  if (e == nullptr) return;
+  // Focusing a program window brings it to the front, as the desktop's own focus does.
+  if (e->role == WindowRole::TopLevel && e->widget->isVisible()) e->widget->activateWindow();
+  e->widget->setFocus(Qt::OtherFocusReason);
 }
 
 WindowHandle QtBackend::Focus() const {
