@@ -21,6 +21,7 @@ T Load(const void* p) {
 }
 
 std::string UpToFirstZero(const uint8_t* data, size_t n) {
+  if (n == 0) return {};  // empty bytes may come as a null pointer, which memchr must not see
   const void* zero = std::memchr(data, 0, n);
   size_t length = zero != nullptr ? size_t(static_cast<const uint8_t*>(zero) - data) : n;
   return std::string(reinterpret_cast<const char*>(data), length);
