@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <filesystem>
 #include <span>
 
 #include "commands/core_library.h"
@@ -64,6 +65,10 @@ void PrepareProgram() {
   char folder[] = "/tmp/vorenn-game-XXXXXX";
   if (mkdtemp(folder) == nullptr) std::abort();
   g_folder = folder;
+  std::atexit([] {
+    std::error_code ignored;
+    std::filesystem::remove_all(g_folder, ignored);
+  });
   SetProgramDirectory(g_folder.c_str());
 }
 
