@@ -11,7 +11,6 @@
 
 #include <string>
 
-#include "tests/game/extended_unit_stand_ins.h"
 #include "tests/game/game_flow_fixture.h"
 
 namespace vorenn::testing {
@@ -107,7 +106,7 @@ TEST_F(EndToEndTest, APlayerRegistersCreatesACharacterLevelsUpAndSignsOut) {
   EXPECT_EQ(game_.Text(Rows()[0]->Button(), prop::kButtonCaption), "吐纳术(0)×");
 
   game_.Click(units::kRankingButton);
-  EXPECT_EQ(ListRows(units::kRankingList.id), (std::vector<std::vector<std::string>>{{"1", "小明", "1"}}));
+  EXPECT_EQ(game_.ListRows(units::kRankingList), (std::vector<std::vector<std::string>>{{"1", "小明", "1"}}));
   game_.Click(units::kCharacterButton);
 
   // Skill 1 costs 10 at one a second: wait on the server's clock, then let the client's 30-second

@@ -21,7 +21,7 @@
 #include "game/server_address.h"
 #include "game/window_units.h"
 #include "resources/window_segment.h"
-#include "tests/game/extended_unit_stand_ins.h"
+#include "units/extended_libraries.h"
 #include "web/web_dll_rows.h"
 
 namespace vorenn::testing {
@@ -38,17 +38,9 @@ void PrepareProgram() {
   platform::InstallHeadlessBackend().EchoMessageBoxes(false);
   std::span<const TypeDescriptor> unitTypes = StandardUnitTypes();
   SetCoreLibraryTypes(unitTypes.data(), int(unitTypes.size()));
-  static std::span<const TypeDescriptor> superBtn = SuperBtnStandInTypes();
-  static std::span<const TypeDescriptor> listView = ListViewStandInTypes();
-  static std::span<const CommandFn> listCommands = ListViewStandInCommands();
   static const LibraryDescriptor libraries[] = {
-      CoreLibrary(),
-      EncodingLibrary(),
-      {"extended units 2", nullptr, int(superBtn.size()), superBtn.data(), 0, nullptr},
-      NumericLibraryDescriptor(),
-      {"extended units 1", nullptr, int(listView.size()), listView.data(), int(listCommands.size()),
-       listCommands.data()},
-      DataStructureLibrary(),
+      CoreLibrary(),           EncodingLibrary(),       ExtendedUnits2Library(),
+      NumericLibraryDescriptor(), ExtendedUnits1Library(), DataStructureLibrary(),
   };
   static const auto dllRows = MakeWebDllRows();
   ProgramImage image;
@@ -132,6 +124,16 @@ void GameDriver::Wheel(game::GameUnit unit, int notches) {
 void GameDriver::Advance(uint64_t ms) { native_->RunFor(ms); }
 
 void GameDriver::Pump() { native_->DispatchPending(); }
+
+std::vector<std::vector<std::string>> GameDriver::ListRows(game::GameUnit list) const {
+  platform::WindowHandle handle = Handle(list);
+  std::vector<std::vector<std::string>> rows(size_t(native_->ListItemCount(handle)));
+  int columns = native_->ListColumnCount(handle);
+  for (size_t row = 0; row < rows.size(); ++row)
+    for (int column = 0; column < columns; ++column)
+      rows[row].push_back(native_->ListItemText(handle, int(row), column));
+  return rows;
+}
 
 std::vector<std::string> GameDriver::BoxTexts() const {
   std::vector<std::string> texts;

@@ -1,5 +1,5 @@
 // Drives the game in-process on the headless backend, the way a player would: the program's
-// tables installed once (with stand-ins for the extended units), then for each run a fresh
+// tables installed once, then for each run a fresh
 // backend, the game's own start-up, and operations on units by name: type into edit boxes, click,
 // answer message boxes, minimise, use the tray icon, turn the wheel, let virtual time pass.
 #pragma once
@@ -54,6 +54,9 @@ class GameDriver {
   std::string Text(UnitRef unit, int32_t index = 8) const { return game::ReadText(unit, index); }
   bool Visible(game::GameUnit unit) const { return Int(unit, 5) != 0; }
   bool Visible(UnitRef unit) const { return Int(unit, 5) != 0; }
+
+  // The rows of a list view, each with the texts of every column.
+  std::vector<std::vector<std::string>> ListRows(game::GameUnit list) const;
 
   // Message boxes: answers for the next ones, and those shown so far (texts GBK).
   void AnswerNextBox(int answer) { native_->QueueMessageBoxAnswer(answer); }

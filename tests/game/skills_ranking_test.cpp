@@ -2,7 +2,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "tests/game/extended_unit_stand_ins.h"
 #include "tests/game/game_flow_fixture.h"
 
 namespace vorenn::testing {
@@ -134,7 +133,7 @@ TEST_F(RankingTest, LoadingTwiceListsThePlayersOnceInTheServersOrder) {
   game_.Click(units::kRankingButton);
   EXPECT_EQ(server_.BodiesOf("m=user&a=phb"),
             (std::vector<std::string>(2, std::string("m=user&a=phb&md5=") + kToken)));
-  std::vector<std::vector<std::string>> rows = ListRows(units::kRankingList.id);
+  std::vector<std::vector<std::string>> rows = game_.ListRows(units::kRankingList);
   EXPECT_EQ(rows, (std::vector<std::vector<std::string>>{{"1", "小明", "1234567890123456789012345"},
                                                         {"2", "bob", "12"}}));
   EXPECT_TRUE(game_.Visible(units::kRankingList));
@@ -144,7 +143,7 @@ TEST_F(RankingTest, LoadingTwiceListsThePlayersOnceInTheServersOrder) {
 
   game_.Click(units::kCharacterButton);
   EXPECT_FALSE(game_.Visible(units::kRankingList));
-  EXPECT_EQ(ListRows(units::kRankingList.id).size(), 2u);
+  EXPECT_EQ(game_.ListRows(units::kRankingList).size(), 2u);
 }
 
 TEST_F(RankingTest, AFailureCodeEmptiesTheListAndSignedOutShowsTheMessageOnce) {
@@ -155,13 +154,13 @@ TEST_F(RankingTest, AFailureCodeEmptiesTheListAndSignedOutShowsTheMessageOnce) {
   SignIn();
   game_.Click(units::kRankingButton);
   game_.Click(units::kRankingButton);
-  EXPECT_TRUE(ListRows(units::kRankingList.id).empty());
+  EXPECT_TRUE(game_.ListRows(units::kRankingList).empty());
   EXPECT_TRUE(game_.BoxTexts().empty());
 
   game_.Click(units::kRankingButton);
-  ASSERT_EQ(ListRows(units::kRankingList.id).size(), 2u);
+  ASSERT_EQ(game_.ListRows(units::kRankingList).size(), 2u);
   game_.Click(units::kRankingButton);
-  EXPECT_TRUE(ListRows(units::kRankingList.id).empty());
+  EXPECT_TRUE(game_.ListRows(units::kRankingList).empty());
   EXPECT_EQ(game_.BoxTexts(), std::vector<std::string>{"请重新登录"});
   EXPECT_TRUE(game_.Visible(units::kSignInGroup));
   EXPECT_FALSE(game_.Visible(units::kGameGroup));
@@ -178,7 +177,7 @@ TEST_F(RankingTest, ATransportFailureKeepsThePreviousRows) {
   game_.Click(units::kRankingButton);
   game::Globals().serverUrl = game::EngineText(UnreachableUrl());
   game_.Click(units::kRankingButton);
-  EXPECT_EQ(ListRows(units::kRankingList.id).size(), 2u);
+  EXPECT_EQ(game_.ListRows(units::kRankingList).size(), 2u);
   EXPECT_EQ(game_.BoxTexts().size(), 1u);
 }
 
