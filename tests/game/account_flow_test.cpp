@@ -123,6 +123,18 @@ TEST_F(AccountFlowTest, AFailedLoginShowsTheServersTextAndLeavesTheSettingsFileA
   EXPECT_EQ(game_.Text(units::kPassword1Box), "wrong");
 }
 
+TEST_F(AccountFlowTest, ASecondClickWhileTheFirstLoginWaitsSendsASecondLogin) {
+  server_.Answer("m=login&a=login", R"({"b":"0","t":"no"})");
+  StartGame();
+  game_.Type(units::kAccountBox, "alice");
+  // Both clicks are queued; the second is dispatched while the first one's request waits.
+  game_.Native().Click(game_.Handle(units::kLoginButton));
+  game_.Native().Click(game_.Handle(units::kLoginButton));
+  game_.Pump();
+  EXPECT_EQ(server_.BodiesOf("m=login&a=login").size(), 2u);
+  EXPECT_EQ(game_.BoxTexts(), (std::vector<std::string>{"no", "no"}));
+}
+
 TEST_F(AccountFlowTest, ANumericResultCodeOneCountsAsSuccess) {
   server_.Answer("m=login&a=login", std::string(R"({"b":1,"md5":")") + kToken + "\"}");
   SignIn();

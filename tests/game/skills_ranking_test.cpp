@@ -34,6 +34,16 @@ TEST_F(SkillsTest, LevelUpIsSentOnlyWhenTheRowIsAffordable) {
   EXPECT_EQ(game_.Text(units::kTotalLabel), "88(2位)");
 }
 
+TEST_F(SkillsTest, ALevelUpAnsweredWithSignedOutShowsTheMessageTwiceAndSignsOut) {
+  server_.Answer("m=user&a=lvup", R"({"b":"-2","t":"\u8bf7\u91cd\u65b0\u767b\u5f55"})");
+  SignIn();
+  game_.Click(Rows()[0]->Button());
+  EXPECT_EQ(game_.BoxTexts(), (std::vector<std::string>{"请重新登录", "请重新登录"}));
+  EXPECT_TRUE(Rows().empty());
+  EXPECT_TRUE(game_.Visible(units::kSignInGroup));
+  EXPECT_EQ(game_.Text(units::kWindow), "Vorenn 1.0");
+}
+
 TEST_F(SkillsTest, RowsFollowTheIdsGapsIncludedAndIgnoreIdsBelowOne) {
   server_.Answer("m=user&a=login",
                  UserInfoJson("50", "0", SkillJson(0, "1") + "," + SkillJson(-2, "1") + "," + SkillJson(3, "50") +
