@@ -40,6 +40,9 @@ class SkillRow {
 
   double RowId() const { return rowId_; }
   int32_t Affordable() const { return affordable_; }
+  UnitRef PriceBox() const { return priceBox_; }
+  UnitRef OutputBox() const { return outputBox_; }
+  UnitRef TimeBox() const { return timeBox_; }
   UnitRef Button() const { return button_; }
 
  private:

@@ -9,8 +9,6 @@ namespace {
 
 class SkillsTest : public GameFlowTest {};
 
-UnitRef BoxBefore(UnitRef button, uint32_t back) { return UnitRef{button.windowId, button.unitId - back}; }
-
 TEST_F(SkillsTest, LevelUpIsSentOnlyWhenTheRowIsAffordable) {
   server_.Answer("m=user&a=lvup", UserInfoJson("88", "4", SkillJson(1, "14", "2", 2) + "," + SkillJson(2, "100") +
                                                               "," + SkillJson(3, "1100")));
@@ -25,7 +23,7 @@ TEST_F(SkillsTest, LevelUpIsSentOnlyWhenTheRowIsAffordable) {
   EXPECT_EQ(game_.Text(units::kTotalLabel), "88(2位)");
   EXPECT_EQ(game_.Text(units::kRateLabel), "4(1位)");
   EXPECT_EQ(game_.Text(Rows()[0]->Button(), prop::kButtonCaption), "吐纳术(2)√");
-  EXPECT_EQ(game_.Text(BoxBefore(Rows()[0]->Button(), 2)), "产量:2(1位)");
+  EXPECT_EQ(game_.Text(Rows()[0]->OutputBox()), "产量:2(1位)");
   EXPECT_EQ(Rows().size(), 4u) << "reloading keeps the rows and their units";
 
   server_.Answer("m=user&a=lvup", R"({"b":"0","t":"\u7ecf\u9a8c\u4e0d\u8db3"})");
@@ -56,17 +54,17 @@ TEST_F(SkillsTest, RowsFollowTheIdsGapsIncludedAndIgnoreIdsBelowOne) {
   EXPECT_FALSE(game_.Visible(Rows()[3]->Button()));
   // A price equal to the total is affordable; at a rate of zero the wait is empty.
   EXPECT_EQ(game_.Text(Rows()[2]->Button(), prop::kButtonCaption), "吐纳术(1)√");
-  EXPECT_EQ(game_.Text(BoxBefore(Rows()[2]->Button(), 1)), "现在");
+  EXPECT_EQ(game_.Text(Rows()[2]->TimeBox()), "现在");
   EXPECT_EQ(game_.Text(Rows()[0]->Button(), prop::kButtonCaption), "吐纳术(1)×");
-  EXPECT_EQ(game_.Text(BoxBefore(Rows()[0]->Button(), 1)), "");
+  EXPECT_EQ(game_.Text(Rows()[0]->TimeBox()), "");
 }
 
 TEST_F(SkillsTest, WaitsOfEightDigitsOrMoreAreEndless) {
   server_.Answer("m=user&a=login",
                  UserInfoJson("0", "1", SkillJson(1, "9999999") + "," + SkillJson(2, "10000000")));
   SignIn();
-  EXPECT_EQ(game_.Text(BoxBefore(Rows()[0]->Button(), 1)), "115天17时46分39秒");
-  EXPECT_EQ(game_.Text(BoxBefore(Rows()[1]->Button(), 1)), "无限期");
+  EXPECT_EQ(game_.Text(Rows()[0]->TimeBox()), "115天17时46分39秒");
+  EXPECT_EQ(game_.Text(Rows()[1]->TimeBox()), "无限期");
 }
 
 TEST_F(SkillsTest, TheWindowShowsAtMostEightRowsAndTheBarAndWheelScrollTheCanvas) {
