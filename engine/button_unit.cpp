@@ -31,13 +31,13 @@ ButtonUnit::ButtonUnit(const UnitCreateArgs& args) : Unit(args, kLayout, int(kPr
 }
 
 bool ButtonUnit::Init(const UnitCreateArgs& args) {
-  platform::WindowSpec spec;
-  spec.role = platform::WindowRole::Button;
-  return Create(args, spec);
+  platform::WindowSpec params;
+  params.role = platform::WindowRole::Button;
+  return Create(args, params);
 }
 
-void ButtonUnit::Prepare(platform::WindowSpec& spec) {
-  spec.text = properties_.Text(kButtonCaption);
+void ButtonUnit::Prepare(platform::WindowSpec& params) {
+  params.text = properties_.Text(kButtonCaption);
   UpdateAppearance();
 }
 

@@ -37,9 +37,9 @@ DrawPanelUnit::DrawPanelUnit(const UnitCreateArgs& args) : Unit(args, kLayout, i
 }
 
 bool DrawPanelUnit::Init(const UnitCreateArgs& args) {
-  platform::WindowSpec spec;
-  spec.role = platform::WindowRole::Panel;
-  return Create(args, spec);
+  platform::WindowSpec params;
+  params.role = platform::WindowRole::Panel;
+  return Create(args, params);
 }
 
 void DrawPanelUnit::Prepare(platform::WindowSpec&) { UpdateAppearance(); }

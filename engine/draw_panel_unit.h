@@ -19,7 +19,7 @@ class DrawPanelUnit final : public Unit {
   int SetOwnProperty(int index, const UnitValue& value) override;
 
  private:
-  void Prepare(platform::WindowSpec& spec) override;
+  void Prepare(platform::WindowSpec& params) override;
   void UpdateAppearance();
 };
 

@@ -47,9 +47,9 @@ EditBoxUnit::EditBoxUnit(const UnitCreateArgs& args) : Unit(args, kLayout, int(k
 }
 
 bool EditBoxUnit::Init(const UnitCreateArgs& args) {
-  platform::WindowSpec spec;
-  spec.role = platform::WindowRole::EditBox;
-  return Create(args, spec);
+  platform::WindowSpec params;
+  params.role = platform::WindowRole::EditBox;
+  return Create(args, params);
 }
 
 uint32_t EditBoxUnit::Style() const {
@@ -61,10 +61,10 @@ uint32_t EditBoxUnit::Style() const {
   return style;
 }
 
-void EditBoxUnit::Prepare(platform::WindowSpec& spec) {
-  spec.text = properties_.Text(kEditContent);
-  baseStyle_ = spec.style;
-  spec.style |= Style();
+void EditBoxUnit::Prepare(platform::WindowSpec& params) {
+  params.text = properties_.Text(kEditContent);
+  baseStyle_ = params.style;
+  params.style |= Style();
   UpdateAppearance();
 }
 

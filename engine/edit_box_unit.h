@@ -31,7 +31,7 @@ class EditBoxUnit final : public Unit {
   std::vector<uint8_t> UnitData() const override;
 
  private:
-  void Prepare(platform::WindowSpec& spec) override;
+  void Prepare(platform::WindowSpec& params) override;
   platform::EventAnswer OnEvent(const platform::WindowEvent& e) override;
   uint32_t Style() const;
   void UpdateAppearance();

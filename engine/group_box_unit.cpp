@@ -30,13 +30,13 @@ GroupBoxUnit::GroupBoxUnit(const UnitCreateArgs& args) : Unit(args, kLayout, int
 }
 
 bool GroupBoxUnit::Init(const UnitCreateArgs& args) {
-  platform::WindowSpec spec;
-  spec.role = platform::WindowRole::GroupBox;
-  return Create(args, spec);
+  platform::WindowSpec params;
+  params.role = platform::WindowRole::GroupBox;
+  return Create(args, params);
 }
 
-void GroupBoxUnit::Prepare(platform::WindowSpec& spec) {
-  spec.text = properties_.Text(kGroupCaption);
+void GroupBoxUnit::Prepare(platform::WindowSpec& params) {
+  params.text = properties_.Text(kGroupCaption);
   UpdateAppearance();
 }
 

@@ -29,9 +29,9 @@ platform::EventAnswer EngineWindowEvent(const platform::WindowEvent& e) {
 }
 
 void CreateEngineWindow() {
-  platform::WindowSpec spec;
-  spec.role = platform::WindowRole::Engine;
-  platform::WindowHandle w = platform::Native().CreateNativeWindow(spec);
+  platform::WindowSpec params;
+  params.role = platform::WindowRole::Engine;
+  platform::WindowHandle w = platform::Native().CreateNativeWindow(params);
   platform::Native().SetEventSink(w, EngineWindowEvent);
   internal::Frame().engineWindow = w;
   internal::Frame().mainThreadId = platform::CurrentThreadId();

@@ -40,13 +40,13 @@ LabelUnit::LabelUnit(const UnitCreateArgs& args) : Unit(args, kLayout, int(kProp
 }
 
 bool LabelUnit::Init(const UnitCreateArgs& args) {
-  platform::WindowSpec spec;
-  spec.role = platform::WindowRole::Label;
-  return Create(args, spec);
+  platform::WindowSpec params;
+  params.role = platform::WindowRole::Label;
+  return Create(args, params);
 }
 
-void LabelUnit::Prepare(platform::WindowSpec& spec) {
-  spec.text = properties_.Text(kLabelCaption);
+void LabelUnit::Prepare(platform::WindowSpec& params) {
+  params.text = properties_.Text(kLabelCaption);
   UpdateAppearance();
 }
 

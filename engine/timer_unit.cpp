@@ -25,9 +25,9 @@ const TypeDescriptor& TimerUnitType() {
 TimerUnit::TimerUnit(const UnitCreateArgs& args) : Unit(args, kLayout, int(kProperties.size())) {}
 
 bool TimerUnit::Init(const UnitCreateArgs& args) {
-  platform::WindowSpec spec;
-  spec.role = platform::WindowRole::Panel;
-  if (!Create(args, spec)) return false;
+  platform::WindowSpec params;
+  params.role = platform::WindowRole::Panel;
+  if (!Create(args, params)) return false;
   int32_t period = properties_.Word(kTimerPeriod);
   properties_.SetWord(kTimerPeriod, 0);
   SetPeriod(period);

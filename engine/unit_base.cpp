@@ -74,15 +74,15 @@ Unit::~Unit() {
   Native().DestroyNativeWindow(handle_);
 }
 
-bool Unit::Create(const UnitCreateArgs& args, platform::WindowSpec spec) {
+bool Unit::Create(const UnitCreateArgs& args, platform::WindowSpec params) {
   if (!properties_.Read(layout_, args.unitData)) return false;
-  spec.parent = args.parent != nullptr ? args.parent->Handle() : args.owner;
-  spec.geometry = {args.left, args.top, args.width, args.height};
-  spec.enabled = (args.style & kUnitStyleDisabled) == 0;
-  if (args.style & kUnitStyleTabStop) spec.style |= platform::kStyleTabStop;
-  spec.visible = false;
-  Prepare(spec);
-  handle_ = Native().CreateNativeWindow(spec);
+  params.parent = args.parent != nullptr ? args.parent->Handle() : args.owner;
+  params.geometry = {args.left, args.top, args.width, args.height};
+  params.enabled = (args.style & kUnitStyleDisabled) == 0;
+  if (args.style & kUnitStyleTabStop) params.style |= platform::kStyleTabStop;
+  params.visible = false;
+  Prepare(params);
+  handle_ = Native().CreateNativeWindow(params);
   if (handle_ == platform::kNoWindow) return false;
   Native().SetEventSink(handle_, [this](const WindowEvent& e) { return Sink(e); });
   ApplyAppearance();

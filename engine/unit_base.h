@@ -40,11 +40,11 @@ class Unit : public UnitWindow {
  protected:
   Unit(const UnitCreateArgs& args, const UnitLayout& layout, int propertyCount);
 
-  // Reads the unit data, then creates the native window from `spec` (role, style, text; the
+  // Reads the unit data, then creates the native window from `params` (role, style, text; the
   // geometry and parent come from the create arguments). False when either fails.
-  bool Create(const UnitCreateArgs& args, platform::WindowSpec spec);
-  // Called between reading the data and creating the window: fix values, fill the spec.
-  virtual void Prepare(platform::WindowSpec& spec) { (void)spec; }
+  bool Create(const UnitCreateArgs& args, platform::WindowSpec params);
+  // Called between reading the data and creating the window: fix values, fill the params.
+  virtual void Prepare(platform::WindowSpec& params) { (void)params; }
   // After the common events, for what they let through.
   virtual platform::EventAnswer OnEvent(const platform::WindowEvent& e) {
     (void)e;

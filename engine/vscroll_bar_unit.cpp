@@ -39,9 +39,9 @@ VScrollBarUnit::VScrollBarUnit(const UnitCreateArgs& args) : Unit(args, kLayout,
 }
 
 bool VScrollBarUnit::Init(const UnitCreateArgs& args) {
-  platform::WindowSpec spec;
-  spec.role = platform::WindowRole::VScrollBar;
-  if (!Create(args, spec)) return false;
+  platform::WindowSpec params;
+  params.role = platform::WindowRole::VScrollBar;
+  if (!Create(args, params)) return false;
   ApplyRange();
   return true;
 }

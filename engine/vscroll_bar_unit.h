@@ -24,7 +24,7 @@ class VScrollBarUnit final : public Unit {
   int SetOwnProperty(int index, const UnitValue& value) override;
 
  private:
-  void Prepare(platform::WindowSpec& spec) override;
+  void Prepare(platform::WindowSpec& params) override;
   platform::EventAnswer OnEvent(const platform::WindowEvent& e) override;
   void Scroll(platform::ScrollAction action, int thumb);
   int Low() const;

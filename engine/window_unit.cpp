@@ -57,9 +57,9 @@ WindowUnit::WindowUnit(const UnitCreateArgs& args) : Unit(args, kLayout, int(kPr
 }
 
 bool WindowUnit::Init(const UnitCreateArgs& args) {
-  platform::WindowSpec spec;
-  spec.role = platform::WindowRole::TopLevel;
-  return Create(args, spec);
+  platform::WindowSpec params;
+  params.role = platform::WindowRole::TopLevel;
+  return Create(args, params);
 }
 
 static platform::Rect CentredOnScreen(platform::Rect r) {
@@ -68,10 +68,10 @@ static platform::Rect CentredOnScreen(platform::Rect r) {
 }
 
 // A centred window is made centred, so that showing it moves nothing.
-void WindowUnit::Prepare(platform::WindowSpec& spec) {
-  spec.text = properties_.Text(kWindowTitle);
+void WindowUnit::Prepare(platform::WindowSpec& params) {
+  params.text = properties_.Text(kWindowTitle);
   properties_.SetWord(kWindowPosition, std::clamp(properties_.Word(kWindowPosition), 0, 3));
-  if (properties_.Word(kWindowPosition) == kPositionCentred) spec.geometry = CentredOnScreen(spec.geometry);
+  if (properties_.Word(kWindowPosition) == kPositionCentred) params.geometry = CentredOnScreen(params.geometry);
   UpdateAppearance();
 }
 

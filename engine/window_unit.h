@@ -53,7 +53,7 @@ class WindowUnit final : public Unit {
   void SetShowsTrayIcon(bool shown) { trayIcon_ = shown; }
 
  private:
-  void Prepare(platform::WindowSpec& spec) override;
+  void Prepare(platform::WindowSpec& params) override;
   platform::EventAnswer OnEvent(const platform::WindowEvent& e) override;
   void UpdateAppearance();
   void ApplyPosition(int position);

@@ -47,7 +47,7 @@ class Backend {
   virtual const char* Name() const = 0;
 
   // --- native windows. Operations on a handle that names no window do nothing (reads: zero). ---
-  virtual WindowHandle CreateNativeWindow(const WindowSpec& spec) = 0;
+  virtual WindowHandle CreateNativeWindow(const WindowSpec& params) = 0;
   // Destroys the window and its children; each gets a Destroyed event, children first.
   virtual void DestroyNativeWindow(WindowHandle w) = 0;
   virtual bool IsWindow(WindowHandle w) const = 0;

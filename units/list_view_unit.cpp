@@ -72,9 +72,9 @@ ListViewUnit::ListViewUnit(const UnitCreateArgs& args) : Unit(args, kLayout, int
 }
 
 bool ListViewUnit::Init(const UnitCreateArgs& args) {
-  platform::WindowSpec spec;
-  spec.role = platform::WindowRole::ListView;
-  if (!Create(args, spec)) return false;
+  platform::WindowSpec params;
+  params.role = platform::WindowRole::ListView;
+  if (!Create(args, params)) return false;
   ApplySetup();
   if (IsReport()) InsertColumns();
   InsertInitialItems();
@@ -82,8 +82,8 @@ bool ListViewUnit::Init(const UnitCreateArgs& args) {
   return true;
 }
 
-void ListViewUnit::Prepare(platform::WindowSpec& spec) {
-  (void)spec;
+void ListViewUnit::Prepare(platform::WindowSpec& params) {
+  (void)params;
   PullIntoRange();
 }
 

@@ -67,7 +67,7 @@ class ListViewUnit final : public Unit {
   void SetItemText(int32_t row, int32_t column, std::string_view text);
 
  private:
-  void Prepare(platform::WindowSpec& spec) override;
+  void Prepare(platform::WindowSpec& params) override;
   void PullIntoRange();
   bool IsReport() const { return properties_.Word(kListViewType) == kViewReport; }
   bool Flag(int index) const { return properties_.Word(index) == 1; }

@@ -62,9 +62,9 @@ SuperBtnUnit::~SuperBtnUnit() {
 }
 
 bool SuperBtnUnit::Init(const UnitCreateArgs& args) {
-  platform::WindowSpec spec;
-  spec.role = platform::WindowRole::Button;
-  if (!Create(args, spec)) return false;
+  platform::WindowSpec params;
+  params.role = platform::WindowRole::Button;
+  if (!Create(args, params)) return false;
   Native().SetButtonPainter(Handle(), [this](platform::Canvas& canvas, const platform::ButtonDrawState& state) {
     DrawSuperBtn(canvas, state, look_);
   });
@@ -73,14 +73,14 @@ bool SuperBtnUnit::Init(const UnitCreateArgs& args) {
   return true;
 }
 
-void SuperBtnUnit::Prepare(platform::WindowSpec& spec) {
+void SuperBtnUnit::Prepare(platform::WindowSpec& params) {
   PullIntoRange();
-  spec.text = properties_.Text(kBtnCaption);
-  spec.style |= platform::kStyleOwnerDrawn;
+  params.text = properties_.Text(kBtnCaption);
+  params.style |= platform::kStyleOwnerDrawn;
   if (Flag(kBtnToggle))
-    spec.style |= platform::kStyleToggle;
+    params.style |= platform::kStyleToggle;
   else if (properties_.Word(kBtnDefaultButton) == 1)
-    spec.style |= platform::kStyleDefaultButton;
+    params.style |= platform::kStyleDefaultButton;
   DecodePictures();
   UpdateLook();
 }

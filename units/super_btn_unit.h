@@ -46,7 +46,7 @@ class SuperBtnUnit final : public Unit {
   std::vector<uint8_t> UnitData() const override;
 
  private:
-  void Prepare(platform::WindowSpec& spec) override;
+  void Prepare(platform::WindowSpec& params) override;
   platform::EventAnswer OnEvent(const platform::WindowEvent& e) override;
   bool Flag(int index) const { return properties_.Word(index) == 1; }
   void PullIntoRange();

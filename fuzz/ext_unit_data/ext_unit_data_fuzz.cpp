@@ -45,8 +45,8 @@ std::unique_ptr<UnitWindow> Create(const TypeDescriptor& type, UnitWindow* paren
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static platform::HeadlessBackend& native = platform::InstallHeadlessBackend();
   static Parent parent = [] {
-    platform::WindowSpec spec;
-    return Parent(native.CreateNativeWindow(spec));
+    platform::WindowSpec params;
+    return Parent(native.CreateNativeWindow(params));
   }();
   if (size == 0) return 0;
   // A private copy, so that a read one past the input is caught by the address sanitizer.

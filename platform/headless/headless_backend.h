@@ -41,7 +41,7 @@ class HeadlessBackend final : public Backend {
   const char* Name() const override { return "headless"; }
 
   // Native windows (headless/windows.cpp).
-  WindowHandle CreateNativeWindow(const WindowSpec& spec) override;
+  WindowHandle CreateNativeWindow(const WindowSpec& params) override;
   void DestroyNativeWindow(WindowHandle w) override;
   bool IsWindow(WindowHandle w) const override;
   WindowHandle ParentOf(WindowHandle w) const override;

@@ -19,22 +19,22 @@ std::vector<WindowHandle>& HeadlessBackend::SiblingsOf(WindowHandle parent) {
   return children_[parent];
 }
 
-WindowHandle HeadlessBackend::CreateNativeWindow(const WindowSpec& spec) {
+WindowHandle HeadlessBackend::CreateNativeWindow(const WindowSpec& params) {
   // A child needs a live parent; a top-level window's owner may be gone.
-  bool child = spec.role != WindowRole::TopLevel && spec.role != WindowRole::Engine;
-  if (child && Find(spec.parent) == nullptr) return kNoWindow;
+  bool child = params.role != WindowRole::TopLevel && params.role != WindowRole::Engine;
+  if (child && Find(params.parent) == nullptr) return kNoWindow;
   WindowHandle w = nextHandle_++;
-  WindowHandle parent = child ? spec.parent : kNoWindow;
-  bool visible = spec.role == WindowRole::Engine ? false : spec.visible;
-  Rect rect = spec.role == WindowRole::Engine ? Rect{} : spec.geometry;
+  WindowHandle parent = child ? params.parent : kNoWindow;
+  bool visible = params.role == WindowRole::Engine ? false : params.visible;
+  Rect rect = params.role == WindowRole::Engine ? Rect{} : params.geometry;
   WindowRecord& r = windows_[w];
-  r.role = spec.role;
+  r.role = params.role;
   r.parent = parent;
   r.rect = rect;
-  r.text = spec.text;
-  r.style = spec.style;
+  r.text = params.text;
+  r.style = params.style;
   r.visible = visible;
-  r.enabled = spec.enabled;
+  r.enabled = params.enabled;
   // New windows go to the bottom of their siblings, as native child windows do.
   SiblingsOf(parent).push_back(w);
   return w;

@@ -124,10 +124,10 @@ OwnerDrawnButton* ButtonOf(Entry* e) {
 
 }  // namespace
 
-QWidget* QtBackend::MakeOwnerDrawnButton(const WindowSpec& spec, QWidget* parent, WindowHandle handle) {
-  auto* b = new OwnerDrawnButton(FromGbk(spec.text), parent);
-  b->setCheckable((spec.style & kStyleToggle) != 0);
-  b->setDefault((spec.style & kStyleDefaultButton) != 0);
+QWidget* QtBackend::MakeOwnerDrawnButton(const WindowSpec& params, QWidget* parent, WindowHandle handle) {
+  auto* b = new OwnerDrawnButton(FromGbk(params.text), parent);
+  b->setCheckable((params.style & kStyleToggle) != 0);
+  b->setDefault((params.style & kStyleDefaultButton) != 0);
   // Qt flips a checkable button before it signals the click, as the unit expects.
   QObject::connect(b, &QPushButton::clicked, this, [this, handle] { DeliverSimple(handle, EventKind::Clicked); });
   return b;

@@ -31,7 +31,7 @@ class QtBackend final : public QObject, public Backend {
   const char* Name() const override { return "qt"; }
 
   // qt_windows.cpp
-  WindowHandle CreateNativeWindow(const WindowSpec& spec) override;
+  WindowHandle CreateNativeWindow(const WindowSpec& params) override;
   void DestroyNativeWindow(WindowHandle w) override;
   bool IsWindow(WindowHandle w) const override { return Find(w) != nullptr; }
   WindowHandle ParentOf(WindowHandle w) const override;
@@ -147,9 +147,9 @@ class QtBackend final : public QObject, public Backend {
   };
   Entry* Find(WindowHandle w);
   const Entry* Find(WindowHandle w) const;
-  QWidget* MakeWidget(const WindowSpec& spec, QWidget* parent, WindowHandle handle);
+  QWidget* MakeWidget(const WindowSpec& params, QWidget* parent, WindowHandle handle);
   QWidget* MakeListView(QWidget* parent);                               // list_view_widget.cpp
-  QWidget* MakeOwnerDrawnButton(const WindowSpec& spec, QWidget* parent, WindowHandle handle);  // image_button_widget.cpp
+  QWidget* MakeOwnerDrawnButton(const WindowSpec& params, QWidget* parent, WindowHandle handle);  // image_button_widget.cpp
   void DestroyTree(WindowHandle w);
   void DeliverSimple(WindowHandle w, EventKind kind);
   // qt_event_filter.cpp

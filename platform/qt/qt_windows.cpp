@@ -26,19 +26,19 @@ std::string ToGbkWithCrLf(QString s) {
   return ToGbk(s);
 }
 
-QWidget* MakeEditBox(const WindowSpec& spec, QWidget* parent) {
-  QString text = FromGbk(spec.text);
-  if (spec.style & kStyleMultiLine) {
+QWidget* MakeEditBox(const WindowSpec& params, QWidget* parent) {
+  QString text = FromGbk(params.text);
+  if (params.style & kStyleMultiLine) {
     auto* p = new QPlainTextEdit(WithQtLineBreaks(text), parent);
-    p->setReadOnly(spec.style & kStyleReadOnly);
+    p->setReadOnly(params.style & kStyleReadOnly);
     p->setTabChangesFocus(true);
     return p;
   }
   auto* l = new QLineEdit(text, parent);
   // A new text leaves the caret at the start, with nothing selected.
   l->setCursorPosition(0);
-  if (spec.style & kStylePassword) l->setEchoMode(QLineEdit::Password);
-  l->setReadOnly(spec.style & kStyleReadOnly);
+  if (params.style & kStylePassword) l->setEchoMode(QLineEdit::Password);
+  l->setReadOnly(params.style & kStyleReadOnly);
   return l;
 }
 
@@ -75,14 +75,14 @@ WindowHandle QtBackend::HandleOf(const QObject* widget) const {
   return v.isValid() ? WindowHandle(v.toUInt()) : kNoWindow;
 }
 
-QWidget* QtBackend::MakeWidget(const WindowSpec& spec, QWidget* parent, WindowHandle handle) {
-  QString text = FromGbk(spec.text);
+QWidget* QtBackend::MakeWidget(const WindowSpec& params, QWidget* parent, WindowHandle handle) {
+  QString text = FromGbk(params.text);
   QWidget* w = nullptr;
   Qt::FocusPolicy focus = Qt::NoFocus;
-  switch (spec.role) {
+  switch (params.role) {
     case WindowRole::TopLevel:
     case WindowRole::Engine:
-      w = new QWidget(nullptr, spec.role == WindowRole::Engine ? Qt::Tool : Qt::Window);
+      w = new QWidget(nullptr, params.role == WindowRole::Engine ? Qt::Tool : Qt::Window);
       w->setWindowTitle(text);
       break;
     case WindowRole::Panel:
@@ -102,8 +102,8 @@ QWidget* QtBackend::MakeWidget(const WindowSpec& spec, QWidget* parent, WindowHa
       break;
     }
     case WindowRole::Button: {
-      if (spec.style & kStyleOwnerDrawn) {
-        w = MakeOwnerDrawnButton(spec, parent, handle);
+      if (params.style & kStyleOwnerDrawn) {
+        w = MakeOwnerDrawnButton(params, parent, handle);
         focus = Qt::ClickFocus;
         break;
       }
@@ -114,7 +114,7 @@ QWidget* QtBackend::MakeWidget(const WindowSpec& spec, QWidget* parent, WindowHa
       break;
     }
     case WindowRole::EditBox:
-      w = MakeEditBox(spec, parent);
+      w = MakeEditBox(params, parent);
       if (auto* l = qobject_cast<QLineEdit*>(w))
         QObject::connect(l, &QLineEdit::textEdited, this, [this, handle] { DeliverSimple(handle, EventKind::TextChanged); });
       else if (auto* p = qobject_cast<QPlainTextEdit*>(w))
@@ -147,32 +147,32 @@ QWidget* QtBackend::MakeWidget(const WindowSpec& spec, QWidget* parent, WindowHa
     scroller->viewport()->installEventFilter(filter_);
     scroller->viewport()->setMouseTracking(true);
   }
-  if (spec.role != WindowRole::TopLevel && spec.role != WindowRole::Engine) w->setFont(DefaultUnitFont());
+  if (params.role != WindowRole::TopLevel && params.role != WindowRole::Engine) w->setFont(DefaultUnitFont());
   return w;
 }
 
-WindowHandle QtBackend::CreateNativeWindow(const WindowSpec& spec) {
-  bool child = spec.role != WindowRole::TopLevel && spec.role != WindowRole::Engine;
-  Entry* parent = child ? Find(spec.parent) : nullptr;
+WindowHandle QtBackend::CreateNativeWindow(const WindowSpec& params) {
+  bool child = params.role != WindowRole::TopLevel && params.role != WindowRole::Engine;
+  Entry* parent = child ? Find(params.parent) : nullptr;
   if (child && parent == nullptr) return kNoWindow;
   WindowHandle h = nextHandle_++;
-  QWidget* w = MakeWidget(spec, parent != nullptr ? parent->widget.data() : nullptr, h);
-  bool visible = spec.role != WindowRole::Engine && spec.visible;
+  QWidget* w = MakeWidget(params, parent != nullptr ? parent->widget.data() : nullptr, h);
+  bool visible = params.role != WindowRole::Engine && params.visible;
   Entry& e = windows_[h];
-  e.role = spec.role;
-  e.parent = child ? spec.parent : kNoWindow;
+  e.role = params.role;
+  e.parent = child ? params.parent : kNoWindow;
   e.widget = w;
   e.visible = visible;
-  e.style = spec.style;
-  if (spec.role == WindowRole::TopLevel) {
-    e.outer = spec.geometry;
+  e.style = params.style;
+  if (params.role == WindowRole::TopLevel) {
+    e.outer = params.geometry;
     ApplyClientGeometry(e);
-  } else if (spec.role != WindowRole::Engine) {
-    w->setGeometry(spec.geometry.left, spec.geometry.top, spec.geometry.width, spec.geometry.height);
+  } else if (params.role != WindowRole::Engine) {
+    w->setGeometry(params.geometry.left, params.geometry.top, params.geometry.width, params.geometry.height);
   }
   // New child windows go to the bottom of their siblings, as native child windows do.
   if (child) w->lower();
-  w->setEnabled(spec.enabled);
+  w->setEnabled(params.enabled);
   w->setVisible(visible);
   return h;
 }

@@ -27,9 +27,9 @@ void EndRoutine() { std::fputs("end routine ran\n", stderr); }
 // library callback.
 platform::WindowHandle LoadedWindow() {
   platform::Backend& native = platform::Native();
-  platform::WindowSpec spec;
-  spec.visible = true;
-  platform::WindowHandle w = native.CreateNativeWindow(spec);
+  platform::WindowSpec params;
+  params.visible = true;
+  platform::WindowHandle w = native.CreateNativeWindow(params);
   native.SetEventSink(w, [w](const platform::WindowEvent& e) {
     if (e.kind == platform::EventKind::Destroyed) EngineLibraryCallback(kCallbackWindowDestroyed, intptr_t(w), 0);
     return platform::EventAnswer{};

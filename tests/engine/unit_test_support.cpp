@@ -57,9 +57,9 @@ class StandInUnit final : public Unit {
  public:
   explicit StandInUnit(const UnitCreateArgs& args) : Unit(args, kStandInLayout, 8) {}
   bool Init(const UnitCreateArgs& args) {
-    platform::WindowSpec spec;
-    spec.role = platform::WindowRole::Button;
-    return Create(args, spec);
+    platform::WindowSpec params;
+    params.role = platform::WindowRole::Button;
+    return Create(args, params);
   }
 };
 

@@ -15,12 +15,12 @@ class HeadlessTest : public testing::Test {
     h->EchoMessageBoxes(false);
   }
   WindowHandle Make(WindowRole role, WindowHandle parent = kNoWindow, bool visible = true) {
-    WindowSpec spec;
-    spec.role = role;
-    spec.parent = parent;
-    spec.visible = visible;
-    spec.geometry = {10, 20, 100, 30};
-    return h->CreateNativeWindow(spec);
+    WindowSpec params;
+    params.role = role;
+    params.parent = parent;
+    params.visible = visible;
+    params.geometry = {10, 20, 100, 30};
+    return h->CreateNativeWindow(params);
   }
   // Records every event kind a window's sink sees.
   void Record(WindowHandle w, std::vector<std::string>* log, bool swallowAll = false) {

@@ -30,14 +30,14 @@ class BackendContract : public testing::TestWithParam<Kind> {
     if (GetParam() == Kind::Qt) testing_support::PumpQt();
   }
   WindowHandle Make(WindowRole role, WindowHandle parent, Rect r, std::string text = {}, uint32_t style = 0) {
-    WindowSpec spec;
-    spec.role = role;
-    spec.parent = parent;
-    spec.geometry = r;
-    spec.text = std::move(text);
-    spec.style = style;
-    spec.visible = true;
-    WindowHandle w = b_->CreateNativeWindow(spec);
+    WindowSpec params;
+    params.role = role;
+    params.parent = parent;
+    params.geometry = r;
+    params.text = std::move(text);
+    params.style = style;
+    params.visible = true;
+    WindowHandle w = b_->CreateNativeWindow(params);
     if (parent == kNoWindow) tops_.push_back(w);
     return w;
   }

@@ -21,13 +21,13 @@ class QtBackendTest : public testing::Test {
  protected:
   static void SetUpTestSuite() { testing_support::TheQtBackend(); }
   WindowHandle Make(WindowRole role, WindowHandle parent, std::string text = {}) {
-    WindowSpec spec;
-    spec.role = role;
-    spec.parent = parent;
-    spec.visible = true;
-    spec.geometry = {5, 6, 120, 40};
-    spec.text = std::move(text);
-    return Native().CreateNativeWindow(spec);
+    WindowSpec params;
+    params.role = role;
+    params.parent = parent;
+    params.visible = true;
+    params.geometry = {5, 6, 120, 40};
+    params.text = std::move(text);
+    return Native().CreateNativeWindow(params);
   }
 };
 

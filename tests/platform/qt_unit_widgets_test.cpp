@@ -43,13 +43,13 @@ class QtUnitWidgetsTest : public testing::Test {
     PumpQt();
   }
   WindowHandle Make(WindowRole role, WindowHandle parent, Rect r, std::string text = {}) {
-    WindowSpec spec;
-    spec.role = role;
-    spec.parent = parent;
-    spec.geometry = r;
-    spec.text = std::move(text);
-    spec.visible = true;
-    WindowHandle w = q_->CreateNativeWindow(spec);
+    WindowSpec params;
+    params.role = role;
+    params.parent = parent;
+    params.geometry = r;
+    params.text = std::move(text);
+    params.visible = true;
+    WindowHandle w = q_->CreateNativeWindow(params);
     if (parent == kNoWindow) tops_.push_back(w);
     return w;
   }

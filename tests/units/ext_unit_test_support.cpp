@@ -37,8 +37,8 @@ void ExtUnitTest::SetUp() {
   libraries[4] = ExtendedUnits1Library();
   libraries[5] = {"data", nullptr, 0, nullptr, 0, nullptr};
   SetLibraryTable(libraries);
-  platform::WindowSpec spec;
-  parent_ = std::make_unique<Parent>(native_->CreateNativeWindow(spec));
+  platform::WindowSpec params;
+  parent_ = std::make_unique<Parent>(native_->CreateNativeWindow(params));
 }
 
 std::unique_ptr<UnitWindow> ExtUnitTest::CreateDirect(uint32_t typeCode, std::span<const uint8_t> data) {

@@ -27,14 +27,14 @@ class QtExtendedControlsTest : public testing::Test {
   }
   WindowHandle Make(WindowRole role, WindowHandle parent, Rect geometry, uint32_t style = 0,
                     std::string text = {}) {
-    WindowSpec spec;
-    spec.role = role;
-    spec.parent = parent;
-    spec.visible = true;
-    spec.geometry = geometry;
-    spec.style = style;
-    spec.text = std::move(text);
-    return Native().CreateNativeWindow(spec);
+    WindowSpec params;
+    params.role = role;
+    params.parent = parent;
+    params.visible = true;
+    params.geometry = geometry;
+    params.style = style;
+    params.text = std::move(text);
+    return Native().CreateNativeWindow(params);
   }
   // The top-level widget whose title is `title`, drawn.
   static QImage Grab(const QString& title) {

@@ -92,8 +92,8 @@ class WebRequestTest : public ::testing::Test {
 class TickingWindow {
  public:
   TickingWindow() {
-    platform::WindowSpec spec;
-    window_ = platform::Native().CreateNativeWindow(spec);
+    platform::WindowSpec params;
+    window_ = platform::Native().CreateNativeWindow(params);
     platform::Native().SetEventSink(window_, [this](const platform::WindowEvent& e) {
       if (e.kind == platform::EventKind::Timer) ++ticks_;
       if (e.kind == platform::EventKind::Posted && onPosted_) onPosted_();

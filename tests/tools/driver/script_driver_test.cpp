@@ -222,9 +222,9 @@ TEST_F(ScriptDriverTest, MinimizingHidesTheWindowBehindTheTrayIconWhichRestoresI
 }
 
 TEST_F(ScriptDriverTest, AdvanceFiresEveryDueTimerAtItsTime) {
-  platform::WindowSpec spec;
-  spec.role = platform::WindowRole::Engine;
-  platform::WindowHandle w = backend_->CreateNativeWindow(spec);
+  platform::WindowSpec params;
+  params.role = platform::WindowRole::Engine;
+  platform::WindowHandle w = backend_->CreateNativeWindow(params);
   std::vector<uint64_t> ticks;
   backend_->SetEventSink(w, [&](const platform::WindowEvent& e) {
     if (e.kind == platform::EventKind::Timer) ticks.push_back(backend_->NowMs());
