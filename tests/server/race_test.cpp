@@ -3,6 +3,7 @@
 #include "tests/server/race_test.h"
 
 #include <atomic>
+#include <mutex>
 #include <thread>
 
 #include "tests/server/test_support.h"
@@ -14,6 +15,9 @@ struct Tally {
   std::atomic<int> bought{0};
   std::atomic<int> refused{0};
   std::atomic<int> other{0};
+  std::atomic<int> lost{0};  // no answer came back (the level may or may not have been bought)
+  std::mutex mutex;
+  std::string firstOther;  // the first answer that was neither, for the failure message
 };
 
 void FireLevelUps(TestServer& server, const std::string& token, const std::vector<int>& skills,
@@ -22,11 +26,20 @@ void FireLevelUps(TestServer& server, const std::string& token, const std::vecto
   for (int skill : skills) {
     threads.emplace_back([&, skill] {
       for (int i = 0; i < perThread; ++i) {
-        auto answer = server.Post("m=user&a=lvup&id=" + std::to_string(skill) + "&md5=" + token);
+        auto result = server.Raw("m=user&a=lvup&id=" + std::to_string(skill) + "&md5=" + token);
+        if (!result) {
+          ++tally.lost;
+          continue;
+        }
+        auto answer = nlohmann::json::parse(result->body, nullptr, false);
         std::string code = answer.is_object() ? answer.value("b", "") : "";
         if (code == "1") ++tally.bought;
         else if (code == "0" && answer.value("t", "") == "经验不足") ++tally.refused;
-        else ++tally.other;
+        else {
+          ++tally.other;
+          std::lock_guard lock(tally.mutex);
+          if (tally.firstOther.empty()) tally.firstOther = answer.dump();
+        }
       }
     });
   }
@@ -42,9 +55,12 @@ TEST_P(LevelUpRace, ExactlyTheAffordableNumberSucceedsAndNoAmountIsLost) {
   server.clock.Advance(178);
   Tally tally;
   FireLevelUps(server, token, std::vector<int>(16, 1), 4, tally);
-  EXPECT_EQ(tally.bought.load(), 9);
-  EXPECT_EQ(tally.refused.load(), 64 - 9);
-  EXPECT_EQ(tally.other.load(), 0);
+  // The stored state is what proves exactly-once spending; an answer lost on a loaded machine only
+  // hides which request bought the level.
+  EXPECT_LE(tally.bought.load(), 9);
+  EXPECT_GE(tally.bought.load() + tally.lost.load(), 9);
+  EXPECT_EQ(tally.bought.load() + tally.refused.load() + tally.lost.load(), 64);
+  EXPECT_EQ(tally.other.load(), 0) << tally.firstOther;
   auto info = server.Post("m=user&a=xin&md5=" + token);
   EXPECT_EQ(info["allmoney"], "5");
   EXPECT_EQ(info["skills"][0]["lvl"], "9");
@@ -57,7 +73,8 @@ TEST_P(LevelUpRace, OneLevelThatManyRequestsWantGoesToOne) {
   server.clock.Advance(150);  // pays one level of skill 2 (100), not a second (115)
   Tally tally;
   FireLevelUps(server, token, {2, 2, 2, 2, 2, 2, 2, 2}, 3, tally);
-  EXPECT_EQ(tally.bought.load(), 1);
+  EXPECT_LE(tally.bought.load(), 1);
+  EXPECT_GE(tally.bought.load() + tally.lost.load(), 1);
   auto info = server.Post("m=user&a=xin&md5=" + token);
   EXPECT_EQ(info["allmoney"], "50");
   EXPECT_EQ(info["skills"][1]["lvl"], "1");
