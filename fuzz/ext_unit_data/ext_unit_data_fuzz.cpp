@@ -11,25 +11,13 @@
 #include "platform/headless/headless_backend.h"
 #include "units/list_view_unit.h"
 #include "units/super_btn_unit.h"
+#include "tests/support/bare_parent_window.h"
 
 namespace {
 
 using namespace vorenn;
 
-class Parent final : public UnitWindow {
- public:
-  explicit Parent(platform::WindowHandle h) : h_(h) {}
-  platform::WindowHandle Handle() const override { return h_; }
-  void SetContainer(UnitWindow&) override {}
-  void PlaceBelow(UnitWindow*) override {}
-  void SetShown(bool) override {}
-  void SendEngineMessage(uint32_t) override {}
-  bool IsEnabled() const override { return true; }
-  void SetEnabled(bool) override {}
-
- private:
-  platform::WindowHandle h_;
-};
+using Parent = testing_support::BareParentWindow;
 
 std::unique_ptr<UnitWindow> Create(const TypeDescriptor& type, UnitWindow* parent, std::span<const uint8_t> data) {
   UnitCreateArgs args;

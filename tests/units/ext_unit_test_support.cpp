@@ -5,24 +5,12 @@
 #include "engine/unit_contract.h"
 #include "engine/window_template.h"
 #include "units/extended_libraries.h"
+#include "tests/support/bare_parent_window.h"
 
 namespace vorenn::testing_support {
 namespace {
 
-class Parent final : public UnitWindow {
- public:
-  explicit Parent(platform::WindowHandle h) : h_(h) {}
-  platform::WindowHandle Handle() const override { return h_; }
-  void SetContainer(UnitWindow&) override {}
-  void PlaceBelow(UnitWindow*) override {}
-  void SetShown(bool) override {}
-  void SendEngineMessage(uint32_t) override {}
-  bool IsEnabled() const override { return true; }
-  void SetEnabled(bool) override {}
-
- private:
-  platform::WindowHandle h_;
-};
+using Parent = testing_support::BareParentWindow;
 
 }  // namespace
 
