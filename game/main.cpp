@@ -1,25 +1,18 @@
 // vorenn [--headless] [--script FILE]
 //
-// Picks the platform backend, hands the engine the program's tables (libraries, DLL rows, template
-// segment, event handlers) and runs the game's entry inside the engine's application frame.
+// Picks the platform backend, hands the engine the program's tables and runs the game's entry
+// inside the engine's application frame.
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "commands/core_library.h"
-#include "commands/data_structure_library.h"
-#include "commands/encoding.h"
-#include "commands/numeric_library.h"
 #include "engine/init_runtime.h"
-#include "engine/standard_units.h"
 #include "game/game_entry.h"
+#include "game/program_image.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/qt/qt_backend.h"
-#include "resources/window_segment.h"
 #include "tools/driver/qt_host.h"
 #include "tools/driver/script_runner.h"
-#include "units/extended_libraries.h"
-#include "web/web_dll_rows.h"
 
 namespace {
 
@@ -54,23 +47,7 @@ int main(int argc, char** argv) {
   else
     vorenn::platform::InstallQtBackend(argc, argv);
 
-  std::span<const vorenn::TypeDescriptor> unitTypes = vorenn::StandardUnitTypes();
-  vorenn::SetCoreLibraryTypes(unitTypes.data(), int(unitTypes.size()));
-  static const vorenn::LibraryDescriptor libraries[] = {
-      vorenn::CoreLibrary(),
-      vorenn::EncodingLibrary(),
-      vorenn::ExtendedUnits2Library(),
-      vorenn::NumericLibraryDescriptor(),
-      vorenn::ExtendedUnits1Library(),
-      vorenn::DataStructureLibrary(),
-  };
-  static const auto dllRows = vorenn::MakeWebDllRows();
-  vorenn::ProgramImage image;
-  image.libraries = libraries;
-  image.dllRows = dllRows;
-  image.templateSegment = vorenn::WindowSegment();
-  image.eventHandlers = vorenn::game::EventHandlers();
-  vorenn::SetProgramImage(image);
+  vorenn::game::InstallProgramImage();
   if (!options.script.empty()) {
     auto host = options.headless ? vorenn::driver::MakeHeadlessHost() : vorenn::driver::MakeQtHost();
     vorenn::driver::RunScriptedApplication(options.script, std::move(host), vorenn::game::GameEntry);

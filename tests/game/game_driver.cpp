@@ -4,25 +4,17 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <span>
 
-#include "commands/core_library.h"
-#include "commands/data_structure_library.h"
-#include "commands/encoding.h"
-#include "commands/numeric_library.h"
 #include "engine/exit_routine.h"
 #include "engine/frame.h"
 #include "engine/init_runtime.h"
 #include "engine/program_directory.h"
-#include "engine/standard_units.h"
 #include "engine/window_template.h"
 #include "engine/window_template_units.h"
 #include "game/game_entry.h"
+#include "game/program_image.h"
 #include "game/server_address.h"
 #include "game/window_units.h"
-#include "resources/window_segment.h"
-#include "units/extended_libraries.h"
-#include "web/web_dll_rows.h"
 
 namespace vorenn::testing {
 namespace {
@@ -36,19 +28,7 @@ void PrepareProgram() {
   if (prepared) return;
   prepared = true;
   platform::InstallHeadlessBackend().EchoMessageBoxes(false);
-  std::span<const TypeDescriptor> unitTypes = StandardUnitTypes();
-  SetCoreLibraryTypes(unitTypes.data(), int(unitTypes.size()));
-  static const LibraryDescriptor libraries[] = {
-      CoreLibrary(),           EncodingLibrary(),       ExtendedUnits2Library(),
-      NumericLibraryDescriptor(), ExtendedUnits1Library(), DataStructureLibrary(),
-  };
-  static const auto dllRows = MakeWebDllRows();
-  ProgramImage image;
-  image.libraries = libraries;
-  image.dllRows = dllRows;
-  image.templateSegment = WindowSegment();
-  image.eventHandlers = game::EventHandlers();
-  SetProgramImage(image);
+  game::InstallProgramImage();
   InstallRuntimeErrorPorts();
   InitRuntime();
   // The internet and thread stand-ins stay where the test program is; the settings file goes to a
