@@ -20,12 +20,7 @@ using namespace vorenn;
 using Parent = testing_support::BareParentWindow;
 
 std::unique_ptr<UnitWindow> Create(const TypeDescriptor& type, UnitWindow* parent, std::span<const uint8_t> data) {
-  UnitCreateArgs args;
-  args.unitData = data;
-  args.parent = parent;
-  args.width = 120;
-  args.height = 40;
-  return std::unique_ptr<UnitWindow>(OperationOf<CreateOperation>(type, kOpCreate)(args));
+  return testing_support::CreateUnitFromData(type, parent, data, /*width=*/120, /*height=*/40);
 }
 
 }  // namespace

@@ -25,12 +25,9 @@ constexpr uint32_t kTypes[] = {kTypeWindow, kTypeLabel,   kTypeButton,     kType
 using Parent = testing_support::BareParentWindow;
 
 std::unique_ptr<UnitWindow> Create(const TypeDescriptor& type, UnitWindow* parent, std::span<const uint8_t> data) {
-  UnitCreateArgs args;
-  args.unitData = data;
-  args.parent = type.interface == StandardUnitTypes()[0].interface ? nullptr : parent;
-  args.width = 40;
-  args.height = 20;
-  return std::unique_ptr<UnitWindow>(OperationOf<CreateOperation>(type, kOpCreate)(args));
+  // The window itself has no parent unit.
+  UnitWindow* container = type.interface == StandardUnitTypes()[0].interface ? nullptr : parent;
+  return testing_support::CreateUnitFromData(type, container, data, /*width=*/40, /*height=*/20);
 }
 
 }  // namespace

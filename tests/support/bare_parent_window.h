@@ -2,6 +2,11 @@
 // units in, without loading a whole program window around them.
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "engine/unit_contract.h"
 #include "engine/window_template_units.h"
 #include "platform/native_window.h"
 
@@ -21,5 +26,18 @@ class BareParentWindow final : public UnitWindow {
  private:
   platform::WindowHandle h_;
 };
+
+// A unit of `type` created straight from its stored data, as the loader would; null when the type
+// refuses the data.
+inline std::unique_ptr<UnitWindow> CreateUnitFromData(const TypeDescriptor& type, UnitWindow* parent,
+                                                      std::span<const uint8_t> data, int width,
+                                                      int height) {
+  UnitCreateArgs args;
+  args.unitData = data;
+  args.parent = parent;
+  args.width = width;
+  args.height = height;
+  return std::unique_ptr<UnitWindow>(OperationOf<CreateOperation>(type, kOpCreate)(args));
+}
 
 }  // namespace vorenn::testing_support

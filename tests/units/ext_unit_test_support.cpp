@@ -32,12 +32,7 @@ void ExtUnitTest::SetUp() {
 std::unique_ptr<UnitWindow> ExtUnitTest::CreateDirect(uint32_t typeCode, std::span<const uint8_t> data) {
   const TypeDescriptor* type = UnitTypeDescriptor(typeCode);
   if (type == nullptr) return nullptr;
-  UnitCreateArgs args;
-  args.unitData = data;
-  args.parent = parent_.get();
-  args.width = 120;
-  args.height = 30;
-  return std::unique_ptr<UnitWindow>(OperationOf<CreateOperation>(*type, kOpCreate)(args));
+  return CreateUnitFromData(*type, parent_.get(), data, /*width=*/120, /*height=*/30);
 }
 
 std::vector<uint8_t> ExtUnitTest::DataOf(uint32_t unitId, uint32_t typeCode) {
