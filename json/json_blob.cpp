@@ -1,8 +1,9 @@
 // JsonValue::ToBlob and JsonValue::FromBlob: the value blob laid out in json/json_value.h.
 #include <cstring>
 #include <optional>
+#include <utility>
 
-#include "commands/memory_file.h"
+#include "commands/map.h"
 #include "json/json_value.h"
 
 namespace vorenn {
@@ -11,32 +12,24 @@ using namespace json_tag;
 
 namespace {
 
-// Writes blob fields into an in-memory file and hands back its whole content.
+// Appends blob fields to one growing text.
 class BlobWriter {
  public:
-  BlobWriter() : file_(OpenMemoryFile()) {}
-  ~BlobWriter() { CloseFile(file_); }
-  BlobWriter(const BlobWriter&) = delete;
-  BlobWriter& operator=(const BlobWriter&) = delete;
-
   template <typename T>
   void Fixed(T value) {
-    uint8_t raw[sizeof value];
+    char raw[sizeof value];
     std::memcpy(raw, &value, sizeof value);
-    WriteBytes(file_, raw);
+    out_.append(raw, sizeof raw);
   }
   void Field(std::string_view bytes) {
     Fixed(int32_t(bytes.size()));
-    WriteBytes(file_, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+    out_.append(bytes);
   }
-  std::string Content() {
-    SeekToFileStart(file_);
-    std::vector<uint8_t> bytes = ReadBytes(file_, GetFileLength(file_));
-    return std::string(bytes.begin(), bytes.end());
-  }
+  void Reserve(size_t bytes) { out_.reserve(bytes); }
+  std::string Content() { return std::move(out_); }
 
  private:
-  FileNumber file_;
+  std::string out_;
 };
 
 // Reads blob fields; every read checks the bytes that are left, so a blob cut short (or one with
@@ -77,15 +70,18 @@ std::string JsonValue::ToBlob() const {
   } else if (HasTag(kFloat)) {
     out.Fixed(AsFloat());
   } else if (HasTag(kArray)) {
+    size_t bytes = typeName_.size() + 8;
+    for (const auto& element : elements_) bytes += 4 + element.size();
+    out.Reserve(bytes);
     out.Fixed(int32_t(elements_.size()));
     for (const auto& element : elements_) out.Field(element);
   } else if (HasTag(kObject)) {
-    std::vector<std::string> names;
-    MemberNames(names);
-    out.Fixed(int32_t(names.size()));
-    for (const auto& name : names) {
+    // The map's order is the key order; a node without its blob writes an empty one.
+    const Map::Entries& entries = members_->entries();
+    out.Fixed(int32_t(entries.size()));
+    for (const auto& [name, node] : entries) {
       out.Field(name);
-      out.Field(GetMemberBlob(name));
+      out.Field(ENodeBytes(&node, name).value_or(std::string_view()));
     }
   } else if (HasTag(kBoolean)) {
     out.Field(AsBoolean() ? "true" : "false");

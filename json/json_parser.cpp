@@ -19,24 +19,55 @@ std::string JsonErrorUnknownSymbol(std::string_view token) {
   return "未知的符号“" + std::string(token) + "”";
 }
 
-// Byte-at-a-time access to an open in-memory file. The file is looked up once per public call
-// rather than once per byte; a number that is not open reads as an empty stream.
+// Byte-at-a-time access to an open in-memory file, or to a text held in memory. The file is looked
+// up once per public call rather than once per byte; a number that is not open reads as an empty
+// stream. Parse reads its text directly: it is the same bytes a file of its own would hold.
 class JsonParser::Reader {
  public:
   explicit Reader(FileNumber stream) : file_(FindFile(stream)) {}
-  bool Next(char& c) { return file_ != nullptr && file_->Read(&c, 1) == 1; }
+  explicit Reader(std::string_view text) : text_(text) {}
+  bool Next(char& c) {
+    if (file_ != nullptr) return file_->Read(&c, 1) == 1;
+    if (at_ == text_.size()) return false;
+    c = text_[at_++];
+    return true;
+  }
+  // In-memory text only: the bytes not read yet, and moving past some of them.
+  bool HoldsText() const { return file_ == nullptr; }
+  std::string_view Rest() const { return text_.substr(at_); }
+  void Skip(size_t n) { at_ += n; }
   // Steps back over the byte just read (a seek of -1 from the current position).
   void Back() {
-    if (file_ != nullptr) file_->SetPosition(file_->Position() - 1);
+    if (file_ != nullptr) {
+      file_->SetPosition(file_->Position() - 1);
+    } else if (at_ > 0) {
+      --at_;
+    }
   }
 
  private:
   std::shared_ptr<FileObject> file_;
+  std::string_view text_;
+  size_t at_ = 0;
 };
 
 namespace {
 
-bool Contains(const std::string& set, char c) { return set.find(c) != std::string::npos; }
+// True when the text is nothing but ASCII spaces and full-width spaces (A1 A1): what trimming
+// would leave empty, found without copying a document.
+bool OnlySpaces(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == ' ') {
+      ++i;
+    } else if (text[i] == '\xA1' && i + 1 < text.size() && text[i + 1] == '\xA1') {
+      i += 2;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
 
 JsonParseResult Failure(std::string error) {
   JsonParseResult r;
@@ -52,7 +83,16 @@ JsonParser::JsonParser()
     : symbols_("{[]},:"),
       numberChars_("e-+0123456789."),
       whitespace_("\x08\x09\x0A\x0C\x0D\x20"),
-      indentText_("    ") {}
+      indentText_("    ") {
+  BuildClasses();
+}
+
+void JsonParser::BuildClasses() {
+  classes_.fill(0);
+  for (char c : symbols_) classes_[uint8_t(c)] |= kSymbol;
+  for (char c : numberChars_) classes_[uint8_t(c)] |= kNumberChar;
+  for (char c : whitespace_) classes_[uint8_t(c)] |= kBlank;
+}
 
 JsonParser::~JsonParser() = default;
 
@@ -62,6 +102,7 @@ std::unique_ptr<JsonParser> JsonParser::Copy() const {
   copy->numberChars_ = numberChars_;
   copy->whitespace_ = whitespace_;
   copy->indentText_ = indentText_;
+  copy->BuildClasses();
   return copy;
 }
 
@@ -96,7 +137,7 @@ std::unique_ptr<JsonValue> JsonParser::MakeNull() const { return std::make_uniqu
 bool JsonParser::IsNumberText(std::string_view text) const {
   if (text.empty()) return false;
   for (char c : text) {
-    if (!Contains(numberChars_, c)) return false;
+    if (!InSet(c, kNumberChar)) return false;
   }
   return true;
 }
@@ -109,7 +150,7 @@ std::string JsonParser::ReadSignificantChar(FileNumber stream) const {
 std::string JsonParser::ReadSignificantCharFrom(Reader& in) const {
   char c;
   while (in.Next(c)) {
-    if (!Contains(whitespace_, c)) return std::string(1, c);
+    if (!InSet(c, kBlank)) return std::string(1, c);
   }
   return std::string();
 }
@@ -121,7 +162,8 @@ std::string JsonParser::ReadToken(FileNumber stream) const {
 
 std::string JsonParser::ReadTokenFrom(Reader& in) const {
   std::string token = ReadSignificantCharFrom(in);
-  if (token.empty() || Contains(symbols_, token[0])) return token;
+  if (token.empty() || InSet(token[0], kSymbol)) return token;
+  if (in.HoldsText()) return ReadTokenRest(in, std::move(token));
   char c;
   if (token[0] == '"') {
     // A quote preceded by an odd number of backslashes is escaped; an even number are escaped
@@ -135,9 +177,9 @@ std::string JsonParser::ReadTokenFrom(Reader& in) const {
     }
     return std::string();
   }
-  const bool number = Contains(numberChars_, token[0]);
+  const bool number = InSet(token[0], kNumberChar);
   while (in.Next(c)) {
-    if (number ? !Contains(numberChars_, c) : Contains(symbols_, c)) {
+    if (number ? !InSet(c, kNumberChar) : InSet(c, kSymbol)) {
       in.Back();
       break;
     }
@@ -146,7 +188,33 @@ std::string JsonParser::ReadTokenFrom(Reader& in) const {
   return token;
 }
 
+// The same rules over text in memory: the token's end is found first and its bytes appended at
+// once, and the reader stops where the byte-at-a-time reading would.
+std::string JsonParser::ReadTokenRest(Reader& in, std::string token) const {
+  std::string_view rest = in.Rest();
+  size_t end = 0;
+  if (token[0] == '"') {
+    size_t backslashes = 0;
+    for (; end < rest.size(); ++end) {
+      char c = rest[end];
+      if (c == '\r' || c == '\n') break;
+      if (c == '"' && backslashes % 2 == 0) {
+        in.Skip(end + 1);
+        return token.append(rest.data(), end + 1);
+      }
+      backslashes = c == '\\' ? backslashes + 1 : 0;
+    }
+    in.Skip(end < rest.size() ? end + 1 : end);  // past the line break, as a read of it would
+    return std::string();
+  }
+  const bool number = InSet(token[0], kNumberChar);
+  while (end < rest.size() && (number ? InSet(rest[end], kNumberChar) : !InSet(rest[end], kSymbol))) ++end;
+  in.Skip(end);
+  return token.append(rest.data(), end);
+}
+
 std::string JsonParser::UnescapeText(std::string_view text) const {
+  if (text.find('\\') == std::string_view::npos) return std::string(text);  // nothing to undo
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
@@ -185,20 +253,13 @@ std::unique_ptr<JsonValue> JsonParser::Parse(std::string_view text, int32_t* ok,
     if (error) *error = message;
     return std::make_unique<JsonValue>();
   };
-  if (TrimText(text).empty()) return fail(kJsonErrorEmpty);
+  if (OnlySpaces(text)) return fail(kJsonErrorEmpty);
 
-  FileNumber stream = OpenMemoryFile();
-  WriteBytes(stream, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
-  SeekToFileStart(stream);
-  Reader in(stream);
-  std::string first = ReadSignificantCharFrom(in);
-  if (first != "{" && first != "[") {
-    CloseFile(stream);
-    return fail(kJsonErrorFormat);
-  }
-  SeekToFileStart(stream);
+  Reader start(text);
+  std::string first = ReadSignificantCharFrom(start);
+  if (first != "{" && first != "[") return fail(kJsonErrorFormat);
+  Reader in(text);
   JsonParseResult result = ParseValueAt(in, 0);
-  CloseFile(stream);
   if (ok) *ok = result.ok;
   if (error) *error = result.ok ? std::string() : result.error;
   if (!result.ok) result.value->Clear();
@@ -217,6 +278,10 @@ JsonParseResult JsonParser::ParseValueAt(Reader& in, int depth) const {
 
   JsonParseResult result;
   result.ok = 1;
+  if (tok != "{" && tok != "[") {
+    result.value = ParseScalar(tok);
+    return result;
+  }
   result.value = std::make_unique<JsonValue>();
   JsonValue& value = *result.value;
   if (tok == "{") {
@@ -255,7 +320,6 @@ JsonParseResult JsonParser::ParseValueAt(Reader& in, int depth) const {
       if (tok != ",") return Failure(JsonErrorUnknownSymbol(tok));
     }
   }
-  result.value = ParseScalar(tok);
   return result;
 }
 

@@ -16,6 +16,7 @@
 // Errors are reported as texts (below), never thrown; a failed parse gives a null value.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -98,14 +99,20 @@ class JsonParser {
   class Reader;
   JsonParseResult ParseValueAt(Reader& in, int depth) const;
   std::string ReadTokenFrom(Reader& in) const;
+  std::string ReadTokenRest(Reader& in, std::string token) const;
   std::string ReadSignificantCharFrom(Reader& in) const;
   std::unique_ptr<JsonValue> ParseScalar(const std::string& token) const;
   void WriteInto(const JsonValue& value, bool pretty, bool sortKeys, int32_t depth, FileNumber stream) const;
+  // Which of the three byte sets below each byte belongs to, so that a byte is classed in one step.
+  enum CharClass : uint8_t { kSymbol = 1, kNumberChar = 2, kBlank = 4 };
+  void BuildClasses();
+  bool InSet(char c, CharClass set) const { return (classes_[uint8_t(c)] & set) != 0; }
 
   std::string symbols_;
   std::string numberChars_;
   std::string whitespace_;
   std::string indentText_;
+  std::array<uint8_t, 256> classes_{};
 };
 
 // Sorts texts by the case-sensitive text comparison (a double-byte character compares as one

@@ -55,7 +55,16 @@ std::string JsonValue::TypeName(std::string_view newName, bool set) {
 }
 
 bool JsonValue::HasTag(const char* tag) const {
-  return CompareText(typeName_, tag, CaseMode::kIgnoreAscii) == 0;
+  // Texts that differ in length never compare equal here, and the tag is nearly always stored
+  // exactly as the constant, so the byte comparison decides most calls.
+  std::string_view wanted(tag);
+  if (typeName_.size() != wanted.size()) return false;
+  if (typeName_ == wanted) return true;
+  // A tag of double-byte characters only matches its own bytes: case applies to single-byte
+  // letters, and a double-byte character compares as one unit.
+  bool doubleByteOnly = wanted.size() % 2 == 0;
+  for (char c : wanted) doubleByteOnly = doubleByteOnly && IsLeadByte(static_cast<unsigned char>(c));
+  return !doubleByteOnly && CompareText(typeName_, wanted, CaseMode::kIgnoreAscii) == 0;
 }
 
 void JsonValue::BecomeKind(const char* tag) {
@@ -78,7 +87,7 @@ std::unique_ptr<JsonValue> JsonValue::GetElement(int32_t index) const {
 bool JsonValue::SetMember(std::string_view name, const JsonValue& value) {
   if (name.empty()) return false;
   BecomeKind(kObject);
-  SetMemberBlob(name, value.ToBlob());
+  StoreMemberBlob(name, value.ToBlob());
   return true;
 }
 
@@ -165,10 +174,25 @@ void JsonValue::AppendBlob(std::string_view blob) {
 void JsonValue::SetMemberBlob(std::string_view name, std::string_view blob) {
   if (name.empty()) return;  // the map holds no empty keys
   typeName_ = kObject;
-  ENode* node = ENodeCreate();
-  ENodeSetBytes(node, name, blob);
-  MapSet(members_, name, node);
-  ENodeFree(node);
+  StoreMemberBlob(name, std::string(blob));
+}
+
+// The node is built in place and moved into the map: a member blob may be most of a document, so
+// it is copied into the map once rather than once per hand-over.
+void JsonValue::StoreMemberBlob(std::string_view name, std::string blob) {
+  ENodeAttribute attribute;
+  attribute.name = std::string(name);
+  attribute.kind = AttributeKind::Bytes;
+  attribute.data = std::move(blob);
+  ENode node;
+  node.Add(std::move(attribute));
+  Map::Entries& entries = members_->entries();
+  auto it = entries.find(name);
+  if (it != entries.end()) {
+    it->second = std::move(node);
+  } else {
+    entries.emplace(std::string(name), std::move(node));
+  }
 }
 
 }  // namespace vorenn

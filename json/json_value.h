@@ -123,6 +123,8 @@ class JsonValue {
   bool HasTag(const char* tag) const;
   // Makes the tag `tag`, clearing the value first when it was another.
   void BecomeKind(const char* tag);
+  // Stores the blob under the non-empty name, replacing a member of that name.
+  void StoreMemberBlob(std::string_view name, std::string blob);
 
   std::string typeName_;
   std::string content_;

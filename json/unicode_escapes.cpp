@@ -1,4 +1,8 @@
 // DecodeUnicodeEscapes: the server writes every non-ASCII character as a "\u" escape.
+#include <cstdint>
+#include <cstring>
+#include <unordered_map>
+
 #include "commands/encoding.h"
 #include "commands/text_commands.h"
 #include "json/json_parser.h"
@@ -12,10 +16,25 @@ constexpr size_t kEscapeLength = 6;  // "\u" and four hexadecimal digits
 
 // One escape (or what is left of one at the end of the text) from "JAVA" to "GBK", read as a text:
 // empty when the conversion fails, and cut at a zero byte.
-std::string ConvertEscape(std::string_view escape) {
+std::string ConvertEscapeOnce(std::string_view escape) {
   auto bytes = ConvertEncoding(escape, "JAVA", "GBK");
   if (!bytes) return std::string();
   return bytes->substr(0, bytes->find('\0'));
+}
+
+// The same, remembered per whole escape: the conversion depends on the six bytes alone, and a
+// leaderboard repeats the same few hundred characters thousands of times. Bounded, so a text of
+// many different characters cannot make it grow without end.
+std::string ConvertEscape(std::string_view escape) {
+  if (escape.size() != kEscapeLength) return ConvertEscapeOnce(escape);
+  constexpr size_t kMaxRemembered = 8192;
+  thread_local std::unordered_map<uint64_t, std::string> remembered;
+  uint64_t key = 0;
+  std::memcpy(&key, escape.data(), kEscapeLength);
+  auto it = remembered.find(key);
+  if (it != remembered.end()) return it->second;
+  if (remembered.size() >= kMaxRemembered) remembered.clear();
+  return remembered.emplace(key, ConvertEscapeOnce(escape)).first->second;
 }
 
 }  // namespace

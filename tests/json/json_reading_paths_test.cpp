@@ -1,0 +1,129 @@
+// Parse reads its text in place; ParseValue reads an open file byte by byte. Both must come to the
+// same value or error, whatever the document.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "commands/encoding.h"
+#include "commands/memory_file.h"
+#include "json/json_parser.h"
+
+namespace vorenn {
+namespace {
+
+struct Outcome {
+  int32_t ok = -1;
+  std::string error;
+  std::string blob;
+};
+
+Outcome FromText(std::string_view text) {
+  Outcome o;
+  o.blob = JsonParser().Parse(text, &o.ok, &o.error)->ToBlob();
+  return o;
+}
+
+// The same document through an in-memory file.
+Outcome FromFile(std::string_view text) {
+  FileNumber file = OpenMemoryFile();
+  WriteBytes(file, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+  SeekToFileStart(file);
+  JsonParseResult r = JsonParser().ParseValue(file);
+  Outcome o{r.ok, r.ok ? std::string() : r.error, r.ok ? r.value->ToBlob() : JsonValue().ToBlob()};
+  CloseFile(file);
+  return o;
+}
+
+TEST(JsonReadingPaths, TextAndFileGiveTheSameValueOrError) {
+  const char* documents[] = {
+      "{\"b\":\"1\",\"list\":[{\"name\":\"\\u73a9\",\"money\":900000000000000000000000000001}]}",
+      "[\"a\\\\\",\"b\\\\\\\"c\",\"\\\"\"]",  // runs of backslashes before quotes
+      "[\"unclosed",                          // the text ends inside a string
+      "[\"line\nbreak\"]",                    // a raw line break ends the string
+      "[\"cr\rbreak\"]",
+      "[12345,-1.5e+3,7]",
+      "[12345",                               // a number at the very end
+      "{\"a\":tru e,\"b\":1}",                // a word followed by blanks
+      "{\"a\":word}",
+      "[word]",
+      "{\"a\" 1}",
+      "{a:1}",
+      "[1 2]",
+      "[1,,2]",
+      "{\"\xC4\xE3\":\"\xBA\xC3\",\"k\":[[],{}]}",  // GBK names and texts
+      "[\"\\u\",\"\\\\u4F60\"]",
+      "{\"a\":1}   trailing words",
+      "[",
+      "{",
+  };
+  for (const char* doc : documents) {
+    Outcome text = FromText(doc);
+    Outcome file = FromFile(doc);
+    EXPECT_EQ(text.ok, file.ok) << doc;
+    EXPECT_EQ(text.error, file.error) << doc;
+    EXPECT_EQ(text.blob, file.blob) << doc;
+  }
+}
+
+TEST(JsonReadingPaths, ReadTokenLeavesTheStreamWhereTheTokenEnded) {
+  struct Case {
+    std::string text;
+    std::vector<std::string> tokens;
+  } cases[] = {
+      {"12.5e+3]", {"12.5e+3", "]"}},
+      {"  word  ,x", {"word  ", ",", "x"}},
+      {"\"a\\\"b\" :", {"\"a\\\"b\"", ":"}},
+      {"\"no end", {""}},
+  };
+  for (const Case& c : cases) {
+    FileNumber file = OpenMemoryFile();
+    WriteText(file, c.text);
+    SeekToFileStart(file);
+    std::vector<std::string> tokens;
+    for (size_t i = 0; i < c.tokens.size(); ++i) tokens.push_back(JsonParser().ReadToken(file));
+    EXPECT_EQ(tokens, c.tokens) << c.text;
+    CloseFile(file);
+  }
+}
+
+TEST(JsonReadingPaths, OnlyBlanksAreAnEmptyDocument) {
+  const struct {
+    std::string text;
+    std::string error;
+  } cases[] = {
+      {"", kJsonErrorEmpty},
+      {"  \xA1\xA1 ", kJsonErrorEmpty},  // a full-width space is blank too
+      {"\xA1", kJsonErrorFormat},        // half of one is not
+      {" \xA1\xA1\xA1", kJsonErrorFormat},
+      {"\t", kJsonErrorFormat},          // trimming knows spaces only
+      {"\xA1\xA1[]", kJsonErrorFormat},  // but no blank before a document
+      {" \n[]", ""},
+  };
+  for (const auto& c : cases) {
+    int32_t ok = -1;
+    std::string error;
+    JsonParser().Parse(c.text, &ok, &error);
+    EXPECT_EQ(error, c.error) << c.text;
+    EXPECT_EQ(ok, c.error.empty() ? 1 : 0) << c.text;
+  }
+}
+
+// More distinct escapes than the decoder remembers at once, each twice, against the conversion
+// of the escape on its own.
+TEST(JsonReadingPaths, DecodedEscapesMatchTheirConversionAlsoWhenRemembered) {
+  for (int round = 0; round < 2; ++round) {
+    for (unsigned unit = 0x4E00; unit < 0x4E00 + 9000; unit += 1) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", unit);
+      std::optional<std::string> expected = ConvertEncoding(escape, "JAVA", "GBK");
+      ASSERT_TRUE(expected.has_value()) << escape;
+      ASSERT_EQ(DecodeUnicodeEscapes(std::string("<") + escape + ">"), "<" + *expected + ">") << escape;
+    }
+  }
+  EXPECT_EQ(DecodeUnicodeEscapes("\\u0041\\u005c\\u0041"), "A\\A");
+  EXPECT_EQ(DecodeUnicodeEscapes("\\u005cu0041"), "A");  // a decoded backslash starts a new escape
+  EXPECT_EQ(DecodeUnicodeEscapes("\\ud800x"), "x");      // half a pair is dropped
+}
+
+}  // namespace
+}  // namespace vorenn
