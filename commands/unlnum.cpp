@@ -381,5 +381,6 @@ bool UnlNumLess(const UnlNum* a, const UnlNum* b) {
 }
 
 void UnlNumFailAllocationAfter(uint64_t n) { g_failCountdown.store(n); }
+bool UnlNumAllocationFailurePending() { return g_failCountdown.load() != 0; }
 
 }  // namespace vorenn

@@ -95,6 +95,8 @@ UnlNum* UnlNumDivide(const UnlNum* a, const UnlNum* b, int32_t places);
 
 // Test hook: the Nth number record allocated from now fails (0 turns failure injection off).
 void UnlNumFailAllocationAfter(uint64_t n);
+// Test hook: true while a failure set by UnlNumFailAllocationAfter has not been reached yet.
+bool UnlNumAllocationFailurePending();
 
 namespace unlnum_internal {
 // A new owned record with room for the given groups, counts set, sign 0, groups not initialised;

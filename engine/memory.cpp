@@ -17,6 +17,7 @@ const char* g_constBegin = nullptr;
 const char* g_constEnd = nullptr;
 bool g_constSet = false;
 std::atomic<uint64_t> g_failCountdown{0};
+std::atomic<int64_t> g_liveBlocks{0};
 
 void ResolveDefaultRange() {
   if (!g_constSet) {
@@ -62,11 +63,14 @@ const char* ConstantRangeEnd() {
 }
 
 void FailAllocationAfter(uint64_t n) { g_failCountdown.store(n); }
+bool AllocationFailurePending() { return g_failCountdown.load() != 0; }
+int64_t LiveBlockCount() { return g_liveBlocks.load(std::memory_order_relaxed); }
 
 void* AllocBlock(int32_t size) {
   if (size < 0 || InjectedFailure()) ReportAllocationFailure(size);
   void* p = std::malloc(size == 0 ? 1 : size_t(size));
   if (p == nullptr) ReportAllocationFailure(size);
+  g_liveBlocks.fetch_add(1, std::memory_order_relaxed);
   return p;
 }
 
@@ -86,6 +90,7 @@ void* ReallocBlock(void* block, int32_t size) {
 
 void FreeBlock(void* block) {
   if (block == nullptr || IsConstant(block)) return;
+  g_liveBlocks.fetch_sub(1, std::memory_order_relaxed);
   std::free(block);
 }
 

@@ -26,6 +26,11 @@ const char* ConstantRangeEnd();
 
 // Test hook: the Nth allocation from now fails (0 turns failure injection off).
 void FailAllocationAfter(uint64_t n);
+// Test hook: true while a failure set by FailAllocationAfter has not been reached yet.
+bool AllocationFailurePending();
+// Test hook: blocks handed out by AllocBlock (and by ReallocBlock of a null or constant block) that
+// have not been freed yet.
+int64_t LiveBlockCount();
 
 // Places a literal into the program's constant segment:  VORENN_CONST static const char kX[] = "...";
 #define VORENN_CONST __attribute__((section("vorenn_const"), used))
