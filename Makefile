@@ -43,7 +43,7 @@ fuzz: bootstrap
 
 bench: bootstrap
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORENN_BENCH=ON $(CMAKE_FLAGS)
-	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target vorenn_bench_programs
 	scripts/bench $(BENCH_BUILD)
 
 clean:

@@ -12,6 +12,7 @@
 
 #include "platform/gbk_text.h"
 #include "platform/process.h"
+#include "platform/qt/first_window_probe.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_backend_internal.h"
 #include "platform/qt/qt_fonts.h"
@@ -160,6 +161,7 @@ void InstallQtBackend(int& argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
   // The application object lives until the process ends.
   new QApplication(argc, argv);
+  InstallFirstWindowProbe();
   QApplication::setQuitOnLastWindowClosed(false);
   // Dialogs and units without a font of their own use the units' default GUI font.
   QApplication::setFont(DefaultUnitFont());
