@@ -31,7 +31,11 @@ void RankingPanel::ShowRanking(int32_t show) {
 void RankingPanel::LoadRanking() {
   std::unique_ptr<JsonValue> answer = CallServer(RankingRequest(Globals().signInToken.View()));
   if (!HasResult(*answer)) return;
-  std::unique_ptr<JsonValue> ranking = answer->GetMember("phb");
+  FillRanking(*answer);
+}
+
+void FillRanking(const JsonValue& answer) {
+  std::unique_ptr<JsonValue> ranking = answer.GetMember("phb");
   RuntimeValue list = ValueOf(units::kRankingList);
   ListCommand(kCmdClearItems, {list});
   int32_t count = ranking->ArraySize();

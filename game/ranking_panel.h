@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <memory>
 
+namespace vorenn {
+class JsonValue;
+}
+
 namespace vorenn::game {
 
 class RankingPanel {
@@ -20,5 +24,8 @@ class RankingPanel {
   // Asks the server for the leaderboard and fills the list: rank, name, output per second.
   virtual void LoadRanking();
 };
+
+// LoadRanking's second half: empties the list and fills it from the answer's "phb" entries.
+void FillRanking(const JsonValue& answer);
 
 }  // namespace vorenn::game

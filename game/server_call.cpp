@@ -34,10 +34,11 @@ bool HasResult(const JsonValue& answer) { return !answer.GetMember("b")->IsNull(
 bool IsSuccess(const JsonValue& answer) { return MemberText(answer, "b") == "1"; }
 void ShowServerMessage(const JsonValue& answer) { ShowMessageBox(DecodedMemberText(answer, "t")); }
 
-std::unique_ptr<JsonValue> CallServer(const std::string& query) {
+std::unique_ptr<JsonValue> CallServer(const std::string& query) { return HandleAnswer(Exchange(query)); }
+
+std::unique_ptr<JsonValue> HandleAnswer(const std::string& text) {
   auto fallback = std::make_unique<JsonValue>();
   JsonParser parser;
-  std::string text = Exchange(query);
   int32_t ok = 0;
   std::string error;
   std::unique_ptr<JsonValue> answer = parser.Parse(text, &ok, &error);

@@ -16,6 +16,8 @@ namespace vorenn::game {
 // the creation box and gives an empty value; code "-2" (signed out by the server) resets the game,
 // shows the login form and the server's message, and gives the answer.
 std::unique_ptr<JsonValue> CallServer(const std::string& query);
+// CallServer from the moment the answer's bytes have arrived: the parse and the "-1"/"-2" handling.
+std::unique_ptr<JsonValue> HandleAnswer(const std::string& text);
 
 // The caller rule's pieces: whether the answer carries "b", whether "b" reads "1", and the
 // server's message "t" (escapes decoded) in a box.

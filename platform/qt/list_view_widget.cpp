@@ -124,8 +124,9 @@ int QtBackend::InsertListItem(WindowHandle w, int index, const ListItem& item) {
   row->setData(0, Qt::UserRole, item.value);
   list->PaintCells(row);
   list->insertTopLevelItem(index, row);
-  // A sorted list puts the row where it belongs.
-  return list->indexOfTopLevelItem(row);
+  // A sorted list puts the row where it belongs. Otherwise it is where it was put: looking it up
+  // would search the rows one by one, and filling a long list row by row would take quadratic time.
+  return list->isSortingEnabled() ? list->indexOfTopLevelItem(row) : index;
 }
 
 bool QtBackend::SetListItemText(WindowHandle w, int row, int column, std::string_view gbk) {
