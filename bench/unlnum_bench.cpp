@@ -9,11 +9,13 @@
 #include <gmp.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/bench_table.h"
 #include "commands/unlnum.h"
 
 namespace {
@@ -137,6 +139,33 @@ class RatioReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
   }
 
+  // The table rows: the 300-digit operations, and division at 3,000 digits where the quadratic
+  // long division shows.
+  void WriteRows() const {
+    const struct {
+      const char* what;
+      const char* ours;
+      const char* peer;
+      const char* peerName;
+    } rows[] = {
+        {"UnlNum add, 300 digits (new result)", "UnlNumAdd/300", "GmpAddFresh/300", "GMP mpz_init + mpz_add + mpz_clear"},
+        {"UnlNum add, 300 digits", "UnlNumAdd/300", "GmpAdd/300", "GMP mpz_add into a ready result"},
+        {"UnlNum less, 300 digits (differ in the last digit)", "UnlNumLess/300", "GmpLess/300", "GMP mpz_cmp"},
+        {"UnlNum divide, 300 by 150 digits, 0 places", "UnlNumDivide/300", "GmpDivide/300", "GMP mpz_tdiv_q"},
+        {"UnlNum divide, 3,000 by 1,500 digits, 0 places", "UnlNumDivide/3000", "GmpDivide/3000", "GMP mpz_tdiv_q"},
+    };
+    for (const auto& row : rows) {
+      auto ours = nanos_.find(row.ours);
+      auto theirs = nanos_.find(row.peer);
+      if (ours == nanos_.end() || theirs == nanos_.end() || theirs->second <= 0) continue;
+      char a[32], b[32];
+      std::snprintf(a, sizeof a, "%.1f ns", ours->second);
+      std::snprintf(b, sizeof b, "%.1f ns", theirs->second);
+      vorenn::bench::AddTableRow({row.what, a, row.peerName, b, ours->second / theirs->second,
+                                  "bench/unlnum_bench.cpp, Google Benchmark, CPU time per operation"});
+    }
+  }
+
   void PrintRatios() const {
     const char* pairs[][2] = {{"UnlNumAdd", "GmpAdd"},
                               {"UnlNumAdd", "GmpAddFresh"},
@@ -162,8 +191,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
   std::map<std::string, double> nanos_;
 };
 
-}  // namespace
-
 BENCHMARK(UnlNumAdd)->Arg(30)->Arg(300)->Arg(3000);
 BENCHMARK(GmpAdd)->Arg(30)->Arg(300)->Arg(3000);
 BENCHMARK(GmpAddFresh)->Arg(30)->Arg(300)->Arg(3000);
@@ -172,12 +199,26 @@ BENCHMARK(GmpLess)->Arg(30)->Arg(300)->Arg(3000);
 BENCHMARK(UnlNumDivide)->Arg(30)->Arg(300)->Arg(3000);
 BENCHMARK(GmpDivide)->Arg(30)->Arg(300)->Arg(3000);
 
+// `unlnum_bench --once divide DIGITS` divides once, for instruction counts:
+//   valgrind --tool=callgrind --toggle-collect='vorenn::UnlNumDivide*' bin/unlnum_bench --once divide 3000
+int RunOnce(int digits) {
+  Numbers n{Operands(size_t(digits))};
+  UnlNum* q = vorenn::UnlNumDivide(n.a, n.c, 0);
+  std::printf("%d digits: quotient of %lld digits\n", digits, static_cast<long long>(vorenn::UnlNumIntegerDigits(q)));
+  vorenn::UnlNumFree(&q);
+  return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--once" && std::string(argv[2]) == "divide") return RunOnce(std::atoi(argv[3]));
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.PrintRatios();
+  reporter.WriteRows();
   benchmark::Shutdown();
   return 0;
 }

@@ -76,9 +76,14 @@ Groups DivideLong(const Groups& u, const Groups& v) {
   // Scale both so that the divisor's top group is at least half the base; the quotient is unchanged
   // and each trial quotient digit is then at most two too large.
   uint32_t scale = uint32_t(kBase / (uint64_t(v[n - 1]) + 1));
-  Groups un = u;
+  // Room for the carry group from the start, so that scaling does not move the copies again.
+  Groups un;
+  un.reserve(u.size() + 1);
+  un.assign(u.begin(), u.end());
   MultiplySmall(un, scale);
-  Groups vn = v;
+  Groups vn;
+  vn.reserve(n + 1);
+  vn.assign(v.begin(), v.end());
   MultiplySmall(vn, scale);
   vn.pop_back();
   uint64_t vTop = vn[n - 1];
