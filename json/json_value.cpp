@@ -54,17 +54,28 @@ std::string JsonValue::TypeName(std::string_view newName, bool set) {
   return typeName_;
 }
 
+namespace {
+
+// The kind tags are double-byte characters only, and such a tag matches only its own bytes when
+// ASCII case is ignored: case applies to single-byte letters, and a double-byte character
+// compares as one unit.
+bool IsKindTag(const char* tag) {
+  for (const char* kind : {kNull, kArray, kBig, kLong, kFloat, kText, kObject, kBoolean, kUnknown})
+    if (tag == kind) return true;
+  return false;
+}
+
+bool SameBytes(const std::string& name, const char* tag) {
+  size_t i = 0;
+  while (i < name.size() && tag[i] != '\0' && name[i] == tag[i]) ++i;
+  return i == name.size() && tag[i] == '\0';
+}
+
+}  // namespace
+
 bool JsonValue::HasTag(const char* tag) const {
-  // Texts that differ in length never compare equal here, and the tag is nearly always stored
-  // exactly as the constant, so the byte comparison decides most calls.
-  std::string_view wanted(tag);
-  if (typeName_.size() != wanted.size()) return false;
-  if (typeName_ == wanted) return true;
-  // A tag of double-byte characters only matches its own bytes: case applies to single-byte
-  // letters, and a double-byte character compares as one unit.
-  bool doubleByteOnly = wanted.size() % 2 == 0;
-  for (char c : wanted) doubleByteOnly = doubleByteOnly && IsLeadByte(static_cast<unsigned char>(c));
-  return !doubleByteOnly && CompareText(typeName_, wanted, CaseMode::kIgnoreAscii) == 0;
+  if (IsKindTag(tag)) return SameBytes(typeName_, tag);
+  return CompareText(typeName_, tag, CaseMode::kIgnoreAscii) == 0;
 }
 
 void JsonValue::BecomeKind(const char* tag) {
