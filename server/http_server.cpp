@@ -1,9 +1,12 @@
 #include "server/http_server.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 namespace vorenn::server {
@@ -11,6 +14,22 @@ namespace vorenn::server {
 namespace {
 
 constexpr const char* kJson = "application/json";
+
+// The kernel caps this at net.core.somaxconn.
+constexpr int kAcceptQueue = 4096;
+
+// The packaged library is compiled with an accept queue of 5, whatever this program defines. A
+// burst of connecting players fills it; the kernel then answers further handshakes with SYN cookies
+// and drops the final ACK of those it has no room for, and when the client's request arrives it no
+// longer matches a cookie: the connection is reset before any answer. Listening again on the bound
+// socket widens the queue.
+class WideQueueServer final : public httplib::Server {
+ public:
+  bool WidenAcceptQueue() {
+    socket_t listening = svr_sock_;
+    return listening != INVALID_SOCKET && ::listen(listening, kAcceptQueue) == 0;
+  }
+};
 
 std::string QueryOf(const std::string& target) {
   size_t mark = target.find('?');
@@ -35,7 +54,7 @@ std::string ActionName(const FormFields& fields) {
 }  // namespace
 
 HttpServer::HttpServer(GameService& service, HttpSettings settings)
-    : service_(service), settings_(std::move(settings)), http_(std::make_unique<httplib::Server>()) {
+    : service_(service), settings_(std::move(settings)), http_(std::make_unique<WideQueueServer>()) {
   int threads = settings_.threads < 1 ? 1 : settings_.threads;
   http_->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
   http_->set_payload_max_length(settings_.maxBodyBytes);
@@ -81,8 +100,12 @@ HttpServer::HttpServer(GameService& service, HttpSettings settings)
 HttpServer::~HttpServer() { Stop(); }
 
 int HttpServer::Bind() {
-  if (settings_.port == 0) return http_->bind_to_any_port(settings_.host);
-  return http_->bind_to_port(settings_.host, settings_.port) ? settings_.port : -1;
+  int port = settings_.port == 0 ? http_->bind_to_any_port(settings_.host)
+             : http_->bind_to_port(settings_.host, settings_.port) ? settings_.port : -1;
+  if (port > 0 && !static_cast<WideQueueServer&>(*http_).WidenAcceptQueue()) {
+    std::fprintf(stderr, "vorenn-server: cannot widen the accept queue: %s\n", std::strerror(errno));
+  }
+  return port;
 }
 
 bool HttpServer::Run() {
