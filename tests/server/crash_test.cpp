@@ -1,11 +1,6 @@
 // A real server process killed with SIGKILL in the middle of a stream of level-ups: after a restart
 // every level-up that was answered is still there.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -14,80 +9,11 @@
 
 #include "server/credentials.h"
 #include "server/sqlite_storage.h"
+#include "tests/server/server_process.h"
 #include "tests/server/test_support.h"
 
 namespace vorenn::server::test {
 namespace {
-
-int FreeLoopbackPort() {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof address;
-  bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-  close(fd);
-  return ntohs(address.sin_port);
-}
-
-// The server program as a child process; killed when the guard goes.
-class ServerProcess {
- public:
-  ServerProcess(const std::string& db, int port) : port_(port) {
-    std::string listen = "127.0.0.1:" + std::to_string(port);
-    pid_ = fork();
-    if (pid_ == 0) {
-      if (!freopen("/dev/null", "w", stderr)) _exit(126);
-      execl(VORENN_SERVER_BIN, VORENN_SERVER_BIN, "--listen", listen.c_str(), "--db", db.c_str(),
-            "--quiet", "--threads", "8", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-  }
-  ~ServerProcess() { Kill(); }
-
-  // Waits up to ten seconds for the server to answer; false at once if it exited (port taken).
-  bool Ready() {
-    for (int i = 0; i < 200; ++i) {
-      if (Post("m=x&a=y").is_object()) return true;
-      if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
-        pid_ = -1;
-        return false;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-  }
-
-  nlohmann::json Post(const std::string& body) {
-    httplib::Client client("127.0.0.1", port_);
-    client.set_connection_timeout(2);
-    client.set_read_timeout(10);
-    auto result = client.Post("/game/do.php", body, "application/x-www-form-urlencoded");
-    if (!result) return nullptr;
-    return nlohmann::json::parse(result->body, nullptr, false);
-  }
-
-  void Kill() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
-
- private:
-  int port_;
-  pid_t pid_ = -1;
-};
-
-// A free port can be taken by someone else before the server binds it; then try another.
-std::unique_ptr<ServerProcess> StartServer(const std::string& db) {
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    auto server = std::make_unique<ServerProcess>(db, FreeLoopbackPort());
-    if (server->Ready()) return server;
-  }
-  return nullptr;
-}
 
 Amount SpentOnSkillOne(int64_t levels) {
   Amount spent;

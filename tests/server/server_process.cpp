@@ -1,0 +1,80 @@
+#include "tests/server/server_process.h"
+
+#include <httplib.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace vorenn::server::test {
+
+namespace {
+
+int FreeLoopbackPort() {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof address;
+  bind(fd, reinterpret_cast<sockaddr*>(&address), size);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+  close(fd);
+  return ntohs(address.sin_port);
+}
+
+}  // namespace
+
+ServerProcess::ServerProcess(const std::string& db, int port, int threads) : port_(port) {
+  std::string listen = "127.0.0.1:" + std::to_string(port);
+  std::string threadCount = std::to_string(threads);
+  pid_ = fork();
+  if (pid_ == 0) {
+    if (!freopen("/dev/null", "w", stderr)) _exit(126);
+    execl(VORENN_SERVER_BIN, VORENN_SERVER_BIN, "--listen", listen.c_str(), "--db", db.c_str(),
+          "--quiet", "--threads", threadCount.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+}
+
+bool ServerProcess::Ready() {
+  for (int i = 0; i < 200; ++i) {
+    if (Post("m=x&a=y").is_object()) return true;
+    if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+      pid_ = -1;
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+nlohmann::json ServerProcess::Post(const std::string& body) {
+  httplib::Client client("127.0.0.1", port_);
+  client.set_connection_timeout(2);
+  client.set_read_timeout(10);
+  auto result = client.Post("/game/do.php", body, "application/x-www-form-urlencoded");
+  if (!result) return nullptr;
+  return nlohmann::json::parse(result->body, nullptr, false);
+}
+
+void ServerProcess::Kill() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+  pid_ = -1;
+}
+
+std::unique_ptr<ServerProcess> StartServer(const std::string& db, int threads) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    auto server = std::make_unique<ServerProcess>(db, FreeLoopbackPort(), threads);
+    if (server->Ready()) return server;
+  }
+  return nullptr;
+}
+
+}  // namespace vorenn::server::test
