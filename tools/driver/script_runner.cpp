@@ -40,6 +40,11 @@ Runner& TheRunner() {
   return *runner;
 }
 
+bool KeepOpenAfterScript() {
+  const char* keep = std::getenv(kKeepOpenVariable);
+  return keep != nullptr && *keep != '\0';
+}
+
 bool Step() {
   Runner& r = TheRunner();
   // Not yet in the program's own loop (a nested one during start-up): later.
@@ -51,6 +56,10 @@ bool Step() {
         return true;
       }
       r.driver->FlushBoxes();
+      if (KeepOpenAfterScript()) {
+        r.phase = Phase::kDone;
+        return false;
+      }
       // Done: the user closes the window.
       for (WindowInstance* window : LoadedWindows()) {
         if (window->records.empty() || window->records[0].window == nullptr) continue;

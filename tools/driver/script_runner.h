@@ -3,6 +3,10 @@
 // time whenever the loop has nothing else to do. After the last line the window is closed as a
 // user closes it, and the program ends its own way.
 //
+// With the environment variable VORENN_SCRIPT_KEEP_OPEN set (not empty), the window stays open
+// after the last line and the program runs on in its own message loop until it is ended from
+// outside: the idle benchmark measures the program's own loop, not the driver's waits.
+//
 // Printed lines go to standard output, failures to standard error. The exit status is the
 // program's own (0 after a normal end, -1 after a runtime error), except that it is 1 when a line
 // failed or lines were left unrun because the program ended first.
@@ -15,6 +19,8 @@
 #include "tools/driver/driver_host.h"
 
 namespace vorenn::driver {
+
+inline constexpr char kKeepOpenVariable[] = "VORENN_SCRIPT_KEEP_OPEN";
 
 // Never returns. A script file that cannot be read ends the process with status 2 before the
 // program starts.

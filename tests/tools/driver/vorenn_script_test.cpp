@@ -118,4 +118,17 @@ TEST_F(VorennScriptTest, ShotOnQtWritesAPictureOfTheWindowAndHeadlessOnlyNotesIt
   EXPECT_NE(o.err.find("no picture saved"), std::string::npos) << o.err;
 }
 
+// For the idle benchmark: the program stays in its own loop after the last line until it is ended.
+TEST_F(VorennScriptTest, KeepOpenLeavesTheProgramRunningAfterTheLastLine) {
+  std::ofstream(dir_ / "script.txt") << "echo kept\n";
+  const std::string out = (dir_ / "out").string(), state = (dir_ / "state").string();
+  std::string command = "VORENN_SCRIPT_KEEP_OPEN=1 timeout 60 '" VORENN_PROGRAM "' --headless --script '" +
+                        (dir_ / "script.txt").string() + "' >'" + out + "' 2>/dev/null & pid=$!; " +
+                        "for i in $(seq 600); do grep -q kept '" + out + "' && break; sleep 0.1; done; sleep 1; " +
+                        "if kill -0 $pid 2>/dev/null; then echo running >'" + state + "'; kill $pid; fi; wait $pid";
+  ASSERT_NE(std::system(command.c_str()), -1);
+  EXPECT_EQ(Slurp(dir_ / "out"), "kept\n");
+  EXPECT_EQ(Slurp(dir_ / "state"), "running\n") << "the program ended after its script";
+}
+
 }  // namespace
