@@ -5,6 +5,10 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 namespace vorenn::platform {
 namespace {
 std::atomic<uint32_t> g_uiThread{0};
@@ -37,6 +41,11 @@ bool OnUiThread() {
 
 void EndProcess(int code) {
   std::fflush(nullptr);
+#if defined(__SANITIZE_ADDRESS__)
+  // _exit skips the leak check LeakSanitizer runs from atexit, so every program end would go
+  // unchecked; found leaks end the process with LeakSanitizer's exit code instead of `code`.
+  __lsan_do_leak_check();
+#endif
   _exit(code);
 }
 

@@ -2,13 +2,15 @@
 // exactly the allocation-failure report or finish with nothing left allocated; never crash, hang
 // or end some other way. Numeric-library records failing must leave the game running.
 //
-// The login flow is long, so CI sweeps it with a stride; the full sweeps:
-//   VORENN_INJECT_STRIDE=1 VORENN_INJECT_NUMBER_STRIDE=1 build/bin/reliability_injection_tests
+// Every N in the plain build. Under the sanitizers a run costs some 50 times more (each child ends
+// with a leak check), so there every Kth N is run; the full sweeps there:
+//   VORENN_INJECT_STRIDE=1 build-sanitize/bin/reliability_injection_tests
+// (VORENN_INJECT_STRIDE sets the stride of all four sweeps.)
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "engine/memory.h"
 #include "engine/runtime_error.h"
@@ -18,6 +20,14 @@
 namespace vorenn::testing {
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+uint64_t Stride(uint64_t sanitized) { return EnvNumber("VORENN_INJECT_STRIDE", kSanitized ? sanitized : 1); }
+
 std::string Describe(const SweepResult& result) {
   std::string text;
   for (const std::string& fault : result.faults) text += fault + "\n";
@@ -25,9 +35,9 @@ std::string Describe(const SweepResult& result) {
 }
 
 void Print(const char* flow, const SweepResult& result, uint64_t stride) {
-  std::printf("[ sweep    ] %s: %llu injection points%s, %llu runs, %.1f s\n", flow,
+  std::printf("[ sweep    ] %s: %s%llu injection points%s, %llu runs, %.1f s\n", flow, stride == 1 ? "" : "at least ",
               static_cast<unsigned long long>(result.lastFailingN),
-              stride == 1 ? "" : (" (every " + std::to_string(stride) + "th run)").c_str(),
+              stride == 1 ? "" : (" (every " + std::to_string(stride) + "th N)").c_str(),
               static_cast<unsigned long long>(result.runs), result.seconds);
 }
 
@@ -52,8 +62,8 @@ TEST(InjectionHarness, TellsEachEndingApart) {
        RunOutcome::Kind::Reported, true},
       {"failure not reached", [](InjectionPoint& injection) { injection.Arm(); FreeBlock(AllocBlock(16)); return std::string(); }, 2,
        RunOutcome::Kind::Finished, false},
-      {"crash", [](InjectionPoint& injection) { injection.Arm(); raise(SIGSEGV); return std::string(); }, 1, RunOutcome::Kind::Crashed,
-       false},
+      {"crash", [](InjectionPoint& injection) { injection.Arm(); std::abort(); return std::string(); }, 1,
+       RunOutcome::Kind::Crashed, false},
       {"hang", [](InjectionPoint& injection) { injection.Arm(); pause(); return std::string(); }, 1, RunOutcome::Kind::TimedOut, false},
       {"another runtime error", [](InjectionPoint& injection) { injection.Arm(); RaiseRuntimeError(1); return std::string(); }, 1,
        RunOutcome::Kind::Broken, false},
@@ -88,20 +98,20 @@ TEST(InjectionHarness, ASweepReportsLeftBlocksAndStopsAtTheEnd) {
 }
 
 TEST(AllocationFailureInjection, JsonAnswers) {
-  ExpectCleanSweep("JSON answers (C++ heap)", JsonAnswersFlow, Injector::CxxHeap, 1);
+  ExpectCleanSweep("JSON answers (C++ heap)", JsonAnswersFlow, Injector::CxxHeap, Stride(10));
 }
 
 TEST(AllocationFailureInjection, StartUp) {
-  ExpectCleanSweep("start-up", StartUpFlow, Injector::EngineBlocks, EnvNumber("VORENN_INJECT_STARTUP_STRIDE", 1));
+  ExpectCleanSweep("start-up", StartUpFlow, Injector::EngineBlocks, Stride(1));
 }
 
 TEST(AllocationFailureInjection, LoginFlow) {
-  ExpectCleanSweep("login flow", LoginFlow, Injector::EngineBlocks, EnvNumber("VORENN_INJECT_STRIDE", 1));
+  ExpectCleanSweep("login flow", LoginFlow, Injector::EngineBlocks, Stride(25));
 }
 
 TEST(NumberRecordFailureInjection, LoginFlow) {
   ExpectCleanSweep("login flow, number records", LoginFlow, Injector::NumberRecords,
-                   EnvNumber("VORENN_INJECT_NUMBER_STRIDE", 1));
+                   Stride(20));
 }
 
 }  // namespace
