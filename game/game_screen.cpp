@@ -25,6 +25,11 @@ constexpr int32_t kPendingFigureEnd = 90;
 constexpr int32_t kTotalFigureTop = 57;
 constexpr int32_t kTotalFigureEnd = 43;
 constexpr int32_t kMaxVisibleRows = 8;
+// Every row up to the highest id is built with units of its own, and building slows with each row
+// (a thousand take half a second, ten thousand minutes); an id from a faulty or hostile server, up
+// to a number of 5,000 digits, would otherwise freeze the client or never end. No game has more
+// skills than this.
+constexpr double kMaxSkillRowId = 1000;
 
 bool Present(const JsonValue& info, const char* name) { return !info.GetMember(name)->IsNull(); }
 
@@ -76,7 +81,7 @@ void GameController::BuildSkillRows(const JsonValue& skills) {
   for (int32_t i = 1; i <= count; ++i) {
     std::unique_ptr<JsonValue> item = skills.GetElement(i);
     double id = std::trunc(ToNumber(MemberText(*item, "id")));
-    if (!(id >= 1)) continue;
+    if (!(id >= 1) || id > kMaxSkillRowId) continue;
     // Every row up to this id exists afterwards, each with units of its own; the list ends one
     // row past the highest id, a row that is never loaded and stays hidden.
     while (double(rows.size()) <= id) {

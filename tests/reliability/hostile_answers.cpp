@@ -122,6 +122,8 @@ std::string AnswerPlanner::UserInfoMembers(UserInfo& info, bool huge, bool parti
       items.push_back(item);
     }
     if (random_() % 6 == 0) array += std::string(array.empty() ? "" : ",") + "{\"id\":\"0\",\"name\":\"x\"}";
+    // An id far past any row the client builds: ignored like one below 1.
+    if (huge) array += std::string(array.empty() ? "" : ",") + "{\"id\":" + Field(Amount(true)) + ",\"name\":\"x\"}";
     member("skills", "[" + array + "]");
     info.skills = std::move(items);
   }

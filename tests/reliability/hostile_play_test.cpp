@@ -302,3 +302,36 @@ TEST(HostileServer, SigningInAndOutAgainAndAgainLeavesNothingBehind) {
 
 }  // namespace
 }  // namespace vorenn::testing
+namespace vorenn::testing {
+namespace {
+
+TEST(HostileServer, SkillIdsPastAThousandAreIgnoredInsteadOfFreezingTheClient) {
+  // Rows are built up to the highest id; before the bound an id of ten thousand took minutes and a
+  // huge one never finished.
+  PrepareProgram();
+  struct Case {
+    std::string id;
+    size_t rows;  // with the row of id 2 that every answer also carries
+  } cases[] = {{"1000", 1001}, {"1001", 3}, {"1000000000", 3}, {"1e400", 3}, {std::string(5000, '9'), 3}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id.substr(0, 20));
+    std::string skills = "[{\"id\":\"" + c.id + "\",\"name\":\"x\",\"money\":\"1\",\"lvl\":\"1\",\"buy\":\"3\"}," +
+                         "{\"id\":\"2\",\"name\":\"y\",\"money\":\"1\",\"lvl\":\"4\",\"buy\":\"9\"}]";
+    HostileServer server([&](const std::string& body) {
+      WireReply reply;
+      reply.body = ActionOf(body) == Action::Login ? R"({"b":"1","md5":"abc"})"
+                                                   : R"({"b":"1","allmoney":"5","money":"1","skills":)" + skills + "}";
+      return reply;
+    });
+    GameDriver game;
+    game.Start(server.Url());
+    game.Click(units::kLoginButton);
+    EXPECT_TRUE(game.BoxTexts().empty());
+    ASSERT_EQ(game::Globals().skillRows.size(), c.rows);
+    EXPECT_EQ(game.Text(game::Globals().skillRows[1]->Button(), game::prop::kButtonCaption), "y(4)×");
+    game.Stop();
+  }
+}
+
+}  // namespace
+}  // namespace vorenn::testing
