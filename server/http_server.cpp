@@ -68,8 +68,12 @@ HttpServer::HttpServer(GameService& service, HttpSettings settings)
     auto started = std::chrono::steady_clock::now();
     FormFields fields;
     std::string answer;
-    // Body fields come first, so they win over query fields of the same name.
-    if (!ParseFormInto(req.body, fields) || !ParseFormInto(QueryOf(req.target), fields)) {
+    // The library applies its body limit to declared lengths only; a chunked body can exceed it.
+    if (req.body.size() > settings_.maxBodyBytes) {
+      res.status = 413;
+      answer = Failure("0", "请求内容过大");
+    } else if (!ParseFormInto(req.body, fields) || !ParseFormInto(QueryOf(req.target), fields)) {
+      // Body fields come first, so they win over query fields of the same name.
       answer = Failure("0", "请求格式错误");
     } else {
       answer = service_.Handle(fields);
