@@ -85,12 +85,12 @@ HostileServer::~HostileServer() {
   }
   stopSignal_.notify_all();
   acceptor_.join();
-  {
-    // A held connection ends now, so a client worker still reading it returns.
-    std::lock_guard lock(connectionsLock_);
-    for (int s : open_) ::shutdown(s, SHUT_RDWR);
-  }
-  for (std::thread& worker : workers_) worker.join();
+  // A held connection ends now, so a client worker still reading it returns; then every
+  // connection thread finishes.
+  std::unique_lock lock(connectionsLock_);
+  for (int s : open_) ::shutdown(s, SHUT_RDWR);
+  connectionsDone_.wait(lock, [this] { return open_.empty(); });
+  lock.unlock();
   ::close(listener_);
 }
 
@@ -112,46 +112,42 @@ void HostileServer::AcceptLoop() {
       std::lock_guard lock(connectionsLock_);
       open_.push_back(s);
     }
-    Serve(s);
+    std::thread([this, s] { Serve(s); }).detach();
   }
 }
 
 void HostileServer::Serve(int s) {
-  auto finish = [this, s] {
-    {
-      std::lock_guard lock(connectionsLock_);
-      open_.erase(std::find(open_.begin(), open_.end(), s));
-    }
-    ::close(s);
-    ++completed_;
-  };
   std::string body;
-  if (!ReadRequest(s, &body)) return finish();
-  WireReply reply;
-  {
-    std::lock_guard lock(responderLock_);
-    reply = responder_(body);
+  if (ReadRequest(s, &body)) {
+    WireReply reply;
+    {
+      std::lock_guard lock(responderLock_);
+      reply = responder_(body);
+    }
+    switch (reply.kind) {
+      case WireReply::Kind::Answer:
+        Pause(reply.delayMs);
+        if (reply.beforeAnswer) reply.beforeAnswer();
+        SendAll(s, Head(reply.body.size()) + reply.body);
+        ::shutdown(s, SHUT_WR);
+        break;
+      case WireReply::Kind::CutAnswer:
+        Pause(reply.delayMs);
+        SendAll(s, Head(reply.body.size()) + reply.body.substr(0, reply.body.size() / 2));
+        break;
+      case WireReply::Kind::Close:
+        break;
+      case WireReply::Kind::Silence:
+        Pause(reply.delayMs);
+        break;
+    }
   }
-  switch (reply.kind) {
-    case WireReply::Kind::Answer:
-      Pause(reply.delayMs);
-      SendAll(s, Head(reply.body.size()) + reply.body);
-      ::shutdown(s, SHUT_WR);
-      return finish();
-    case WireReply::Kind::CutAnswer:
-      Pause(reply.delayMs);
-      SendAll(s, Head(reply.body.size()) + reply.body.substr(0, reply.body.size() / 2));
-      return finish();
-    case WireReply::Kind::Close:
-      return finish();
-    case WireReply::Kind::Silence:
-      // Held on a thread of its own: the client gives up and sends its next request meanwhile.
-      workers_.emplace_back([this, delayMs = reply.delayMs, finish] {
-        Pause(delayMs);
-        finish();
-      });
-      return;
-  }
+  ++completed_;
+  // The last touch of this object: the destructor waits for the list to empty.
+  std::lock_guard lock(connectionsLock_);
+  open_.erase(std::find(open_.begin(), open_.end(), s));
+  ::close(s);
+  connectionsDone_.notify_all();
 }
 
 }  // namespace vorenn::testing

@@ -24,11 +24,15 @@ struct WireReply {
   std::string body;
   // Answer and CutAnswer: how long to wait before sending; Silence: how long to stay silent (ms).
   int delayMs = 0;
+  // Answer: runs on the connection's thread after the delay, just before the answer is sent.
+  std::function<void()> beforeAnswer;
 };
 
 class HostileServer {
  public:
-  // The responder runs on the server's connection threads, one request at a time, in arrival order.
+  // Every connection is served on a thread of its own, so a request the client makes while another
+  // waits for its answer is answered meanwhile. The responder runs one request at a time, in
+  // arrival order.
   using Responder = std::function<WireReply(const std::string& requestBody)>;
 
   explicit HostileServer(Responder responder);
@@ -56,8 +60,8 @@ class HostileServer {
   std::mutex stopLock_;
   std::condition_variable stopSignal_;
   std::mutex connectionsLock_;
-  std::vector<int> open_;
-  std::vector<std::thread> workers_;
+  std::condition_variable connectionsDone_;
+  std::vector<int> open_;  // guarded by connectionsLock_; one per running connection thread
   std::thread acceptor_;
 };
 
