@@ -168,14 +168,14 @@ void HostilePlay::Check(const char* what, std::vector<std::string> ownBoxes) {
   ++steps_;
   std::vector<PlannedAnswer> served = TakeLog();
   std::vector<ExpectedBox> expected;
-  for (std::string& text : ownBoxes) expected.push_back({std::move(text), false, false});
+  for (std::string& text : ownBoxes) expected.push_back({std::move(text), false, false, "sign-out question"});
   for (const PlannedAnswer& answer : served) {
     ++requests_[std::string(ActionName(answer.action)) + " / " + KindName(answer.kind)];
     model_.Apply(answer, &expected);
   }
   std::vector<std::string> shown = game_.BoxTexts();
   game_.ClearBoxes();
-  for (const ExpectedBox& box : expected) ++boxes_[box.parseError ? "parse error" : "message"];
+  for (const ExpectedBox& box : expected) ++boxes_[box.kind];
   std::string context = std::string(what) + " at step " + std::to_string(steps_) + ", second " +
                         std::to_string(elapsed_) + "; answers:" + Summary(served);
   CheckBoxes(expected, shown, context);
@@ -252,7 +252,7 @@ void HostilePlay::Run(uint64_t virtualSeconds) {
   for (const auto& [name, count] : requests_) total += count;
   std::printf("requests: %d\n", total);
   for (const auto& [name, count] : requests_) std::printf("  %-36s %d\n", name.c_str(), count);
-  for (const auto& [name, count] : boxes_) std::printf("boxes, %-12s %d\n", name.c_str(), count);
+  for (const auto& [name, count] : boxes_) std::printf("boxes, %-32s %d\n", name.c_str(), count);
   EXPECT_EQ(end.engineBlocks, warm.engineBlocks) << "engine blocks left behind";
   if (warm.heapInUseBytes >= 0) {
     // A leak of even a few hundred bytes a request would pass this over a run of hundreds.

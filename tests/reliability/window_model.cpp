@@ -52,20 +52,20 @@ void WindowModel::ApplyUserInfo(const UserInfo& info) {
 
 void WindowModel::Apply(const PlannedAnswer& answer, std::vector<ExpectedBox>* boxes) {
   if (!answer.parses) {
-    boxes->push_back({answer.shown, true, answer.shownIsPrefix});
+    boxes->push_back({answer.shown, true, answer.shownIsPrefix, "parse error"});
     return;
   }
   if (!answer.code) return;
   const std::string& code = *answer.code;
-  auto message = [&] { boxes->push_back({answer.message, false, false}); };
+  auto message = [&](const char* kind) { boxes->push_back({answer.message, false, false, kind}); };
   if (code == "-1") {
     state_ = State::Creation;
     return;
   }
   if (code == "-2") {
     Reset();
-    message();
-    if (ShowsFailures(answer.action)) message();
+    message("-2 message");
+    if (ShowsFailures(answer.action)) message("-2 message, again by the sender");
     if (answer.action == Action::Ranking) ranking_ = answer.ranking;
     if (answer.action == Action::Info && answer.info) ApplyUserInfo(*answer.info);
     return;
@@ -79,17 +79,17 @@ void WindowModel::Apply(const PlannedAnswer& answer, std::vector<ExpectedBox>* b
       ranking_ = answer.ranking;
       return;
     case Action::Create:
-      message();
+      message(success ? "creation message" : "failure message");
       if (success) state_ = State::Game;
       return;
     case Action::Enter:
     case Action::LevelUp:
-      if (!success) return message();
+      if (!success) return message("failure message");
       if (answer.action == Action::Enter) state_ = State::Game;
       if (answer.info) ApplyUserInfo(*answer.info);
       return;
     default:
-      if (!success) message();
+      if (!success) message("failure message");
       return;
   }
 }

@@ -16,6 +16,7 @@ struct ExpectedBox {
   std::string text;  // a message, or for a parse error what follows "错误内容：\r\n"
   bool parseError = false;
   bool prefix = false;  // parse errors of cut answers: any prefix of `text`
+  const char* kind = "";  // for the figures: what called for it
 };
 
 class WindowModel {
