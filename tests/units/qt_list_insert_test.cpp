@@ -48,11 +48,11 @@ TEST(QtListInsert, TheReturnedIndexIsWhereTheRowIs) {
     WindowSpec top;
     top.role = WindowRole::TopLevel;
     top.geometry = {0, 0, 200, 200};
-    WindowSpec spec;
-    spec.role = WindowRole::ListView;
-    spec.parent = Native().CreateNativeWindow(top);
-    spec.geometry = {0, 0, 200, 200};
-    WindowHandle list = Native().CreateNativeWindow(spec);
+    WindowSpec params;
+    params.role = WindowRole::ListView;
+    params.parent = Native().CreateNativeWindow(top);
+    params.geometry = {0, 0, 200, 200};
+    WindowHandle list = Native().CreateNativeWindow(params);
     ListSetup setup;
     setup.sort = c.sort;
     Native().SetListSetup(list, setup);
@@ -62,7 +62,7 @@ TEST(QtListInsert, TheReturnedIndexIsWhereTheRowIs) {
       EXPECT_EQ(Native().ListItemText(list, index, 0), insert.text) << c.name;
     }
     EXPECT_EQ(Rows(list), c.expectedRows) << c.name;
-    Native().DestroyNativeWindow(spec.parent);
+    Native().DestroyNativeWindow(params.parent);
   }
 }
 
