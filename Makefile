@@ -6,7 +6,7 @@ BENCH_BUILD ?= build-bench
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap configure build test test-sanitize test-tsan run fuzz bench clean
+.PHONY: all bootstrap configure build test test-sanitize test-tsan run fuzz bench reliability clean
 
 all: build
 
@@ -41,6 +41,10 @@ run: build
 
 fuzz: bootstrap
 	scripts/fuzz
+
+# The long forms of the reliability checks (docs/reliability.md); about 40 minutes.
+reliability: build
+	scripts/reliability $(BUILD)
 
 bench: bootstrap
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORENN_BENCH=ON $(CMAKE_FLAGS)
