@@ -16,6 +16,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -203,9 +204,10 @@ int RunOnce(const std::string& what, int players) {
   return ok ? 0 : 1;
 }
 
-// The same program with --backend=qt and the benchmark flags it was given.
+// The same program with --backend=qt and the benchmark flags it was given. The game's start-up moves
+// the working folder, so the program is found through /proc rather than by argv[0].
 int RunQtChild(int argc, char** argv) {
-  std::string command = std::string("'") + argv[0] + "' --backend=qt";
+  std::string command = "'" + std::filesystem::read_symlink("/proc/self/exe").string() + "' --backend=qt";
   for (int i = 1; i < argc; ++i) command += std::string(" '") + argv[i] + "'";
   return std::system(command.c_str());
 }
