@@ -26,6 +26,13 @@ inline std::string TableField(std::string text) {
   return text;
 }
 
+// A figure as the table shows it: "14.80 ms".
+inline std::string TableFigure(double value, int decimals, const char* unit) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f %s", decimals, value, unit);
+  return text;
+}
+
 inline void AddTableRow(const TableRow& row) {
   const char* path = std::getenv("VORENN_BENCH_TABLE");
   if (path == nullptr || *path == '\0') return;

@@ -97,11 +97,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
       std::printf("%d players, %zu bytes: Vorenn %.2f ms, nlohmann %.2f ms, ratio %.1f\n", players,
                   Answer(players).size(), v->second, n->second, v->second / n->second);
       if (players != 10000) continue;
-      char ours[32], theirs[32];
-      std::snprintf(ours, sizeof ours, "%.2f ms", v->second);
-      std::snprintf(theirs, sizeof theirs, "%.2f ms", n->second);
-      vorenn::bench::AddTableRow({"JSON: 10,000-entry leaderboard (729 KB), parse and walk", ours, "nlohmann/json",
-                                  theirs, v->second / n->second,
+      vorenn::bench::AddTableRow({"JSON: 10,000-entry leaderboard (729 KB), parse and walk",
+                                  vorenn::bench::TableFigure(v->second, 2, "ms"), "nlohmann/json",
+                                  vorenn::bench::TableFigure(n->second, 2, "ms"), v->second / n->second,
                                   "bench/json_bench.cpp, Google Benchmark, CPU time per iteration"});
     }
   }

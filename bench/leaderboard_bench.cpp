@@ -40,6 +40,8 @@
 
 namespace {
 
+using vorenn::bench::TableFigure;
+
 using vorenn::JsonValue;
 namespace game = vorenn::game;
 
@@ -138,12 +140,6 @@ class RowReporter : public benchmark::ConsoleReporter {
   std::map<std::string, double> ms_;
 };
 
-std::string Figure(double value, const char* unit) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%.2f %s", value, unit);
-  return text;
-}
-
 void WriteRows(const RowReporter& r, const std::string& backend) {
   const std::string how = "bench/leaderboard_bench.cpp, Google Benchmark, CPU time per iteration";
   double ours = r.Ms(backend + "/EndToEnd/10000");
@@ -157,14 +153,15 @@ void WriteRows(const RowReporter& r, const std::string& backend) {
   }
   if (ours > 0) {
     vorenn::bench::AddTableRow({"Leaderboard, 10,000 entries: answer parsed by the game and list filled (" + backend + ")",
-                                Figure(ours, "ms"), peer > 0 ? "nlohmann/json parse and read" : "",
-                                peer > 0 ? Figure(peer, "ms") : "", peer > 0 ? ours / peer : 0, how});
+                                TableFigure(ours, 2, "ms"), peer > 0 ? "nlohmann/json parse and read" : "",
+                                peer > 0 ? TableFigure(peer, 2, "ms") : "", peer > 0 ? ours / peer : 0, how});
   }
   double small = r.Ms(backend + "/EndToEnd/1000") / 1000;
   double large = r.Ms(backend + "/EndToEnd/20000") / 20000;
   if (small > 0 && large > 0) {
     vorenn::bench::AddTableRow({"Leaderboard per entry at 20,000 entries vs at 1,000 (" + backend + "; 1.00 = linear)",
-                                Figure(1000 * large, "us"), "same at 1,000 entries", Figure(1000 * small, "us"),
+                                TableFigure(1000 * large, 2, "us"), "same at 1,000 entries",
+                                TableFigure(1000 * small, 2, "us"),
                                 large / small, how});
   }
 }

@@ -95,13 +95,9 @@ double Mean(const std::vector<double>& values) {
   return values.empty() ? 0 : sum / double(values.size());
 }
 
-std::string Ms(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3f ms", value);
-  return text;
-}
-
 }  // namespace
+
+using vorenn::bench::TableFigure;
 
 int main(int argc, char** argv) {
   if (argc < 4 || argc > 5) {
@@ -122,12 +118,14 @@ int main(int argc, char** argv) {
   std::printf("round trip m=user&a=xin: WebRequest median %.3f ms (mean %.3f), curl median %.3f ms (mean %.3f), "
               "one curl process %.3f ms per request, %d each\n",
               ms, Mean(ours), peerMs, Mean(theirs), oneProcessMs, count);
-  vorenn::bench::AddTableRow({"Round trip: WebRequest POST m=user&a=xin to the server", Ms(ms),
-                              "curl -s -d (one process per request)", Ms(peerMs), peerMs > 0 ? ms / peerMs : 0,
+  vorenn::bench::AddTableRow({"Round trip: WebRequest POST m=user&a=xin to the server", TableFigure(ms, 3, "ms"),
+                              "curl -s -d (one process per request)", TableFigure(peerMs, 3, "ms"),
+                              peerMs > 0 ? ms / peerMs : 0,
                               "median of " + std::to_string(count) +
                                   " sequential requests each on loopback, SQLite server; curl timed spawn to exit"});
-  vorenn::bench::AddTableRow({"Round trip: WebRequest POST m=user&a=xin to the server", Ms(ms),
-                              "curl, one process, Connection: close", Ms(oneProcessMs), ms / oneProcessMs,
+  vorenn::bench::AddTableRow({"Round trip: WebRequest POST m=user&a=xin to the server", TableFigure(ms, 3, "ms"),
+                              "curl, one process, Connection: close", TableFigure(oneProcessMs, 3, "ms"),
+                              ms / oneProcessMs,
                               "ours: median of " + std::to_string(count) + "; curl: " + std::to_string(count) +
                                   " addresses in one command, total time divided by " + std::to_string(count)});
   return 0;

@@ -158,10 +158,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
       auto ours = nanos_.find(row.ours);
       auto theirs = nanos_.find(row.peer);
       if (ours == nanos_.end() || theirs == nanos_.end() || theirs->second <= 0) continue;
-      char a[32], b[32];
-      std::snprintf(a, sizeof a, "%.1f ns", ours->second);
-      std::snprintf(b, sizeof b, "%.1f ns", theirs->second);
-      vorenn::bench::AddTableRow({row.what, a, row.peerName, b, ours->second / theirs->second,
+      vorenn::bench::AddTableRow({row.what, vorenn::bench::TableFigure(ours->second, 1, "ns"), row.peerName,
+                                  vorenn::bench::TableFigure(theirs->second, 1, "ns"), ours->second / theirs->second,
                                   "bench/unlnum_bench.cpp, Google Benchmark, CPU time per operation"});
     }
   }
