@@ -57,10 +57,18 @@ void Backend::Post(WindowHandle w, uint32_t message, uintptr_t wParam, uintptr_t
   PostEvent(e);
 }
 
+namespace {
+std::chrono::steady_clock::duration SinceSteadyEpoch() {
+  return std::chrono::steady_clock::now().time_since_epoch();
+}
+}  // namespace
+
 int64_t SteadyNowMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+  return std::chrono::floor<std::chrono::milliseconds>(SinceSteadyEpoch()).count();
+}
+
+Deadline DeadlineAfterMs(uint32_t ms) {
+  return std::chrono::ceil<std::chrono::milliseconds>(SinceSteadyEpoch()).count() + int64_t(ms);
 }
 
 bool Send(WindowHandle w, uint32_t message, uintptr_t wParam, uintptr_t lParam, uint32_t limitMs) {

@@ -38,8 +38,9 @@ int FirstButtonAnswer(uint32_t style);
 // survive that execution charset.
 using Deadline = int64_t;
 constexpr Deadline kNoDeadline = INT64_MAX;
-int64_t SteadyNowMs();
-inline Deadline DeadlineAfterMs(uint32_t ms) { return SteadyNowMs() + int64_t(ms); }
+int64_t SteadyNowMs();  // whole milliseconds, rounded down
+// At least `ms` from now: counted from the next whole millisecond, since SteadyNowMs rounds down.
+Deadline DeadlineAfterMs(uint32_t ms);
 
 class Backend {
  public:

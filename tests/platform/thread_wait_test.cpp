@@ -6,6 +6,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/backend.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/process.h"
 #include "platform/shared_library.h"
@@ -115,6 +116,17 @@ TEST_F(ThreadStandInTest, TimeOutAnswers258AndATerminatedThreadCountsAsEnded) {
   EXPECT_EQ(wait(1, &t, 0, 0, kAllInput), 0u);
   EXPECT_EQ(ThreadOfHandle(t)->ExitCode(), 5u);
   EXPECT_EQ(close(t), 1);
+}
+
+// Waits end when the whole-millisecond clock reaches the deadline, so a deadline counted from the
+// current millisecond rather than the next one would end waits up to a millisecond early.
+TEST(Deadline, LiesAtLeastItsLengthAhead) {
+  using namespace std::chrono;
+  for (int i = 0; i < 2000; ++i) {
+    auto before = ceil<microseconds>(steady_clock::now().time_since_epoch());
+    Deadline deadline = DeadlineAfterMs(5);
+    ASSERT_GE(microseconds(milliseconds(deadline)), before + milliseconds(5)) << "try " << i;
+  }
 }
 
 TEST_F(ThreadStandInTest, UnknownAndClosedHandlesFailInsteadOfBeingUsed) {
