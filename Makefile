@@ -33,7 +33,7 @@ test-sanitize: bootstrap
 
 test-tsan: bootstrap
 	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVORENN_TSAN=ON $(CMAKE_FLAGS)
-	cmake --build $(TSAN_BUILD) -j $(JOBS)
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target web_tests web_stand_in_tests
 	cd $(TSAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L tsan
 
 run: build
