@@ -10,7 +10,9 @@ if [ -z "$bin" ] || [ ! -x "$bin/initdb" ]; then
   exit 1
 fi
 
-rm -rf "$state"
+# A server this state still names (a repeated run: ctest --repeat sets the fixture up again
+# without cleaning up in between) is stopped first, or it would run on unnoticed.
+"$(dirname "$0")/pg_stop.sh" "$state"
 mkdir -p "$state"
 data=$(mktemp -d /tmp/vorenn-pg.XXXXXX)
 echo "$data" >"$state/data"
