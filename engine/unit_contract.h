@@ -55,6 +55,7 @@ struct UnitValue {
   std::vector<uint8_t> bytes;
 
   int32_t Word() const { return int32_t(number); }
+  bool operator==(const UnitValue&) const = default;
   static UnitValue OfWord(int64_t n) { return UnitValue{n, {}, {}}; }
   static UnitValue OfText(std::string t) { return UnitValue{0, std::move(t), {}}; }
   static UnitValue OfBytes(std::vector<uint8_t> b) { return UnitValue{0, {}, std::move(b)}; }

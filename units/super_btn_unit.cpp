@@ -121,8 +121,15 @@ void SuperBtnUnit::UpdateLook() {
 }
 
 int SuperBtnUnit::SetOwnProperty(int index, const UnitValue& value) {
+  const UnitValue old = properties_.Get(index);
   properties_.Set(index, value);
   PullIntoRange();
+  // Rewriting a value the button already has (the skill rows rewrite their captions every few
+  // seconds) needs no repaint. The checked state is always passed on: the control may hold another.
+  if (index != kBtnChecked && index != kBtnToggle && index != kBtnDefaultButton &&
+      properties_.Get(index) == old) {
+    return 0;
+  }
   switch (index) {
     case kBtnToggle:
     case kBtnDefaultButton:

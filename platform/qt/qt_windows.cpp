@@ -290,6 +290,11 @@ void QtBackend::SetText(WindowHandle w, std::string_view gbk) {
   } else if (auto* b = qobject_cast<QPushButton*>(widget)) {
     b->setText(t);
   } else if (auto* le = qobject_cast<QLineEdit*>(widget)) {
+    // Setting the text a box already shows, caret at the start and nothing selected or edited,
+    // would change nothing but still repaint it.
+    if (le->text() == t && le->cursorPosition() == 0 && !le->hasSelectedText() && !le->isModified()) {
+      return;
+    }
     le->setText(t);
     le->setCursorPosition(0);
   } else if (auto* pe = qobject_cast<QPlainTextEdit*>(widget)) {

@@ -2,6 +2,9 @@
 // can show it without a display.
 #include <gtest/gtest.h>
 
+#include <QEvent>
+#include <QLineEdit>
+
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -59,6 +62,42 @@ TEST_F(QtBackendTest, WindowsKeepGeometryFlagsAndGbkText) {
   EXPECT_FALSE(n.IsWindow(top) || n.IsWindow(label) || n.IsWindow(edit));
   ASSERT_EQ(destroyed.size(), 3u);
   EXPECT_EQ(destroyed.back(), top);
+}
+
+class PaintCounter final : public QObject {
+ public:
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+// The skill rows set their boxes' texts every few seconds, mostly to what they already show.
+TEST_F(QtBackendTest, SettingTheTextAnEditBoxAlreadyShowsDoesNotRepaintIt) {
+  Backend& n = Native();
+  WindowHandle top = Make(WindowRole::TopLevel, kNoWindow);
+  WindowHandle edit = Make(WindowRole::EditBox, top);
+  auto* box = qobject_cast<QLineEdit*>(testing_support::TheQtBackend().WidgetOf(edit));
+  ASSERT_NE(box, nullptr);
+  n.SetText(edit, "12 s");
+  testing_support::PumpQt();
+  PaintCounter counter;
+  box->installEventFilter(&counter);
+  n.SetText(edit, "12 s");
+  testing_support::PumpQt();
+  EXPECT_EQ(counter.paints, 0);
+  n.SetText(edit, "11 s");
+  testing_support::PumpQt();
+  EXPECT_GT(counter.paints, 0);
+  // The same text still puts back the caret a user has moved, as any setting does.
+  box->setCursorPosition(2);
+  n.SetText(edit, "11 s");
+  EXPECT_EQ(box->cursorPosition(), 0);
+  box->removeEventFilter(&counter);
+  n.DestroyNativeWindow(top);
 }
 
 TEST_F(QtBackendTest, PostedMessagesTimersAndTheQuitMessageGoThroughTheLoop) {

@@ -219,6 +219,22 @@ TEST_F(SuperBtnTest, ColourPairsFollowTheStateUnlessDefaultColoursAreOn) {
   EXPECT_EQ(textColour(checked), 0x00FF00u);
 }
 
+// The skill rows rewrite every caption every few seconds; only a change may cost a repaint.
+TEST_F(LevelUpButtonTest, RewritingAnUnchangedValueDoesNotRepaint) {
+  platform::WindowHandle b = HandleOf(kRowLevelUpButton);
+  WriteText(kRowLevelUpButton, kBtnCaption, "level(1)x");
+  WriteInt(kRowLevelUpButton, kBtnColour1, 0x0000FF);
+  const int repaints = native_->RepaintCount(b);
+  WriteText(kRowLevelUpButton, kBtnCaption, "level(1)x");
+  WriteInt(kRowLevelUpButton, kBtnColour1, 0x0000FF);
+  EXPECT_EQ(native_->RepaintCount(b), repaints);
+  WriteText(kRowLevelUpButton, kBtnCaption, "level(2)x");
+  EXPECT_EQ(native_->RepaintCount(b), repaints + 1);
+  EXPECT_EQ(native_->Text(b), "level(2)x");
+  WriteInt(kRowLevelUpButton, kBtnColour1, 0x00FF00);
+  EXPECT_EQ(native_->RepaintCount(b), repaints + 2);
+}
+
 TEST_F(LevelUpButtonTest, ToggleFlipsBeforeTheHandlerRunsAndDefaultButtonIsMadeAnew) {
   platform::WindowHandle before = HandleOf(kRowLevelUpButton);
   WriteInt(kRowLevelUpButton, kBtnToggle, 1);
