@@ -68,8 +68,12 @@ void LabelUnit::UpdateAppearance() {
 
 int LabelUnit::SetOwnProperty(int index, const UnitValue& value) {
   properties_.Set(index, value);
-  if (index == kLabelCaption) platform::Native().SetText(Handle(), value.text);
-  UpdateAppearance();
+  // A new caption leaves the look as it is; the game sets captions every second.
+  if (index == kLabelCaption) {
+    platform::Native().SetText(Handle(), value.text);
+  } else {
+    UpdateAppearance();
+  }
   return 0;
 }
 

@@ -20,10 +20,35 @@ namespace {
 constexpr int kWheelNotch = 120;
 constexpr int kDeleteChar = 0x7F;
 
+// The event types QtBackend::FilterEvent and FilterInput act on. Every other event (paints above
+// all) passes without the look-up of its window's handle.
+bool ActedOn(QEvent::Type type) {
+  switch (type) {
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowStateChange:
+    case QEvent::Close:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::InputMethod:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+      return true;
+    default:
+      return false;
+  }
+}
+
 class EventFilter final : public QObject {
  public:
   explicit EventFilter(QtBackend* backend) : backend_(backend) {}
   bool eventFilter(QObject* watched, QEvent* event) override {
+    if (!ActedOn(event->type())) return false;
     WindowHandle w = backend_->HandleOf(watched);
     // A scroll area's viewport takes the mouse for the window it belongs to.
     if (w == kNoWindow && watched->parent() != nullptr) w = backend_->HandleOf(watched->parent());
