@@ -81,7 +81,8 @@ TEST(DecodeUnicodeEscapes, Table) {
       {"\\uZZZZ", "\\uZZZZ"},                   // not hexadecimal: kept, and the search moves on
       {"\\uZZZZ\\u4F60", "\\uZZZZ你"},
       {"\\uD83D\\uDE00", ""},                   // each half alone does not convert
-      {"\\u00C0x\\u2603\\u20AC", "x\x80"},      // A grave and a snowman are not in GBK; the euro is
+      {"\\u00C0x\\u2603", "x"},                 // A grave and a snowman are not in GBK
+      {"\\u20ac\\u4f60\\u20AC", "你"},          // nor the euro: it does not take the next character
       {"\\u005Cu0041", "A"},                    // a converted backslash is searched again
       {"\\u0000x", "x"},
   };
