@@ -51,6 +51,9 @@ TEST(JsonReadingPaths, TextAndFileGiveTheSameValueOrError) {
       "[1 2]",
       "[1,,2]",
       "{\"\xC4\xE3\":\"\xBA\xC3\",\"k\":[[],{}]}",  // GBK names and texts
+      "{\"\xD5\x5C\":\"\xD5\x5C\"}",              // a trail byte 0x5C before the closing quote
+      "[\"\xD5\x5C\\\\\",\"\xD5\x5C\\\"\"]",         // ... and before escaped characters
+      "[\"\xC4\",\"\xC4\n\"]",                      // a lead byte alone before a quote, a line break
       "[\"\\u\",\"\\\\u4F60\"]",
       "{\"a\":1}   trailing words",
       "[",
