@@ -50,13 +50,17 @@ bool UseStream(ExchangeGuard* guard, FileNumber stream, Use use) {
 const char* OrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
 const char* IfSupplied(const std::string& text) { return IsSupplied(text) ? text.c_str() : nullptr; }
 
-// Reads the body until a read delivers nothing (or fails). False when it grows past the bound.
-bool ReadBody(HINTERNET request, std::vector<uint8_t>& body) {
+// Reads the body until a read delivers nothing. False when it grows past the bound, or when a read
+// fails after the send worked: the connection broke off before the declared length or the last
+// chunk, and the bytes so far are no answer. After a failed send the first read fails, and the
+// answer is the empty one.
+bool ReadBody(HINTERNET request, bool sent, std::vector<uint8_t>& body) {
   for (;;) {
     uint8_t chunk[kReadChunk] = {};
     DWORD count = 0;
     BOOL ok = bound::InternetReadFile(request, chunk, kReadChunk, &count);
-    if (!ok || count == 0) return true;
+    if (!ok) return !sent;
+    if (count == 0) return true;
     body.insert(body.end(), chunk, chunk + std::min(count, kReadChunk));
     if (body.size() > kMaxAnswerBody) return false;
   }
@@ -140,11 +144,11 @@ bool RunWebRequestWorker(FileNumber stream, ExchangeGuard* guard) {
     data = req->body.empty() ? nullptr : req->body.data();
     dataLength = DWORD(req->body.size());
   }
-  // Whether the send worked shows in what the reads deliver.
-  bound::HttpSendRequestA(h.request, headers.c_str(), DWORD(headers.size()), data, dataLength);
+  // A failed send is not an end of its own: the reads that follow deliver nothing.
+  BOOL sent = bound::HttpSendRequestA(h.request, headers.c_str(), DWORD(headers.size()), data, dataLength);
 
   std::vector<uint8_t> body;
-  if (!ReadBody(h.request, body)) return false;
+  if (!ReadBody(h.request, sent != 0, body)) return false;
   std::string rawHeaders = QueryRawHeaders(h.request);
   // An abandoned worker's transfer was cancelled: what it holds is no answer, not even headers.
   if (guard != nullptr && guard->Abandoned()) return false;

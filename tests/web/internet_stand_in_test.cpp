@@ -123,6 +123,12 @@ TEST(InternetStandIn, BadServersEndInFailureNotInAHang) {
       {"closes at once", {"", Reply::Mode::Close, 0ms}, false, "", true},
       {"closes mid-body", {"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npartial", Reply::Mode::Close, 0ms},
        true, "partial", true},
+      {"closes mid-chunk",
+       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n7\r\npartial\r\n5\r\nab", Reply::Mode::Close, 0ms},
+       true, "partialab", true},
+      {"closes before the last chunk",
+       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n7\r\npartial\r\n", Reply::Mode::Close, 0ms},
+       true, "partial", true},
       {"huge header block",
        {"HTTP/1.1 200 OK\r\n" + std::string(20, 'x') + ": " + std::string(90000, 'v') + "\r\n" +
             [] {

@@ -252,7 +252,7 @@ TEST_F(WebRequestTest, CredentialsAnswerAChallengeAndBlankOnesCountAsNone) {
   EXPECT_EQ(server.Requests()[1].find("Authorization"), std::string::npos);
 }
 
-TEST_F(WebRequestTest, BadAnswersGiveEmptyOrPartialBytes) {
+TEST_F(WebRequestTest, BadOrCutShortAnswersGiveEmptyBytes) {
   struct Case {
     const char* name;
     Reply reply;
@@ -261,9 +261,21 @@ TEST_F(WebRequestTest, BadAnswersGiveEmptyOrPartialBytes) {
   } cases[] = {
       {"garbage", {"\x7f\x45LF garbage\r\n\r\n", Reply::Mode::Close, 0ms}, true, ""},
       {"closes at once", {"", Reply::Mode::Close, 0ms}, true, ""},
-      // What was read before the break is still the answer.
+      // A body cut short is no answer, however much of it came: the length it declared, or the
+      // chunk that ends it, never arrived.
       {"closes mid-body", {"HTTP/1.1 200 OK\r\nContent-Length: 99\r\n\r\nhalf", Reply::Mode::Close, 0ms},
-       false, "half"},
+       true, ""},
+      {"closes inside a chunk",
+       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nhalf\r\n9\r\nof a", Reply::Mode::Close, 0ms},
+       true, ""},
+      {"closes before the last chunk",
+       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nhalf\r\n", Reply::Mode::Close, 0ms},
+       true, ""},
+      {"whole chunked body", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nwhol\r\n1\r\ne\r\n0\r\n\r\n",
+                              Reply::Mode::Close, 0ms},
+       false, "whole"},
+      {"no length, ends by closing", {"HTTP/1.0 200 OK\r\n\r\nuntil close", Reply::Mode::Close, 0ms},
+       false, "until close"},
       {"byte by byte", {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nslow", Reply::Mode::Slow, 2ms},
        false, "slow"},
   };
