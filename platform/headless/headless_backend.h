@@ -80,6 +80,7 @@ class HeadlessBackend final : public Backend {
   // Message queue (headless/message_queue.cpp).
   void PostEvent(const WindowEvent& event, std::function<void()> onHandled = {}) override;
   void PostQuit(int exitCode) override;
+  bool QuitPending() override;
   bool MessageWaiting() override;
   bool DispatchMessages(bool block, int* exitCode, bool* sawInput) override;
   void DispatchPending() override;

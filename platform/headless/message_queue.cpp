@@ -30,6 +30,11 @@ void HeadlessBackend::PostQuit(int exitCode) {
   queueCv_.notify_all();
 }
 
+bool HeadlessBackend::QuitPending() {
+  std::lock_guard lock(queueMutex_);
+  return std::any_of(queue_.begin(), queue_.end(), [](const Queued& q) { return q.quit; });
+}
+
 bool HeadlessBackend::MessageWaiting() {
   {
     std::lock_guard lock(queueMutex_);

@@ -57,6 +57,7 @@ class QtBackend final : public QObject, public Backend {
   void KillTimer(WindowHandle w, int timerId) override;
   void PostEvent(const WindowEvent& event, std::function<void()> onHandled = {}) override;
   void PostQuit(int exitCode) override;
+  bool QuitPending() override { return quitPending_; }
   bool MessageWaiting() override;
   bool DispatchMessages(bool block, int* exitCode, bool* sawInput) override;
   void DispatchPending() override;
