@@ -19,6 +19,7 @@
 
 class QInputMethodEvent;
 class QKeyEvent;
+class QWheelEvent;
 class QSystemTrayIcon;
 class QTimer;
 
@@ -157,6 +158,8 @@ class QtBackend final : public QObject, public Backend {
   QObject* MakeEventFilter();
   bool FilterInput(WindowHandle w, QObject* watched, QEvent* event);
   bool FilterKey(WindowHandle w, QKeyEvent* key);
+  WindowHandle WheelTarget(QObject* watched) const;
+  bool RedirectWheel(WindowHandle target, QWheelEvent* wheel);
   bool FilterCommittedText(WindowHandle w, QInputMethodEvent* input);
   bool FilterFrameChange(WindowHandle w, QEvent* event);
   void FilterScrollAction(WindowHandle w, int action);
