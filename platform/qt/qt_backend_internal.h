@@ -25,6 +25,9 @@ class QTimer;
 
 namespace vorenn::platform {
 
+// The dynamic property of a QMessageBox that holds the MessageBoxStyle it was shown for.
+extern const char* const kBoxStyleProperty;
+
 class QtBackend final : public QObject, public Backend {
  public:
   QtBackend();
@@ -67,9 +70,12 @@ class QtBackend final : public QObject, public Backend {
   bool WaitForInputOrWake(Deadline deadline, bool wantInput) override;
   void Wake() override;
 
-  // qt_dialogs.cpp
+  // qt_dialogs.cpp. Each box carries the style it was asked for in the property kBoxStyleProperty.
   int MessageBox(WindowHandle owner, std::string_view gbkText, std::string_view gbkCaption,
                  uint32_t style) override;
+  // A script answers the boxes (tools/driver): they are shown even offscreen, where otherwise
+  // nobody could answer them and each took its first button unseen.
+  void SetScriptAnswersBoxes(bool on) { scriptAnswersBoxes_ = on; }
   void SetTrayIcon(WindowHandle w, std::span<const uint8_t> icon, std::string_view gbkTip) override;
   void RemoveTrayIcon(WindowHandle w) override;
 
@@ -182,6 +188,7 @@ class QtBackend final : public QObject, public Backend {
   QObject* filter_ = nullptr;
   bool passThrough_ = false;  // a replacement character being sent on to its widget
   bool offscreen_ = false;    // Qt's offscreen platform: no window manager, no frames, no tray
+  bool scriptAnswersBoxes_ = false;
 
   std::atomic<int> pendingPosts_{0};
   std::atomic<bool> quitPending_{false};

@@ -2,9 +2,14 @@
 // can show it without a display.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QEvent>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -149,6 +154,48 @@ TEST_F(QtBackendTest, TheMessageAwareWaitEndsWithTheThreadOrTheTimeOut) {
 TEST_F(QtBackendTest, AnOffscreenMessageBoxTakesItsFirstButtonInsteadOfWaitingForEver) {
   EXPECT_EQ(Native().MessageBox(kNoWindow, "text", "caption", kBoxYesNo | kBoxIconQuestion), kAnswerYes);
   EXPECT_EQ(Native().MessageBox(kNoWindow, "text", "caption", kBoxRetryCancel), kAnswerRetry);
+}
+
+// The box on the screen once it runs its own loop: its button texts and the style it was shown for,
+// then a click on the button whose text is `press`.
+struct SeenBox {
+  std::vector<std::string> buttons;  // UTF-8, in the box's order
+  uint32_t style = 0;
+};
+
+SeenBox ShowAndPress(uint32_t style, const std::string& press, int* answer) {
+  SeenBox seen;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    seen.style = box->property(kBoxStyleProperty).toUInt();
+    QAbstractButton* pressed = nullptr;
+    for (QAbstractButton* b : box->buttons()) {
+      seen.buttons.push_back(b->text().toStdString());
+      if (b->text().toStdString() == press) pressed = b;
+    }
+    std::sort(seen.buttons.begin(), seen.buttons.end());
+    if (pressed != nullptr) pressed->click();
+  });
+  *answer = Native().MessageBox(kNoWindow, "text", "caption", style);
+  return seen;
+}
+
+TEST_F(QtBackendTest, BoxButtonsReadAsAChineseDesktopShowsThem) {
+  static_cast<QtBackend&>(Native()).SetScriptAnswersBoxes(true);  // shown although offscreen
+  int answer = 0;
+  SeenBox yesNo = ShowAndPress(kBoxYesNo | kBoxIconQuestion, "否", &answer);
+  EXPECT_EQ(yesNo.buttons, (std::vector<std::string>{"否", "是"}));
+  EXPECT_EQ(yesNo.style, uint32_t(kBoxYesNo | kBoxIconQuestion));
+  EXPECT_EQ(answer, kAnswerNo);
+  SeenBox ok = ShowAndPress(kBoxOk, "确定", &answer);
+  EXPECT_EQ(ok.buttons, std::vector<std::string>{"确定"});
+  EXPECT_EQ(answer, kAnswerOk);
+  SeenBox okCancel = ShowAndPress(kBoxOkCancel | 0x2000, "取消", &answer);
+  EXPECT_EQ(okCancel.buttons, (std::vector<std::string>{"取消", "确定"}));
+  EXPECT_EQ(okCancel.style, uint32_t(kBoxOkCancel | 0x2000));
+  EXPECT_EQ(answer, kAnswerCancel);
+  static_cast<QtBackend&>(Native()).SetScriptAnswersBoxes(false);
 }
 
 }  // namespace
