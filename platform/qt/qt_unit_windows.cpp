@@ -276,6 +276,10 @@ void QtBackend::SetAppearance(WindowHandle w, const Appearance& appearance) {
       widget->setStyleSheet(EditBoxCss(qobject_cast<QLineEdit*>(widget) ? "QLineEdit" : "QPlainTextEdit", appearance));
       widget->setFont(FontOfRecord(appearance.font));
       break;
+    case WindowRole::ListView:
+      // The list's own colours and font come with its setup; its frame is the border kind's.
+      ApplyBorder(static_cast<QFrame*>(widget), appearance.border);
+      break;
     default:
       break;
   }
