@@ -140,6 +140,6 @@ void DestroyUnit(UnitRef unitOrWindow, bool closeNow) {
 
 void ProcessEvents() { Native().DispatchPending(); }
 
-bool ProgramEnding() { return Native().QuitPending() && LoadedWindows().empty(); }
+bool ProgramEnding() { return Native().QuitPending(); }
 
 }  // namespace vorenn

@@ -46,8 +46,9 @@ void DestroyUnit(UnitRef unitOrWindow, bool closeNow);
 // Dispatches the window messages waiting in the queue, leaving a quit message in place.
 void ProcessEvents();
 
-// The program is ending: no loaded window is left and the quit message waits for the message loop.
-// Handlers still running then (one that waited for a web request) have nothing left to show.
+// The program is ending: the quit message (posted when its last window went) waits for the message
+// loop, which ends as soon as control returns to it. Handlers still running then (one that waited
+// for a web request) have nothing left to show.
 bool ProgramEnding();
 
 }  // namespace vorenn

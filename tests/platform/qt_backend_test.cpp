@@ -156,6 +156,35 @@ TEST_F(QtBackendTest, AnOffscreenMessageBoxTakesItsFirstButtonInsteadOfWaitingFo
   EXPECT_EQ(Native().MessageBox(kNoWindow, "text", "caption", kBoxRetryCancel), kAnswerRetry);
 }
 
+TEST_F(QtBackendTest, AQuitMessageEndsAMessageAwareWaitAsInput) {
+  ThreadRef slow = StartThread(
+      [](void*) -> uint32_t {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        return 0;
+      },
+      nullptr);
+  ThreadRef threads[] = {slow};
+  // The last window closes while the wait dispatches: the quit message is posted from inside it.
+  QTimer::singleShot(10, [] { Native().PostQuit(0); });
+  EXPECT_EQ(WaitForThreadsOrInput(threads, false, 10000, true), 1u);
+  EXPECT_FALSE(slow->Ended());
+  EXPECT_TRUE(Native().QuitPending());
+  // Posted from another thread, it ends the wait as well.
+  int code = -1;
+  EXPECT_FALSE(Native().DispatchMessages(false, &code, nullptr));
+  std::thread other([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    Native().PostQuit(3);
+  });
+  EXPECT_EQ(WaitForThreadsOrInput(threads, false, 10000, true), 1u);
+  other.join();
+  EXPECT_FALSE(slow->Ended());
+  EXPECT_FALSE(Native().DispatchMessages(false, &code, nullptr));
+  EXPECT_EQ(code, 3);
+  EXPECT_FALSE(Native().QuitPending());
+  EXPECT_EQ(WaitForThreadsOrInput(threads, false, 10000, false), kWaitObject0);
+}
+
 // The box on the screen once it runs its own loop: its button texts and the style it was shown for,
 // then a click on the button whose text is `press`.
 struct SeenBox {
