@@ -90,10 +90,12 @@ void InstallChineseTranslation() {
 }
 
 // The translated Yes and No read "是(&Y)" and "否(&N)"; a box's buttons read 是 and 否 as the
-// program's own boxes always showed them. The letter stays the button's key.
+// program's own boxes always showed them, without the pictures some desktop styles add. The letter
+// stays the button's key.
 void PlainButtonTexts(QMessageBox& box) {
   static const QRegularExpression kMnemonicSuffix(QStringLiteral("\\s*\\(&(\\w)\\)$"));
   for (QAbstractButton* button : box.buttons()) {
+    button->setIcon(QIcon());
     QRegularExpressionMatch m = kMnemonicSuffix.match(button->text());
     if (!m.hasMatch()) continue;
     button->setText(button->text().left(m.capturedStart()));

@@ -188,8 +188,9 @@ TEST_F(QtBackendTest, AQuitMessageEndsAMessageAwareWaitAsInput) {
 // The box on the screen once it runs its own loop: its button texts and the style it was shown for,
 // then a click on the button whose text is `press`.
 struct SeenBox {
-  std::vector<std::string> buttons;  // UTF-8, in the box's order
+  std::vector<std::string> buttons;  // UTF-8, sorted
   uint32_t style = 0;
+  bool pictures = false;  // a button shows a picture beside its text
 };
 
 SeenBox ShowAndPress(uint32_t style, const std::string& press, int* answer) {
@@ -201,6 +202,7 @@ SeenBox ShowAndPress(uint32_t style, const std::string& press, int* answer) {
     QAbstractButton* pressed = nullptr;
     for (QAbstractButton* b : box->buttons()) {
       seen.buttons.push_back(b->text().toStdString());
+      seen.pictures = seen.pictures || !b->icon().isNull();
       if (b->text().toStdString() == press) pressed = b;
     }
     std::sort(seen.buttons.begin(), seen.buttons.end());
@@ -216,6 +218,7 @@ TEST_F(QtBackendTest, BoxButtonsReadAsAChineseDesktopShowsThem) {
   SeenBox yesNo = ShowAndPress(kBoxYesNo | kBoxIconQuestion, "否", &answer);
   EXPECT_EQ(yesNo.buttons, (std::vector<std::string>{"否", "是"}));
   EXPECT_EQ(yesNo.style, uint32_t(kBoxYesNo | kBoxIconQuestion));
+  EXPECT_FALSE(yesNo.pictures);
   EXPECT_EQ(answer, kAnswerNo);
   SeenBox ok = ShowAndPress(kBoxOk, "确定", &answer);
   EXPECT_EQ(ok.buttons, std::vector<std::string>{"确定"});
