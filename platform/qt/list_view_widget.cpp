@@ -28,6 +28,10 @@ Qt::Alignment AlignmentOf(int align) {
 
 // The rows of one list: each cell's text as given, a row's value, and the look every cell shares.
 // Sorting compares the cells as the view shows them (UTF-16), so the order is the one a user reads.
+//
+// Rows appended one by one are announced to the view together, once control is back in the event
+// loop (or before any other change): a list filled with thousands of rows then costs the view one
+// insertion instead of four signals per row. Until then the view sees the rows announced so far.
 class ListRowsModel final : public QAbstractTableModel {
  public:
   using QAbstractTableModel::QAbstractTableModel;
@@ -37,7 +41,7 @@ class ListRowsModel final : public QAbstractTableModel {
     int32_t value = 0;
   };
 
-  int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(rows_.size()); }
+  int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : announced_; }
   int columnCount(const QModelIndex& parent = {}) const override {
     return parent.isValid() ? 0 : std::max(1, int(columns_.size()));
   }
@@ -77,6 +81,7 @@ class ListRowsModel final : public QAbstractTableModel {
   }
 
   void sort(int column, Qt::SortOrder order) override {
+    Announce();
     sortColumn_ = column;
     order_ = order;
     if (rows_.size() < 2 || column < 0) return;
@@ -108,10 +113,12 @@ class ListRowsModel final : public QAbstractTableModel {
   void SetLook(uint32_t textColour, uint32_t textBackground) {
     textColour_ = textColour;
     textBackground_ = textBackground;
+    Announce();
     if (!rows_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
   }
 
   void SetColumns(const std::vector<ListColumn>& columns) {
+    Announce();
     int before = columnCount(), after = std::max(1, int(columns.size()));
     if (after > before) beginInsertColumns({}, before, after - 1);
     columns_ = columns;
@@ -129,10 +136,28 @@ class ListRowsModel final : public QAbstractTableModel {
     row.cells.reserve(size_t(columnCount()));
     row.cells.push_back(std::move(text));
     row.value = value;
+    if (at == int(rows_.size()) && !sorted) {
+      rows_.push_back(std::move(row));
+      if (!announceQueued_) {
+        announceQueued_ = true;
+        QMetaObject::invokeMethod(this, [this] { announceQueued_ = false, Announce(); }, Qt::QueuedConnection);
+      }
+      return at;
+    }
+    Announce();
     beginInsertRows({}, at, at);
     rows_.insert(rows_.begin() + at, std::move(row));
+    ++announced_;
     endInsertRows();
     return at;
+  }
+
+  // The view learns of the rows appended since it last looked.
+  void Announce() {
+    if (announced_ == int(rows_.size())) return;
+    beginInsertRows({}, announced_, int(rows_.size()) - 1);
+    announced_ = int(rows_.size());
+    endInsertRows();
   }
 
   bool SetText(int row, int column, std::string_view gbk, bool sorted) {
@@ -140,8 +165,10 @@ class ListRowsModel final : public QAbstractTableModel {
     std::vector<std::string>& cells = rows_[size_t(row)].cells;
     if (cells.size() <= size_t(column)) cells.resize(size_t(column) + 1);
     cells[size_t(column)].assign(gbk);
-    QModelIndex changed = index(row, column);
-    emit dataChanged(changed, changed);
+    if (row < announced_) {
+      QModelIndex changed = index(row, column);
+      emit dataChanged(changed, changed);
+    }
     if (sorted && column == sortColumn_) Resort(row);
     return true;
   }
@@ -155,6 +182,7 @@ class ListRowsModel final : public QAbstractTableModel {
   void Clear() {
     beginResetModel();
     rows_.clear();
+    announced_ = 0;
     endResetModel();
   }
 
@@ -183,6 +211,7 @@ class ListRowsModel final : public QAbstractTableModel {
   void Resort(int row) {
     int to = SortedPosition(FromGbk(Cell(size_t(row), sortColumn_)), rows_.size() - 1, size_t(row));
     if (to == row) return;
+    Announce();
     beginMoveRows({}, row, row, {}, to > row ? to + 1 : to);
     Row moving = std::move(rows_[size_t(row)]);
     rows_.erase(rows_.begin() + row);
@@ -191,6 +220,8 @@ class ListRowsModel final : public QAbstractTableModel {
   }
 
   std::vector<Row> rows_;
+  int announced_ = 0;  // rows_ from here on are not yet known to the view
+  bool announceQueued_ = false;
   std::vector<ListColumn> columns_;
   uint32_t textColour_ = 0, textBackground_ = 0xFFFFFF;
   int sortColumn_ = 0;
@@ -367,6 +398,7 @@ void QtBackend::DeleteListItems(WindowHandle w) {
 void QtBackend::SetListSelection(WindowHandle w, int row) {
   ListViewWidget* list = ListOf(Find(w));
   if (list == nullptr) return;
+  list->rows->Announce();
   QModelIndex index = row >= 0 ? list->rows->index(row, 0) : QModelIndex();
   if (!index.isValid()) {
     list->clearSelection();
