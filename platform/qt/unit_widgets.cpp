@@ -85,8 +85,10 @@ QColor CaptionWidget::TextColour() const {
 }
 
 void LabelWidget::paintEvent(QPaintEvent* event) {
-  // A frame without a shape draws nothing; its painter would still be set up for it.
-  if (frameStyle() != QFrame::NoFrame) QFrame::paintEvent(event);
+  // The frame lies outside the contents: a frame without a shape, or a repaint inside the contents,
+  // needs none of it (its painter and style would still be set up for it).
+  if (frameStyle() != QFrame::NoFrame && !event->region().subtracted(contentsRect()).isEmpty())
+    QFrame::paintEvent(event);
   if (caption_.isEmpty()) return;
   QRect area = contentsRect();
   int flags = int(HorizontalOf(appearance_.hAlign));
