@@ -8,6 +8,7 @@
 #include "server/game_service.h"
 #include "server/http_server.h"
 #include "server/storage.h"
+#include "vorenn_version.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ Serves the Vorenn game on http://HOST:PORT/game/do.php.
   --threads N           requests served at once, and database connections (default 16)
   --quiet               no log line per request
   --help                this text
+  --version             the version number
 
 Each request is logged on standard error: time (UTC), action, result code, milliseconds.
 SIGINT or SIGTERM stops the server; every answered change is already on disk.
@@ -62,6 +64,9 @@ int ParseOptions(int argc, char** argv, Options& options) {
     std::string text;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      return -1;
+    } else if (arg == "--version") {
+      std::printf("vorenn-server %s\n", VORENN_VERSION);
       return -1;
     } else if (arg == "--listen") {
       if (!value(text) || !ParseListen(text, options.http)) {
