@@ -10,7 +10,9 @@
 #include "game/game_entry.h"
 #include "game/program_image.h"
 #include "platform/headless/headless_backend.h"
+#include "platform/qt/qt_application_icon.h"
 #include "platform/qt/qt_backend.h"
+#include "resources/program_icon.h"
 #include "tools/driver/qt_host.h"
 #include "tools/driver/script_runner.h"
 #include "vorenn_version.h"
@@ -55,6 +57,14 @@ bool ParseOptions(int argc, char** argv, Options* options) {
   return true;
 }
 
+// The window's icon is the one the desktop entry and the icon theme show: the program's own, built
+// in (a bytes block whose icon file starts after its two header words).
+void InstallQtWithIcon(int& argc, char** argv) {
+  vorenn::platform::InstallQtBackend(argc, argv);
+  const auto* block = static_cast<const uint8_t*>(vorenn::ProgramIconBlock());
+  vorenn::platform::SetQtApplicationIcon({block + 8, vorenn::kProgramIconSize}, "vorenn");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -73,7 +83,7 @@ int main(int argc, char** argv) {
   if (options.headless)
     vorenn::platform::InstallHeadlessBackend();
   else
-    vorenn::platform::InstallQtBackend(argc, argv);
+    InstallQtWithIcon(argc, argv);
 
   vorenn::game::InstallProgramImage();
   if (!options.script.empty()) {
