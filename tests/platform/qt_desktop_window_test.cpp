@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/qt/qt_application_icon.h"
+#include "platform/qt/qt_screen_fit.h"
 #include "tests/platform/qt_test_support.h"
 
 namespace vorenn::platform {
@@ -63,6 +64,43 @@ TEST_F(QtDesktopWindow, TheProgramsOwnIconFileIsReadable) {
   ASSERT_EQ(ico.size(), 16958u);
   ASSERT_TRUE(SetQtApplicationIcon(ico, "vorenn"));
   EXPECT_EQ(QApplication::windowIcon().availableSizes().value(0), QSize(64, 64));
+}
+
+TEST(ScreenFit, OnlyWhatExceedsTheAreaChanges) {
+  const Rect area{0, 30, 800, 570};
+  EXPECT_EQ(FitToArea({50, 50, 370, 303}, area), (Rect{50, 50, 370, 303}));  // fits: untouched
+  EXPECT_EQ(FitToArea({50, 50, 370, 600}, area), (Rect{50, 30, 370, 570}));
+  EXPECT_EQ(FitToArea({50, 50, 900, 200}, area), (Rect{0, 50, 800, 200}));
+  EXPECT_EQ(FitToArea({50, 50, 370, 570}, area), (Rect{50, 50, 370, 570}));  // exactly as tall
+  EXPECT_EQ(FitToArea({50, 50, 370, 600}, Rect{}), (Rect{50, 50, 370, 600}));  // no screen
+}
+
+// Run once as the screen is and once more at another scale factor (tests/platform/CMakeLists.txt):
+// the area is in device-independent pixels either way.
+TEST_F(QtDesktopWindow, AWindowTallerThanTheScreenIsFittedAndTheProgramHearsOfIt) {
+  Backend& n = Native();
+  const Rect area = n.ScreenArea();
+  ASSERT_GT(area.height, 100);
+  WindowHandle top = MakeTop({area.left + 10, area.top + 20, 200, area.height + 150});
+  EXPECT_EQ(n.Geometry(top), (Rect{area.left + 10, area.top, 200, area.height}));
+  int resized = 0;
+  n.SetEventSink(top, [&resized](const WindowEvent& e) {
+    if (e.kind == EventKind::Resized) ++resized;
+    return EventAnswer{};
+  });
+  // The program lays out what it reads back; asking for the same height again changes nothing.
+  n.SetGeometry(top, {area.left + 10, area.top + 20, 200, 120});
+  EXPECT_EQ(n.Geometry(top), (Rect{area.left + 10, area.top + 20, 200, 120}));
+  EXPECT_EQ(resized, 1);
+  n.SetGeometry(top, {area.left + 10, area.top + 20, 200, area.height * 2});
+  EXPECT_EQ(n.Geometry(top), (Rect{area.left + 10, area.top, 200, area.height}));
+  EXPECT_EQ(resized, 2);
+  n.SetGeometry(top, {area.left + 10, area.top, 200, area.height + 1});
+  EXPECT_EQ(resized, 2);
+  // The widget's frame lies inside the area too.
+  QRect inner = Qt().WidgetOf(top)->geometry();
+  EXPECT_LE(inner.bottom(), area.top + area.height - 1);
+  n.DestroyNativeWindow(top);
 }
 
 }  // namespace
