@@ -1,6 +1,9 @@
 // List views on Qt: a tree widget without branches, one top-level item per row, the columns as
 // header sections. Icon and list views show as a plain list without header.
+#include <QApplication>
 #include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -21,9 +24,33 @@ Qt::Alignment AlignmentOf(int align) {
   return (align == 1 ? Qt::AlignHCenter : align == 2 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
 }
 
+// Cells as the style draws them, then the grid: a line on the right and at the bottom of each cell.
+// (A style sheet could draw the lines too, but then the style sheet's look of a selection replaces
+// the list's own colours.)
+class GridCellDelegate final : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  bool gridLines = false;
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QStyledItemDelegate::paint(painter, option, index);
+    if (!gridLines) return;
+    painter->save();
+    painter->setPen(kGridColour);
+    const QRect& r = option.rect;
+    painter->drawLine(r.topRight(), r.bottomRight());
+    painter->drawLine(r.bottomLeft(), r.bottomRight());
+    painter->restore();
+  }
+
+ private:
+  static constexpr QColor kGridColour{0xD8, 0xD8, 0xD8};
+};
+
 class ListViewWidget final : public QTreeWidget {
  public:
-  explicit ListViewWidget(QWidget* parent) : QTreeWidget(parent) {
+  explicit ListViewWidget(QWidget* parent) : QTreeWidget(parent), cells_(new GridCellDelegate(this)) {
+    setItemDelegate(cells_);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setItemsExpandable(false);
@@ -57,6 +84,34 @@ class ListViewWidget final : public QTreeWidget {
     }
   }
 
+  // A list shows its selection in the highlight colours while it has the focus. Without it the
+  // selection is not drawn at all, unless the list always shows it: then in the button-face colour.
+  void ApplySelectionColours() {
+    QPalette p = palette();
+    const QPalette standard = QApplication::palette(this);
+    QColor highlight = RgbOf(setup.textBackground), highlightedText = RgbOf(setup.textColour);
+    if (hasFocus()) {
+      highlight = standard.color(QPalette::Active, QPalette::Highlight);
+      highlightedText = standard.color(QPalette::Active, QPalette::HighlightedText);
+    } else if (setup.showSelectionAlways) {
+      highlight = RgbOf(SystemColourOf(SystemColour::ButtonFace));
+    }
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+      p.setColor(group, QPalette::Highlight, highlight);
+      p.setColor(group, QPalette::HighlightedText, highlightedText);
+    }
+    setPalette(p);
+  }
+
+  void focusInEvent(QFocusEvent* event) override {
+    QTreeWidget::focusInEvent(event);
+    ApplySelectionColours();
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    QTreeWidget::focusOutEvent(event);
+    ApplySelectionColours();
+  }
+
   void Apply() {
     bool report = setup.view == ListViewKind::Report;
     header()->setSectionsClickable(report && !setup.noSortHeader);
@@ -67,18 +122,23 @@ class ListViewWidget final : public QTreeWidget {
     setEditTriggers(setup.editLabels ? EditKeyPressed | SelectedClicked : NoEditTriggers);
     setSortingEnabled(setup.sort != 0);
     if (setup.sort != 0) sortByColumn(0, setup.sort == 1 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    cells_->gridLines = report && setup.gridLines;
     QPalette p = palette();
     p.setColor(QPalette::Base, RgbOf(setup.background));
     p.setColor(QPalette::Text, RgbOf(setup.textColour));
+    // The one-pixel frame of border 5 is drawn in the foreground colour.
+    p.setColor(QPalette::WindowText, Qt::black);
     setPalette(p);
+    ApplySelectionColours();
     setFont(FontOfRecord(setup.font));
-    setStyleSheet(report && setup.gridLines
-                      ? "QTreeView::item { border-right: 1px solid #d8d8d8; border-bottom: 1px solid #d8d8d8; }"
-                      : "");
     setMouseTracking(setup.trackSelect);
     ShowColumns();
     for (int i = 0; i < topLevelItemCount(); ++i) PaintCells(topLevelItem(i));
+    viewport()->update();
   }
+
+ private:
+  GridCellDelegate* cells_;
 };
 
 }  // namespace

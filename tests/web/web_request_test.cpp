@@ -349,5 +349,28 @@ TEST_F(WebRequestTest, AHandlerMayStartAnotherRequestDuringTheWait) {
   EXPECT_EQ(inner, "inner");
 }
 
+TEST_F(WebRequestTest, AQuitDuringTheWaitEndsTheRequestAtOnceAndNothingIsSentAfterIt) {
+  LoopbackServer held([](const std::string&) { return Reply{"", Reply::Mode::Hold, 0ms}; });
+  // The program's last window closes while the request waits: its quit message is posted.
+  std::thread user([&] {
+    if (held.WaitForRequests(1, 10s)) platform::Native().PostQuit(0);
+  });
+  auto start = std::chrono::steady_clock::now();
+  Answer a = Send({.url = held.Url("/"), .timeoutSeconds = 60});
+  user.join();
+  EXPECT_TRUE(a.empty);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 20s);
+  ASSERT_EQ(held.Requests().size(), 1u);
+  // Still ending: a further request does not go out.
+  LoopbackServer fresh([](const std::string&) { return OkReply("late"); });
+  EXPECT_TRUE(Send({.url = fresh.Url("/")}).empty);
+  std::this_thread::sleep_for(100ms);
+  EXPECT_TRUE(fresh.Requests().empty());
+  // The loop takes the quit message; requests work again.
+  int code = -1;
+  EXPECT_FALSE(platform::Native().DispatchMessages(/*block=*/false, &code, nullptr));
+  EXPECT_EQ(Send({.url = fresh.Url("/")}).body, "late");
+}
+
 }  // namespace
 }  // namespace vorenn
