@@ -12,8 +12,8 @@ namespace vorenn {
 enum class KeepPort { No, Yes };
 
 // The host part in lower case (ASCII letters only; double-byte characters untouched): from after
-// "http://" or "https://" (or the start) up to the first "/", without ":port" unless keepPort. Empty when the
-// address has none.
+// "http://" or "https://" (or the start) up to the first "/", without ":port" unless keepPort.
+// Empty when the address has none.
 std::string UrlHost(std::string_view url, KeepPort keepPort);
 
 // The path and query from the first "/" after the host to the end; "/" when there is none.
