@@ -26,6 +26,8 @@ HashCost InteractiveHashCost() {
   return {crypto_pwhash_OPSLIMIT_INTERACTIVE, crypto_pwhash_MEMLIMIT_INTERACTIVE};
 }
 
+HashCost StandardHashCost() { return {2, size_t{19} << 20}; }
+
 HashCost LightHashCost() { return {crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN}; }
 
 std::string HashPassword(std::string_view password, HashCost cost) {

@@ -3,6 +3,7 @@
 #include <pqxx/pqxx>
 
 #include "server/internal/pool.h"
+#include "server/text_rules.h"
 
 namespace vorenn::server {
 
@@ -26,13 +27,18 @@ CREATE INDEX IF NOT EXISTS characters_rank ON characters(rate DESC, name);
 CREATE TABLE IF NOT EXISTS skills (
   account_id BIGINT NOT NULL REFERENCES characters(account_id), skill_id INTEGER NOT NULL,
   level BIGINT NOT NULL, PRIMARY KEY (account_id, skill_id));
+ALTER TABLE accounts ADD COLUMN IF NOT EXISTS name_key TEXT;
+CREATE UNIQUE INDEX IF NOT EXISTS accounts_name_key ON accounts(name_key);
+ALTER TABLE characters ADD COLUMN IF NOT EXISTS name_key TEXT;
+CREATE UNIQUE INDEX IF NOT EXISTS characters_name_key ON characters(name_key);
 )sql";
 
 constexpr int64_t kSessionTouchSeconds = 60;
 
 void PrepareStatements(pqxx::connection& c) {
   c.prepare("create_account",
-            "INSERT INTO accounts (username, password_hash, email, created_at) VALUES ($1, $2, $3, $4)");
+            "INSERT INTO accounts (username, password_hash, email, created_at, name_key) "
+            "VALUES ($1, $2, $3, $4, $5)");
   c.prepare("find_account", "SELECT id, username, password_hash FROM accounts WHERE username = $1");
   c.prepare("set_password", "UPDATE accounts SET password_hash = $1 WHERE id = $2");
   c.prepare("end_sessions", "DELETE FROM sessions WHERE account_id = $1");
@@ -46,8 +52,8 @@ void PrepareStatements(pqxx::connection& c) {
   c.prepare("lock_account", "SELECT 1 FROM accounts WHERE id = $1 FOR UPDATE");
   c.prepare("has_character", "SELECT 1 FROM characters WHERE account_id = $1");
   c.prepare("create_character",
-            "INSERT INTO characters (account_id, name, created_at, total, rate, settled_at) "
-            "VALUES ($1, $2, $3, 0, $4::numeric, $3)");
+            "INSERT INTO characters (account_id, name, created_at, total, rate, settled_at, name_key) "
+            "VALUES ($1, $2, $3, 0, $4::numeric, $3, $5)");
   c.prepare("lock_character",
             "SELECT name, created_at, total::text, rate::text, settled_at FROM characters "
             "WHERE account_id = $1 FOR UPDATE");
@@ -74,6 +80,8 @@ class PostgresStorage final : public Storage {
     auto first = Connect();
     pqxx::work schema(*first);
     schema.exec(kSchema);
+    AddNameKeys(schema, "accounts", "id", "username");
+    AddNameKeys(schema, "characters", "account_id", "name");
     schema.commit();
     pool_.Add(std::move(first));
     for (int i = 1; i < connections; ++i) pool_.Add(Connect());
@@ -85,7 +93,7 @@ class PostgresStorage final : public Storage {
       pqxx::work w(c);
       try {
         w.exec_prepared("create_account", std::string(username), std::string(passwordHash),
-                        std::string(email), now);
+                        std::string(email), now, NameKey(username));
       } catch (const pqxx::unique_violation&) {
         return CreateOutcome::NameTaken;
       }
@@ -154,7 +162,7 @@ class PostgresStorage final : public Storage {
       if (!w.exec_prepared("has_character", accountId).empty()) return CreateOutcome::AlreadyExists;
       try {
         w.exec_prepared("create_character", accountId, std::string(name), now,
-                        FormatAmount(RateFor(SkillLevels{})));
+                        FormatAmount(RateFor(SkillLevels{})), NameKey(name));
       } catch (const pqxx::unique_violation&) {
         return CreateOutcome::NameTaken;
       }
@@ -206,6 +214,24 @@ class PostgresStorage final : public Storage {
 
  private:
   using ConnectionPool = internal::Pool<pqxx::connection>;
+
+  // Rows made before names had keys get theirs; of two old rows that share a key, the first keeps
+  // it and the other stays without one (both still sign in by their exact names).
+  static void AddNameKeys(pqxx::work& w, const std::string& table, const std::string& id,
+                          const std::string& name) {
+    pqxx::result rows = w.exec("SELECT " + id + ", " + name + " FROM " + table +
+                               " WHERE name_key IS NULL ORDER BY " + id);
+    for (const auto& row : rows) {
+      pqxx::subtransaction one(w);
+      try {
+        one.exec_params("UPDATE " + table + " SET name_key = $1 WHERE " + id + " = $2",
+                        NameKey(row[1].c_str()), row[0].as<int64_t>());
+        one.commit();
+      } catch (const pqxx::unique_violation&) {
+        one.abort();
+      }
+    }
+  }
 
   std::unique_ptr<pqxx::connection> Connect() {
     try {

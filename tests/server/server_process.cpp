@@ -36,7 +36,8 @@ ServerProcess::ServerProcess(const std::string& db, int port, int threads) : por
   if (pid_ == 0) {
     if (!freopen("/dev/null", "w", stderr)) _exit(126);
     execl(VORENN_SERVER_BIN, VORENN_SERVER_BIN, "--listen", listen.c_str(), "--db", db.c_str(),
-          "--quiet", "--threads", threadCount.c_str(), static_cast<char*>(nullptr));
+          "--quiet", "--threads", threadCount.c_str(), "--unthrottled", "127.0.0.1", "--max-per-address", "4096",
+          static_cast<char*>(nullptr));
     _exit(127);
   }
 }
