@@ -423,10 +423,16 @@ std::unique_ptr<Storage> OpenSqliteStorage(const std::string& path, int connecti
   // database file's mode).
   std::filesystem::path parent = std::filesystem::path(path).parent_path();
   std::error_code error;
-  if (!parent.empty() && !std::filesystem::exists(parent, error)) {
+  std::vector<std::filesystem::path> made;
+  for (auto folder = parent; !folder.empty() && !std::filesystem::exists(folder, error);
+       folder = folder.parent_path()) {
+    made.push_back(folder);
+    if (folder == folder.parent_path()) break;
+  }
+  if (!made.empty()) {
     std::filesystem::create_directories(parent, error);
     if (error) throw StorageError("cannot create " + parent.string() + ": " + error.message());
-    std::filesystem::permissions(parent, std::filesystem::perms::owner_all, error);
+    for (const auto& folder : made) std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);
   }
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd >= 0) ::close(fd);

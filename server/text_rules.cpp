@@ -50,15 +50,17 @@ bool IsAsciiAlnum(unsigned char c) {
 }
 
 // True when the bytes are ASCII letters and digits and double-byte characters only. 0x80 and 0xFF
-// cannot lead a double-byte character, so each is a character of its own (which the decoder then
-// refuses) and the byte after it is checked like any other. Whether a double-byte code is valid is
-// left to the decoder.
+// cannot lead a double-byte character, so each is a character of its own: 0x80 (the euro sign of
+// code page 936) is no letter, and 0xFF is no character at all (the decoder refuses it). The byte
+// after either is checked like any other. Whether a double-byte code is valid is left to the decoder.
 bool OnlyLettersDigitsAndWide(std::string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(text[i]);
     if (c < 0x80) {
       if (!IsAsciiAlnum(c)) return false;
-    } else if (c != 0x80 && c != 0xff) {
+    } else if (c == 0x80) {
+      return false;
+    } else if (c != 0xff) {
       ++i;  // the trail byte; a missing or bad one fails decoding
     }
   }

@@ -70,6 +70,22 @@ void ServerProcess::Kill() {
   pid_ = -1;
 }
 
+int ServerProcess::Terminate(double seconds) {
+  if (pid_ <= 0) return -1;
+  kill(pid_, SIGTERM);
+  auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  Kill();
+  return -1;
+}
+
 std::unique_ptr<ServerProcess> StartServer(const std::string& db, int threads) {
   for (int attempt = 0; attempt < 3; ++attempt) {
     auto server = std::make_unique<ServerProcess>(db, FreeLoopbackPort(), threads);
