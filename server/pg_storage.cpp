@@ -27,10 +27,11 @@ CREATE INDEX IF NOT EXISTS characters_rank ON characters(rate DESC, name);
 CREATE TABLE IF NOT EXISTS skills (
   account_id BIGINT NOT NULL REFERENCES characters(account_id), skill_id INTEGER NOT NULL,
   level BIGINT NOT NULL, PRIMARY KEY (account_id, skill_id));
+-- (PostgreSQL already calls the unique constraint on characters.name "characters_name_key".)
 ALTER TABLE accounts ADD COLUMN IF NOT EXISTS name_key TEXT;
-CREATE UNIQUE INDEX IF NOT EXISTS accounts_name_key ON accounts(name_key);
+CREATE UNIQUE INDEX IF NOT EXISTS accounts_name_fold ON accounts(name_key);
 ALTER TABLE characters ADD COLUMN IF NOT EXISTS name_key TEXT;
-CREATE UNIQUE INDEX IF NOT EXISTS characters_name_key ON characters(name_key);
+CREATE UNIQUE INDEX IF NOT EXISTS characters_name_fold ON characters(name_key);
 )sql";
 
 constexpr int64_t kSessionTouchSeconds = 60;

@@ -338,7 +338,7 @@ class SqliteStorage final : public Storage {
       c.Exec(("ALTER TABLE " + table + " ADD COLUMN name_key TEXT").c_str());
     }
     sqlite3_finalize(probe);
-    c.Exec(("CREATE UNIQUE INDEX IF NOT EXISTS " + table + "_name_key ON " + table + "(name_key)").c_str());
+    c.Exec(("CREATE UNIQUE INDEX IF NOT EXISTS " + table + "_name_fold ON " + table + "(name_key)").c_str());
     std::vector<std::pair<int64_t, std::string>> missing;
     {
       std::string sql = std::string("SELECT ") + id + ", " + name + " FROM " + table +
