@@ -2,9 +2,11 @@
 // string, one JSON answer per request. Anything else gets a JSON failure answer too, with a 4xx
 // status; the server never answers 500. One log line per request goes to standard error.
 //
-// Connections are read by one event thread (libmicrohttpd on epoll), so a connection that sends
-// slowly or not at all costs a socket and a little memory, never a serving thread. A request whose
-// header and body have arrived is handed to a pool of workers, which run the game and the database.
+// Connections are read by event threads (libmicrohttpd, each thread an epoll loop over many
+// connections), so a connection that sends slowly or not at all costs a socket and a little memory,
+// never a thread. A request is run once its header and body have arrived: the game's short database
+// actions on the event thread itself, sign-ins, registrations and password changes (which wait for
+// a password hash) on a pool of workers.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +21,7 @@ struct HttpSettings {
   std::string host = "127.0.0.1";
   int port = 8573;  // 0 picks a free port
   size_t maxBodyBytes = 64 * 1024;
-  int threads = 16;  // workers that run requests
+  int threads = 16;  // event threads, and as many workers for requests that wait for a hash
   bool logRequests = true;
   // A connection gets this long for a whole request header (counted from its start or from the end
   // of the previous answer), and then this long again for the body; it is closed when either ends.
