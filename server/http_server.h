@@ -27,8 +27,8 @@ struct HttpSettings {
   // of the previous answer), and then this long again for the body; it is closed when either ends.
   int headerSeconds = 5;
   int bodySeconds = 5;
-  int maxConnections = 4096;
-  int maxConnectionsPerAddress = 64;
+  int maxConnections = 8192;
+  int maxConnectionsPerAddress = 2048;
   // The request line and the header lines together; larger ones are refused with 431.
   size_t maxHeaderBytes = 16 * 1024;
   // Requests taken in but not yet run; further ones are answered "busy" at once.

@@ -28,8 +28,8 @@ Serves the Vorenn game on http://HOST:PORT/game/do.php.
   --hash-threads N      password hashes computed at once (default 2; each takes 19 MiB)
   --header-seconds N    time a connection gets for a request's header (default 5)
   --body-seconds N      time it then gets for the body (default 5)
-  --max-connections N   open connections in all (default 4096)
-  --max-per-address N   open connections from one address (default 64)
+  --max-connections N   open connections in all (default 8192)
+  --max-per-address N   open connections from one address (default 2048)
   --trusted-proxy ADDR  take the client address of requests from ADDR from X-Forwarded-For
   --unthrottled ADDR    no per-address limits on sign-ins and registrations for ADDR (repeatable;
                         for load generators)
