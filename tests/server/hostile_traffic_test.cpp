@@ -59,10 +59,11 @@ std::string ReadAll(int fd) {
 }
 
 // One whole form POST from `from`; the answer's body, or "" when none came within the time-out.
-std::string PostFrom(int port, const char* from, const std::string& form, int timeoutSeconds = 10) {
+std::string PostFrom(int port, const char* from, const std::string& form, int timeoutSeconds = 10,
+                     const std::string& extraHeaders = "") {
   int fd = ConnectFrom(port, from, timeoutSeconds);
   if (fd < 0) return "";
-  std::string request = "POST /game/do.php HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
+  std::string request = "POST /game/do.php HTTP/1.1\r\nHost: x\r\nConnection: close\r\n" + extraHeaders +
                         "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
                         std::to_string(form.size()) + "\r\n\r\n" + form;
   send(fd, request.data(), request.size(), MSG_NOSIGNAL);
@@ -222,6 +223,24 @@ TEST(HostileTraffic, ARegistrationFloodIsLimitedPerAddress) {
   EXPECT_EQ(created + slowedDown, attempts);
   // Another address registers as usual.
   EXPECT_EQ(Code(PostFrom(server.port, "127.0.0.3", "m=login&a=register&username=honest&password=secret1")), "1");
+}
+
+TEST(HostileTraffic, OnlyTheNamedProxyMayNameTheClientAddress) {
+  HttpSettings http = GuardedHttp();
+  http.trustedProxy = "127.0.0.2";
+  TestServer server("sqlite", ThrottledSettings(), http);
+  auto registerVia = [&](const char* from, int i, const std::string& forwarded) {
+    return Code(PostFrom(server.port, from, "m=login&a=register&username=via" + std::to_string(i) + "&password=secret1",
+                         10, "X-Forwarded-For: " + forwarded + "\r\n"));
+  };
+  // Through the proxy, each forwarded address has a bucket of its own.
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ(registerVia("127.0.0.2", i, "203.0.113.9, 10.0.0." + std::to_string(i + 1)), "1") << i;
+  }
+  // From anywhere else the header is ignored: the socket's address runs dry after its 10.
+  int created = 0;
+  for (int i = 20; i < 40; ++i) created += registerVia("127.0.0.3", i, "10.1.0." + std::to_string(i)) == "1";
+  EXPECT_EQ(created, 10);
 }
 
 TEST(HostileTraffic, PasswordGuessingDoesNotLockTheOwnerOut) {
