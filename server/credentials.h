@@ -26,6 +26,9 @@ HashCost LightHashCost();        // the smallest allowed limits: for tests only
 std::string HashPassword(std::string_view password, HashCost cost);
 // False for a wrong password and for a malformed hash.
 bool VerifyPassword(std::string_view storedHash, std::string_view password);
+// True when verifying the stored hash takes more memory than `cost` would (its parameters are read
+// from the hash, "$argon2id$v=19$m=KIB,t=..,p=..$...").
+bool DearerThan(std::string_view storedHash, HashCost cost);
 
 std::string NewToken();
 // Lower-case hexadecimal SHA-256 of the token's bytes.

@@ -195,6 +195,18 @@ std::optional<Account> GameService::CheckSignIn(const std::string& name, const s
     return std::nullopt;
   }
   throttle_.Succeeded(key);
+  // A hash of an older, dearer cost is made again at the current one while the password is at
+  // hand, so the memory verifying takes comes down to the current cost over time. It is only worth
+  // doing when the hashing threads have room, and a failure here must not refuse the sign-in.
+  if (DearerThan(account->passwordHash, settings_.hashCost)) {
+    try {
+      if (auto fresh = hashing_.Hash(password, settings_.hashCost)) {
+        storage_.UpgradePasswordHash(account->id, account->passwordHash, *fresh);
+      }
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "password hash upgrade failed: %s\n", e.what());
+    }
+  }
   return account;
 }
 

@@ -42,6 +42,8 @@ void PrepareStatements(pqxx::connection& c) {
             "VALUES ($1, $2, $3, $4, $5)");
   c.prepare("find_account", "SELECT id, username, password_hash FROM accounts WHERE username = $1");
   c.prepare("set_password", "UPDATE accounts SET password_hash = $1 WHERE id = $2");
+  c.prepare("upgrade_password",
+            "UPDATE accounts SET password_hash = $1 WHERE id = $2 AND password_hash = $3");
   c.prepare("end_sessions", "DELETE FROM sessions WHERE account_id = $1");
   c.prepare("add_session",
             "INSERT INTO sessions (token_digest, account_id, last_used) VALUES ($1, $2, $3)");
@@ -117,6 +119,15 @@ class PostgresStorage final : public Storage {
       pqxx::work w(c);
       w.exec_prepared("set_password", std::string(passwordHash), accountId);
       w.exec_prepared("end_sessions", accountId);
+      w.commit();
+      return 0;
+    });
+  }
+
+  void UpgradePasswordHash(int64_t accountId, std::string_view oldHash, std::string_view newHash) override {
+    Run([&](pqxx::connection& c) {
+      pqxx::work w(c);
+      w.exec_prepared("upgrade_password", std::string(newHash), accountId, std::string(oldHash));
       w.commit();
       return 0;
     });

@@ -223,6 +223,18 @@ class SqliteStorage final : public Storage {
     tx.Commit();
   }
 
+  void UpgradePasswordHash(int64_t accountId, std::string_view oldHash, std::string_view newHash) override {
+    auto c = Take();
+    WriteTransaction tx(*c, writers_);
+    sqlite3_stmt* update =
+        c->Prepare("UPDATE accounts SET password_hash = ? WHERE id = ? AND password_hash = ?");
+    BindText(*c, update, 1, newHash);
+    BindInt(*c, update, 2, accountId);
+    BindText(*c, update, 3, oldHash);
+    Step(*c, update);
+    tx.Commit();
+  }
+
   void AddSession(std::string_view tokenDigest, int64_t accountId, int64_t now,
                   int64_t maxIdleSeconds) override {
     auto c = Take();

@@ -84,6 +84,9 @@ class SlowLookups final : public Storage {
     return inner_.FindAccount(username);
   }
   void ReplacePassword(int64_t id, std::string_view h) override { inner_.ReplacePassword(id, h); }
+  void UpgradePasswordHash(int64_t id, std::string_view o, std::string_view n) override {
+    inner_.UpgradePasswordHash(id, o, n);
+  }
   void AddSession(std::string_view t, int64_t id, int64_t now, int64_t idle) override {
     inner_.AddSession(t, id, now, idle);
   }

@@ -43,6 +43,18 @@ TEST_P(StorageContract, AccountsAreUniqueByNameAndPasswordChangeEndsSessions) {
   EXPECT_EQ(s.UseSession("t3", 101, 1000), other);
 }
 
+TEST_P(StorageContract, AnUpgradedHashKeepsTheSessionsAndLosesToAPasswordChange) {
+  Storage& s = storage();
+  int64_t id = NewAccount(s, "upgrade");
+  s.AddSession("t1", id, 100, 1000);
+  s.UpgradePasswordHash(id, "hash-upgrade", "cheaper");
+  EXPECT_EQ(s.FindAccount("upgrade")->passwordHash, "cheaper");
+  EXPECT_EQ(s.UseSession("t1", 101, 1000), id);
+  s.ReplacePassword(id, "changed");
+  s.UpgradePasswordHash(id, "cheaper", "stale");  // computed before the change: dropped
+  EXPECT_EQ(s.FindAccount("upgrade")->passwordHash, "changed");
+}
+
 TEST_P(StorageContract, NamesThatLookAlikeCountAsTaken) {
   Storage& s = storage();
   int64_t first = NewAccount(s, "Alice");
