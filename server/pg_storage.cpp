@@ -233,15 +233,12 @@ class PostgresStorage final : public Storage {
                           const std::string& name) {
     pqxx::result rows = w.exec("SELECT " + id + ", " + name + " FROM " + table +
                                " WHERE name_key IS NULL ORDER BY " + id);
+    // A key already taken is left alone instead of failing the transaction (a failed statement
+    // would end it); other servers starting up wait on the schema lock meanwhile.
     for (const auto& row : rows) {
-      pqxx::subtransaction one(w);
-      try {
-        one.exec_params("UPDATE " + table + " SET name_key = $1 WHERE " + id + " = $2",
-                        NameKey(row[1].c_str()), row[0].as<int64_t>());
-        one.commit();
-      } catch (const pqxx::unique_violation&) {
-        one.abort();
-      }
+      w.exec_params("UPDATE " + table + " SET name_key = $1 WHERE " + id + " = $2 AND NOT EXISTS "
+                    "(SELECT 1 FROM " + table + " WHERE name_key = $1)",
+                    NameKey(row[1].c_str()), row[0].as<int64_t>());
     }
   }
 
