@@ -23,7 +23,9 @@ openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 
   -extfile ext.cnf -out server.pem 2>/dev/null
 
 game_port=$(free_port)
-"$server" --listen "127.0.0.1:$game_port" --db "sqlite:$work/game.db" --quiet 2>"$work/server.log" &
+# As the packaged unit runs it: loopback only, the players' addresses taken from nginx.
+"$server" --listen "127.0.0.1:$game_port" --db "sqlite:$work/game.db" --trusted-proxy 127.0.0.1 \
+  --quiet 2>"$work/server.log" &
 server_pid=$!
 
 # The sample site, pointed at this test's ports, certificate and loopback only.
