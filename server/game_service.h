@@ -10,11 +10,14 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
+#include "server/address_throttle.h"
 #include "server/clock.h"
 #include "server/credentials.h"
 #include "server/form.h"
+#include "server/hash_workers.h"
 #include "server/login_throttle.h"
 #include "server/storage.h"
 
@@ -23,25 +26,38 @@ namespace vorenn::server {
 struct GameSettings {
   std::string announcement = "欢迎来到Vorenn！";  // UTF-8, sent as "gg"
   int64_t tokenIdleSeconds = 7 * 24 * 3600;
-  HashCost hashCost = InteractiveHashCost();
+  HashCost hashCost = StandardHashCost();
+  // Hashing threads and how many hash jobs may wait for them; see HashWorkers.
+  int hashThreads = 2;
+  size_t hashQueue = 16;
   int rankingSize = 100;
+  // Per client address: sign-ins and password changes together, and registrations.
+  AddressLimit signInLimit{30, 30};
+  AddressLimit registerLimit{10, 1};
+  // Addresses the per-address limits do not apply to.
+  std::set<std::string> unthrottled;
 };
 
 class GameService {
  public:
   GameService(Storage& storage, const Clock& clock, GameSettings settings);
 
-  // Handles one request whose fields include "m" and "a". Never throws; always one JSON object.
-  std::string Handle(const FormFields& fields);
+  // Handles one request whose fields include "m" and "a", sent from `client` (an address, for the
+  // per-address limits). Never throws; always one JSON object.
+  std::string Handle(const FormFields& fields, const std::string& client = "");
 
   // The result code of an answer made by Handle, for the request log.
   static std::string ResultCode(const std::string& answer);
 
  private:
-  std::string Dispatch(const FormFields& fields);
-  std::string Register(const FormFields& fields);
-  std::string ChangePassword(const FormFields& fields);
-  std::string Login(const FormFields& fields);
+  std::string Dispatch(const FormFields& fields, const std::string& client);
+  std::string Register(const FormFields& fields, const std::string& client);
+  std::string ChangePassword(const FormFields& fields, const std::string& client);
+  std::string Login(const FormFields& fields, const std::string& client);
+  // Checks the password of `name` as signed in from `client`: the account when it is right, else
+  // fills `refusal`. Unknown accounts cost a hash check too, so they take as long as wrong passwords.
+  std::optional<Account> CheckSignIn(const std::string& name, const std::string& password,
+                                     const std::string& client, std::string& refusal);
   std::string EnterGame(const FormFields& fields);
   std::string CreateCharacter(const FormFields& fields);
   std::string LevelUp(const FormFields& fields);
@@ -53,6 +69,10 @@ class GameService {
   const Clock& clock_;
   const GameSettings settings_;
   LoginThrottle throttle_;
+  AddressThrottle signIns_;
+  AddressThrottle registrations_;
+  HashWorkers hashing_;
+  const std::string decoyHash_;
 };
 
 // A refusal or other non-success answer: {"b": code, "t": message}.

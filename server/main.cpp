@@ -1,4 +1,6 @@
 // vorenn-server: the game server. See `vorenn-server --help`.
+#include <sys/resource.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -8,6 +10,7 @@
 #include "server/game_service.h"
 #include "server/http_server.h"
 #include "server/storage.h"
+#include "vorenn_version.h"
 
 namespace {
 
@@ -23,11 +26,22 @@ Serves the Vorenn game on http://HOST:PORT/game/do.php.
                           postgresql://USER@HOST:PORT/DB   a PostgreSQL database
   --announcement TEXT   the announcement shown to every player (UTF-8)
   --threads N           requests served at once, and database connections (default 16)
+  --hash-threads N      password hashes computed at once (default 2; each takes 19 MiB)
+  --header-seconds N    time a connection gets for a request's header (default 5)
+  --body-seconds N      time it then gets for the body (default 5)
+  --max-connections N   open connections in all (default 8192)
+  --max-per-address N   open connections from one address (default 2048)
+  --trusted-proxy ADDR  take the client address of requests from ADDR from X-Forwarded-For
+  --unthrottled ADDR    no per-address limits on sign-ins and registrations for ADDR (repeatable;
+                        for load generators)
   --quiet               no log line per request
   --help                this text
+  --version             the version number
 
-Each request is logged on standard error: time (UTC), action, result code, milliseconds.
-SIGINT or SIGTERM stops the server; every answered change is already on disk.
+Each request is logged on standard error: time (UTC), client address, action, HTTP status, result
+code, milliseconds. No password, token or other field value is logged.
+SIGINT or SIGTERM stops the server within about five seconds: requests already read are answered,
+other connections are closed; every answered change is already on disk.
 )";
 
 struct Options {
@@ -63,6 +77,9 @@ int ParseOptions(int argc, char** argv, Options& options) {
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return -1;
+    } else if (arg == "--version") {
+      std::printf("vorenn-server %s\n", VORENN_VERSION);
+      return -1;
     } else if (arg == "--listen") {
       if (!value(text) || !ParseListen(text, options.http)) {
         std::fprintf(stderr, "vorenn-server: --listen wants HOST:PORT\n");
@@ -80,6 +97,25 @@ int ParseOptions(int argc, char** argv, Options& options) {
         return std::fprintf(stderr, "vorenn-server: --threads wants a number from 1 to 999\n"), 1;
       }
       options.http.threads = std::stoi(text);
+    } else if (arg == "--hash-threads" || arg == "--header-seconds" || arg == "--body-seconds" ||
+               arg == "--max-connections" || arg == "--max-per-address") {
+      if (!value(text) || text.empty() || text.size() > 6 ||
+          text.find_first_not_of("0123456789") != std::string::npos || std::stoi(text) < 1) {
+        return std::fprintf(stderr, "vorenn-server: %s wants a positive number\n", arg.c_str()), 1;
+      }
+      int number = std::stoi(text);
+      if (arg == "--hash-threads") options.game.hashThreads = number;
+      if (arg == "--header-seconds") options.http.headerSeconds = number;
+      if (arg == "--body-seconds") options.http.bodySeconds = number;
+      if (arg == "--max-connections") options.http.maxConnections = number;
+      if (arg == "--max-per-address") options.http.maxConnectionsPerAddress = number;
+    } else if (arg == "--trusted-proxy") {
+      if (!value(options.http.trustedProxy)) {
+        return std::fprintf(stderr, "vorenn-server: --trusted-proxy wants an address\n"), 1;
+      }
+    } else if (arg == "--unthrottled") {
+      if (!value(text)) return std::fprintf(stderr, "vorenn-server: --unthrottled wants an address\n"), 1;
+      options.game.unthrottled.insert(text);
     } else if (arg == "--quiet") {
       options.http.logRequests = false;
     } else {
@@ -104,6 +140,12 @@ int main(int argc, char** argv) {
   sigaddset(&stopSignals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
+  // Every connection is a descriptor; the connection caps are only reachable with room for them.
+  rlimit files{};
+  if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+    files.rlim_cur = files.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &files);
+  }
 
   std::unique_ptr<Storage> storage;
   try {
@@ -113,8 +155,14 @@ int main(int argc, char** argv) {
     return 1;
   }
   SystemClock clock;
-  GameService service(*storage, clock, options.game);
-  HttpServer server(service, options.http);
+  std::unique_ptr<GameService> service;
+  try {
+    service = std::make_unique<GameService>(*storage, clock, options.game);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "vorenn-server: %s\n", e.what());
+    return 1;
+  }
+  HttpServer server(*service, options.http);
   int port = server.Bind();
   if (port < 0) {
     std::fprintf(stderr, "vorenn-server: cannot listen on %s:%d\n", options.http.host.c_str(),

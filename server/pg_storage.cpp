@@ -3,6 +3,7 @@
 #include <pqxx/pqxx>
 
 #include "server/internal/pool.h"
+#include "server/text_rules.h"
 
 namespace vorenn::server {
 
@@ -26,15 +27,23 @@ CREATE INDEX IF NOT EXISTS characters_rank ON characters(rate DESC, name);
 CREATE TABLE IF NOT EXISTS skills (
   account_id BIGINT NOT NULL REFERENCES characters(account_id), skill_id INTEGER NOT NULL,
   level BIGINT NOT NULL, PRIMARY KEY (account_id, skill_id));
+-- (PostgreSQL already calls the unique constraint on characters.name "characters_name_key".)
+ALTER TABLE accounts ADD COLUMN IF NOT EXISTS name_key TEXT;
+CREATE UNIQUE INDEX IF NOT EXISTS accounts_name_fold ON accounts(name_key);
+ALTER TABLE characters ADD COLUMN IF NOT EXISTS name_key TEXT;
+CREATE UNIQUE INDEX IF NOT EXISTS characters_name_fold ON characters(name_key);
 )sql";
 
 constexpr int64_t kSessionTouchSeconds = 60;
 
 void PrepareStatements(pqxx::connection& c) {
   c.prepare("create_account",
-            "INSERT INTO accounts (username, password_hash, email, created_at) VALUES ($1, $2, $3, $4)");
+            "INSERT INTO accounts (username, password_hash, email, created_at, name_key) "
+            "VALUES ($1, $2, $3, $4, $5)");
   c.prepare("find_account", "SELECT id, username, password_hash FROM accounts WHERE username = $1");
   c.prepare("set_password", "UPDATE accounts SET password_hash = $1 WHERE id = $2");
+  c.prepare("upgrade_password",
+            "UPDATE accounts SET password_hash = $1 WHERE id = $2 AND password_hash = $3");
   c.prepare("end_sessions", "DELETE FROM sessions WHERE account_id = $1");
   c.prepare("add_session",
             "INSERT INTO sessions (token_digest, account_id, last_used) VALUES ($1, $2, $3)");
@@ -46,8 +55,8 @@ void PrepareStatements(pqxx::connection& c) {
   c.prepare("lock_account", "SELECT 1 FROM accounts WHERE id = $1 FOR UPDATE");
   c.prepare("has_character", "SELECT 1 FROM characters WHERE account_id = $1");
   c.prepare("create_character",
-            "INSERT INTO characters (account_id, name, created_at, total, rate, settled_at) "
-            "VALUES ($1, $2, $3, 0, $4::numeric, $3)");
+            "INSERT INTO characters (account_id, name, created_at, total, rate, settled_at, name_key) "
+            "VALUES ($1, $2, $3, 0, $4::numeric, $3, $5)");
   c.prepare("lock_character",
             "SELECT name, created_at, total::text, rate::text, settled_at FROM characters "
             "WHERE account_id = $1 FOR UPDATE");
@@ -74,6 +83,8 @@ class PostgresStorage final : public Storage {
     auto first = Connect();
     pqxx::work schema(*first);
     schema.exec(kSchema);
+    AddNameKeys(schema, "accounts", "id", "username");
+    AddNameKeys(schema, "characters", "account_id", "name");
     schema.commit();
     pool_.Add(std::move(first));
     for (int i = 1; i < connections; ++i) pool_.Add(Connect());
@@ -85,7 +96,7 @@ class PostgresStorage final : public Storage {
       pqxx::work w(c);
       try {
         w.exec_prepared("create_account", std::string(username), std::string(passwordHash),
-                        std::string(email), now);
+                        std::string(email), now, NameKey(username));
       } catch (const pqxx::unique_violation&) {
         return CreateOutcome::NameTaken;
       }
@@ -108,6 +119,15 @@ class PostgresStorage final : public Storage {
       pqxx::work w(c);
       w.exec_prepared("set_password", std::string(passwordHash), accountId);
       w.exec_prepared("end_sessions", accountId);
+      w.commit();
+      return 0;
+    });
+  }
+
+  void UpgradePasswordHash(int64_t accountId, std::string_view oldHash, std::string_view newHash) override {
+    Run([&](pqxx::connection& c) {
+      pqxx::work w(c);
+      w.exec_prepared("upgrade_password", std::string(newHash), accountId, std::string(oldHash));
       w.commit();
       return 0;
     });
@@ -154,7 +174,7 @@ class PostgresStorage final : public Storage {
       if (!w.exec_prepared("has_character", accountId).empty()) return CreateOutcome::AlreadyExists;
       try {
         w.exec_prepared("create_character", accountId, std::string(name), now,
-                        FormatAmount(RateFor(SkillLevels{})));
+                        FormatAmount(RateFor(SkillLevels{})), NameKey(name));
       } catch (const pqxx::unique_violation&) {
         return CreateOutcome::NameTaken;
       }
@@ -206,6 +226,21 @@ class PostgresStorage final : public Storage {
 
  private:
   using ConnectionPool = internal::Pool<pqxx::connection>;
+
+  // Rows made before names had keys get theirs; of two old rows that share a key, the first keeps
+  // it and the other stays without one (both still sign in by their exact names).
+  static void AddNameKeys(pqxx::work& w, const std::string& table, const std::string& id,
+                          const std::string& name) {
+    pqxx::result rows = w.exec("SELECT " + id + ", " + name + " FROM " + table +
+                               " WHERE name_key IS NULL ORDER BY " + id);
+    // A key already taken is left alone instead of failing the transaction (a failed statement
+    // would end it); other servers starting up wait on the schema lock meanwhile.
+    for (const auto& row : rows) {
+      w.exec_params("UPDATE " + table + " SET name_key = $1 WHERE " + id + " = $2 AND NOT EXISTS "
+                    "(SELECT 1 FROM " + table + " WHERE name_key = $1)",
+                    NameKey(row[1].c_str()), row[0].as<int64_t>());
+    }
+  }
 
   std::unique_ptr<pqxx::connection> Connect() {
     try {

@@ -1,12 +1,16 @@
 #include "server/sqlite_storage.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <map>
 #include <mutex>
 
 #include "server/internal/pool.h"
+#include "server/text_rules.h"
 
 namespace vorenn::server {
 
@@ -24,7 +28,8 @@ CREATE INDEX IF NOT EXISTS sessions_last_used ON sessions(last_used);
 CREATE TABLE IF NOT EXISTS characters (
   account_id INTEGER PRIMARY KEY REFERENCES accounts(id), name TEXT NOT NULL UNIQUE,
   created_at INTEGER NOT NULL, total TEXT NOT NULL, rate TEXT NOT NULL, settled_at INTEGER NOT NULL);
-CREATE INDEX IF NOT EXISTS characters_rank ON characters(length(rate), rate);
+DROP INDEX IF EXISTS characters_rank;
+CREATE INDEX IF NOT EXISTS characters_ranking ON characters(length(rate) DESC, rate DESC, name);
 CREATE TABLE IF NOT EXISTS skills (
   account_id INTEGER NOT NULL REFERENCES characters(account_id), skill_id INTEGER NOT NULL,
   level INTEGER NOT NULL, PRIMARY KEY (account_id, skill_id));
@@ -169,6 +174,8 @@ class SqliteStorage final : public Storage {
   SqliteStorage(std::string path, int connections) : path_(std::move(path)) {
     auto first = std::make_unique<Connection>(path_);
     first->Exec(kSchema);
+    AddNameKeys(*first, "accounts", "id", "username");
+    AddNameKeys(*first, "characters", "account_id", "name");
     pool_.Add(std::move(first));
     for (int i = 1; i < connections; ++i) pool_.Add(std::make_unique<Connection>(path_));
   }
@@ -178,11 +185,13 @@ class SqliteStorage final : public Storage {
     auto c = Take();
     WriteTransaction tx(*c, writers_);
     sqlite3_stmt* insert = c->Prepare(
-        "INSERT INTO accounts (username, password_hash, email, created_at) VALUES (?, ?, ?, ?)");
+        "INSERT INTO accounts (username, password_hash, email, created_at, name_key) "
+        "VALUES (?, ?, ?, ?, ?)");
     BindText(*c, insert, 1, username);
     BindText(*c, insert, 2, passwordHash);
     BindText(*c, insert, 3, email);
     BindInt(*c, insert, 4, now);
+    BindText(*c, insert, 5, NameKey(username));
     bool taken = false;
     Step(*c, insert, &taken);
     if (taken) return CreateOutcome::NameTaken;
@@ -211,6 +220,18 @@ class SqliteStorage final : public Storage {
     sqlite3_stmt* end = c->Prepare("DELETE FROM sessions WHERE account_id = ?");
     BindInt(*c, end, 1, accountId);
     Step(*c, end);
+    tx.Commit();
+  }
+
+  void UpgradePasswordHash(int64_t accountId, std::string_view oldHash, std::string_view newHash) override {
+    auto c = Take();
+    WriteTransaction tx(*c, writers_);
+    sqlite3_stmt* update =
+        c->Prepare("UPDATE accounts SET password_hash = ? WHERE id = ? AND password_hash = ?");
+    BindText(*c, update, 1, newHash);
+    BindInt(*c, update, 2, accountId);
+    BindText(*c, update, 3, oldHash);
+    Step(*c, update);
     tx.Commit();
   }
 
@@ -270,13 +291,14 @@ class SqliteStorage final : public Storage {
       return CreateOutcome::AlreadyExists;
     }
     sqlite3_stmt* insert = c->Prepare(
-        "INSERT INTO characters (account_id, name, created_at, total, rate, settled_at) "
-        "VALUES (?, ?, ?, '0', ?, ?)");
+        "INSERT INTO characters (account_id, name, created_at, total, rate, settled_at, name_key) "
+        "VALUES (?, ?, ?, '0', ?, ?, ?)");
     BindInt(*c, insert, 1, accountId);
     BindText(*c, insert, 2, name);
     BindInt(*c, insert, 3, now);
     BindText(*c, insert, 4, FormatAmount(RateFor(SkillLevels{})));
     BindInt(*c, insert, 5, now);
+    BindText(*c, insert, 6, NameKey(name));
     bool taken = false;
     Step(*c, insert, &taken);
     if (taken) return CreateOutcome::NameTaken;
@@ -317,6 +339,42 @@ class SqliteStorage final : public Storage {
 
  private:
   using ConnectionPool = internal::Pool<Connection>;
+
+  // Names are unique by NameKey too. Databases made before the key get the column and their rows'
+  // keys here; of two old rows that share a key, the first keeps it and the other stays without
+  // one: both still sign in by their exact names, and a new name with that key is refused.
+  static void AddNameKeys(Connection& c, const std::string& table, const char* id, const char* name) {
+    sqlite3_stmt* probe = nullptr;
+    std::string probeSql = "SELECT name_key FROM " + table + " LIMIT 0";
+    if (sqlite3_prepare_v2(c.db(), probeSql.c_str(), -1, &probe, nullptr) != SQLITE_OK) {
+      c.Exec(("ALTER TABLE " + table + " ADD COLUMN name_key TEXT").c_str());
+    }
+    sqlite3_finalize(probe);
+    c.Exec(("CREATE UNIQUE INDEX IF NOT EXISTS " + table + "_name_fold ON " + table + "(name_key)").c_str());
+    std::vector<std::pair<int64_t, std::string>> missing;
+    {
+      std::string sql = std::string("SELECT ") + id + ", " + name + " FROM " + table +
+                        " WHERE name_key IS NULL ORDER BY " + id;
+      sqlite3_stmt* stmt = nullptr;
+      if (sqlite3_prepare_v2(c.db(), sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) c.Fail();
+      Statement owner(stmt);
+      while (Step(c, stmt)) missing.emplace_back(sqlite3_column_int64(stmt, 0), ColumnText(stmt, 1));
+    }
+    if (missing.empty()) return;
+    std::string sql = "UPDATE " + table + " SET name_key = ? WHERE " + id + " = ?";
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(c.db(), sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) c.Fail();
+    Statement owner(stmt);
+    c.Exec("BEGIN IMMEDIATE");
+    for (const auto& [rowId, rowName] : missing) {
+      sqlite3_reset(stmt);
+      BindText(c, stmt, 1, NameKey(rowName));
+      BindInt(c, stmt, 2, rowId);
+      bool shared = false;
+      Step(c, stmt, &shared);
+    }
+    c.Exec("COMMIT");
+  }
 
   ConnectionPool::Lease Take() {
     return pool_.Take([this] { return std::make_unique<Connection>(path_); });
@@ -372,10 +430,24 @@ class SqliteStorage final : public Storage {
 }  // namespace
 
 std::unique_ptr<Storage> OpenSqliteStorage(const std::string& path, int connections) {
+  // Password hashes and e-mail addresses are nobody else's business: a folder the server makes is
+  // its owner's alone, and so is a new database file (SQLite gives its -wal and -shm files the
+  // database file's mode).
   std::filesystem::path parent = std::filesystem::path(path).parent_path();
   std::error_code error;
-  if (!parent.empty()) std::filesystem::create_directories(parent, error);
-  if (error) throw StorageError("cannot create " + parent.string() + ": " + error.message());
+  std::vector<std::filesystem::path> made;
+  for (auto folder = parent; !folder.empty() && !std::filesystem::exists(folder, error);
+       folder = folder.parent_path()) {
+    made.push_back(folder);
+    if (folder == folder.parent_path()) break;
+  }
+  if (!made.empty()) {
+    std::filesystem::create_directories(parent, error);
+    if (error) throw StorageError("cannot create " + parent.string() + ": " + error.message());
+    for (const auto& folder : made) std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);
+  }
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd >= 0) ::close(fd);
   return std::make_unique<SqliteStorage>(path, connections < 1 ? 1 : connections);
 }
 

@@ -52,6 +52,9 @@ class Storage {
   virtual std::optional<Account> FindAccount(std::string_view username) = 0;
   // Replaces the hash and ends every session of the account, together.
   virtual void ReplacePassword(int64_t accountId, std::string_view passwordHash) = 0;
+  // The same password hashed at another cost: replaces the hash only while it is still `oldHash`
+  // (a password change in between wins) and leaves the sessions alone.
+  virtual void UpgradePasswordHash(int64_t accountId, std::string_view oldHash, std::string_view newHash) = 0;
 
   // Also removes every session idle for maxIdleSeconds or more, so abandoned ones do not pile up.
   virtual void AddSession(std::string_view tokenDigest, int64_t accountId, int64_t now,

@@ -36,7 +36,8 @@ ServerProcess::ServerProcess(const std::string& db, int port, int threads) : por
   if (pid_ == 0) {
     if (!freopen("/dev/null", "w", stderr)) _exit(126);
     execl(VORENN_SERVER_BIN, VORENN_SERVER_BIN, "--listen", listen.c_str(), "--db", db.c_str(),
-          "--quiet", "--threads", threadCount.c_str(), static_cast<char*>(nullptr));
+          "--quiet", "--threads", threadCount.c_str(), "--unthrottled", "127.0.0.1", "--max-per-address", "4096",
+          static_cast<char*>(nullptr));
     _exit(127);
   }
 }
@@ -67,6 +68,22 @@ void ServerProcess::Kill() {
   kill(pid_, SIGKILL);
   waitpid(pid_, nullptr, 0);
   pid_ = -1;
+}
+
+int ServerProcess::Terminate(double seconds) {
+  if (pid_ <= 0) return -1;
+  kill(pid_, SIGTERM);
+  auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  Kill();
+  return -1;
 }
 
 std::unique_ptr<ServerProcess> StartServer(const std::string& db, int threads) {

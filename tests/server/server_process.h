@@ -23,6 +23,9 @@ class ServerProcess {
   nlohmann::json Post(const std::string& body);
   // SIGKILL, then reaps the process. Safe to call twice.
   void Kill();
+  // SIGTERM, then waits up to `seconds` for the process to end: its exit status, or -1 when it was
+  // still running (it is then killed).
+  int Terminate(double seconds);
   int port() const { return port_; }
 
  private:

@@ -43,6 +43,31 @@ TEST_P(StorageContract, AccountsAreUniqueByNameAndPasswordChangeEndsSessions) {
   EXPECT_EQ(s.UseSession("t3", 101, 1000), other);
 }
 
+TEST_P(StorageContract, AnUpgradedHashKeepsTheSessionsAndLosesToAPasswordChange) {
+  Storage& s = storage();
+  int64_t id = NewAccount(s, "upgrade");
+  s.AddSession("t1", id, 100, 1000);
+  s.UpgradePasswordHash(id, "hash-upgrade", "cheaper");
+  EXPECT_EQ(s.FindAccount("upgrade")->passwordHash, "cheaper");
+  EXPECT_EQ(s.UseSession("t1", 101, 1000), id);
+  s.ReplacePassword(id, "changed");
+  s.UpgradePasswordHash(id, "cheaper", "stale");  // computed before the change: dropped
+  EXPECT_EQ(s.FindAccount("upgrade")->passwordHash, "changed");
+}
+
+TEST_P(StorageContract, NamesThatLookAlikeCountAsTaken) {
+  Storage& s = storage();
+  int64_t first = NewAccount(s, "Alice");
+  for (const char* twin : {"alice", "ALICE ", "\xef\xbc\xa1lice", "\xd0\x90lice"}) {
+    EXPECT_EQ(s.CreateAccount(twin, "h", "", 10), CreateOutcome::NameTaken) << twin;
+  }
+  int64_t second = NewAccount(s, "Bob");
+  EXPECT_EQ(s.CreateCharacter(first, "Hero", 10), CreateOutcome::Created);
+  EXPECT_EQ(s.CreateCharacter(second, "\xef\xbc\xa8" "ERO", 10), CreateOutcome::NameTaken);
+  EXPECT_EQ(s.CreateCharacter(second, "hero ", 10), CreateOutcome::NameTaken);
+  EXPECT_EQ(s.CreateCharacter(second, "Heroine", 10), CreateOutcome::Created);
+}
+
 TEST_P(StorageContract, SessionsExpireAfterTheIdleLimitAndUseExtendsThem) {
   Storage& s = storage();
   int64_t id = NewAccount(s, "sleeper");
