@@ -35,7 +35,7 @@ QWidget* MakeEditBox(const WindowSpec& params, QWidget* parent) {
     p->setTabChangesFocus(true);
     return p;
   }
-  auto* l = new QLineEdit(text, parent);
+  auto* l = new LineEditWidget(text, parent);
   // A new text leaves the caret at the start, with nothing selected.
   l->setCursorPosition(0);
   if (params.style & kStylePassword) l->setEchoMode(QLineEdit::Password);

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <QStylePainter>
 
 #include "platform/qt/qt_fonts.h"
@@ -57,7 +58,8 @@ QString WithQtLineBreaks(QString text) {
 void CaptionWidget::SetCaption(const QString& caption) {
   if (caption == caption_) return;
   caption_ = caption;
-  update();
+  // A label whose figure changes every second would otherwise repaint its frame with it.
+  update(CaptionArea());
 }
 
 void CaptionWidget::SetAppearance(const Appearance& appearance) {
@@ -96,7 +98,10 @@ void LabelWidget::paintEvent(QPaintEvent* event) {
   if (!appearance_.literalPrefix) flags |= Qt::TextShowMnemonic;
   // A label is repainted where a figure rising over it passed; laying its text out again costs more
   // than all the rest of the paint, and is skipped when no pixel of the text lies in that region.
-  if (!event->region().intersects(TextBounds(area, flags))) return;
+  // A repaint covering the whole contents (a new caption, a first paint) draws the text without
+  // that test: the text is clipped to the contents in any case.
+  bool allOfIt = QRegion(area).subtracted(event->region()).isEmpty();
+  if (!allOfIt && !event->region().intersects(TextBounds(area, flags))) return;
   QPainter painter(this);
   painter.setClipRect(area);
   QString text = WithQtLineBreaks(caption_);
@@ -174,6 +179,19 @@ void ButtonWidget::paintEvent(QPaintEvent*) {
   if (isDown() || isChecked()) area.translate(1, 1);
   painter.drawItemText(area, int(alignment_) | Qt::TextShowMnemonic, option.palette, isEnabled(), text,
                        QPalette::ButtonText);
+}
+
+void LineEditWidget::paintEvent(QPaintEvent* event) {
+  QStyleOptionFrame panel;
+  initStyleOption(&panel);
+  // Qt clips all it draws after the panel to this rectangle (less the text margins).
+  QRect textArea = style()->subElementRect(QStyle::SE_LineEditContents, &panel, this);
+  if (event->region().intersects(textArea)) {
+    QLineEdit::paintEvent(event);
+    return;
+  }
+  QPainter painter(this);
+  style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
 }
 
 }  // namespace vorenn::platform

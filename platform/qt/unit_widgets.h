@@ -1,11 +1,13 @@
 // The widgets that draw the standard units the way their templates describe them: labels and group
 // boxes that draw their own caption, panels with the unit border kinds, and push buttons with
-// aligned captions. Edit boxes and scroll bars are Qt's own, styled by qt_unit_windows.cpp.
+// aligned captions. Edit boxes and scroll bars are Qt's own, styled by qt_unit_windows.cpp; a
+// single-line edit box only leaves out its text where a repaint cannot reach it.
 #pragma once
 
 #include <QColor>
 #include <QFont>
 #include <QFrame>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QString>
 
@@ -34,6 +36,9 @@ class CaptionWidget : public QFrame {
 
  protected:
   QColor TextColour() const;
+  // Where a new caption can change pixels: all of the widget unless its drawing keeps the caption
+  // inside a part of it.
+  virtual QRect CaptionArea() const { return rect(); }
   QString caption_;
   Appearance appearance_;
   bool lookApplied_ = false;
@@ -47,6 +52,8 @@ class LabelWidget final : public CaptionWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  // The caption is clipped to the contents: a new one leaves the frame as it is.
+  QRect CaptionArea() const override { return contentsRect(); }
 
  private:
   // Where the caption's pixels can be, worked out again only when the caption, the area, the
@@ -81,6 +88,16 @@ class ButtonWidget final : public QPushButton {
 
  private:
   Qt::Alignment alignment_ = Qt::AlignCenter;
+};
+
+// Qt's line edit, except that a repaint which misses its text area (an overlapping neighbour's
+// repaint reaching its border) draws only the panel: the text is clipped to that area anyway.
+class LineEditWidget final : public QLineEdit {
+ public:
+  LineEditWidget(const QString& text, QWidget* parent) : QLineEdit(text, parent) {}
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
 };
 
 }  // namespace vorenn::platform

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QLineEdit>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWidget>
 
 #include <string>
 #include <vector>
@@ -104,6 +106,98 @@ TEST(QtLabelPixels, PartialRepaintsDrawWhatTheFullDrawingDrew) {
     ours.SetCaption(QStringLiteral("x"));
     before.SetCaption(QStringLiteral("x"));
     EXPECT_EQ(Drawn(ours, QRect(0, 0, 160, 40)), Drawn(before, QRect(0, 0, 160, 40))) << c.name;
+  }
+}
+
+// A new caption repaints only the label's contents; that holds if no caption draws a pixel outside
+// them, whatever its length, lines, emboss or font, and if the repaint asked for covers the contents.
+TEST(QtLabelPixels, ACaptionChangesOnlyTheContents) {
+  testing_support::TheQtBackend();
+  Appearance boxed;
+  boxed.border = 5;
+  boxed.hAlign = 2;
+  boxed.vAlign = 1;
+  Appearance sunkenEmbossed;
+  sunkenEmbossed.border = 1;
+  sunkenEmbossed.embossed = true;
+  sunkenEmbossed.wordWrap = true;
+  Appearance raisedBold;
+  raisedBold.border = 4;
+  raisedBold.hAlign = 1;
+  raisedBold.font.assign(60, '\0');
+  raisedBold.font[0] = char(-40);  // -40 in four bytes: 40 pixels, far taller than the label
+  raisedBold.font[1] = raisedBold.font[2] = raisedBold.font[3] = char(0xFF);
+  raisedBold.font[16] = char(0xBC);
+  raisedBold.font[17] = char(0x02);  // weight 700
+  raisedBold.font[20] = 1;           // italic
+  for (const Appearance& look : {boxed, sunkenEmbossed, raisedBold}) {
+    LabelWidget label(nullptr);
+    label.setGeometry(0, 0, 120, 30);
+    label.SetAppearance(look);
+    QRegion outside = QRegion(label.rect()).subtracted(label.contentsRect());
+    label.SetCaption(QStringLiteral("1"));
+    QImage first = Drawn(label, {});
+    for (const char* caption : {"9,999,999,999,999,999,999,999", "Wj|gq_\r\nWj|gq_\r\nWj", "&&&&", ""}) {
+      label.SetCaption(QString::fromUtf8(caption));
+      QImage now = Drawn(label, {});
+      int differing = 0;
+      for (const QRect& r : outside)
+        for (int y = r.top(); y <= r.bottom(); ++y)
+          for (int x = r.left(); x <= r.right(); ++x) differing += first.pixel(x, y) != now.pixel(x, y);
+      EXPECT_EQ(differing, 0) << caption << " border " << look.border;
+    }
+  }
+
+  // What a caption change asks Qt to repaint, on a label shown in a window.
+  struct PaintRegions final : QObject {
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+      return false;
+    }
+  } regions;
+  QWidget window;
+  window.resize(200, 100);
+  LabelWidget label(&window);
+  label.setGeometry(10, 10, 150, 30);
+  label.SetAppearance(boxed);
+  label.SetCaption(QStringLiteral("100"));
+  window.show();
+  testing_support::PumpQt();
+  label.installEventFilter(&regions);
+  label.SetCaption(QStringLiteral("12,345"));
+  testing_support::PumpQt();
+  EXPECT_EQ(regions.painted, QRegion(label.contentsRect()));
+}
+
+// A line edit repainted where its text area is not draws its panel alone; every pixel must stay as
+// Qt's own line edit draws it, styled as the edit boxes are or not styled.
+TEST(QtLabelPixels, LineEditsRepaintedAtTheirBorderDrawWhatQtDraws) {
+  testing_support::TheQtBackend();
+  const QString sheets[] = {
+      {},
+      QStringLiteral("QLineEdit { padding: 0px 1px; border: 1px solid #000000; color: #808080; background: #ffffff; }"),
+      QStringLiteral("QLineEdit { padding: 0px 1px; border: 2px solid; border-color: #808080 #ffffff #ffffff #808080;"
+                     " background: #c0c0c0; }"),
+  };
+  std::vector<QRect> regions = {{}, {0, 0, 1, 1}, {129, 0, 1, 16}, {0, 15, 130, 1}, {0, 0, 2, 16}, {3, 3, 4, 4}};
+  for (int x = 0; x < 130; x += 7) regions.push_back({x, 0, 1, 16});
+  for (int y = 0; y < 16; ++y) regions.push_back({0, y, 130, 1});
+  for (const QString& sheet : sheets) {
+    for (const char* text : {"1天2小时3分", "", "a text far longer than the box is wide, scrolled"}) {
+      LineEditWidget ours(QString::fromUtf8(text), nullptr);
+      QLineEdit qts(QString::fromUtf8(text), nullptr);
+      for (QLineEdit* e : {static_cast<QLineEdit*>(&ours), &qts}) {
+        e->setStyleSheet(sheet);
+        e->setGeometry(0, 0, 130, 16);
+        e->setCursorPosition(0);
+      }
+      for (const QRect& region : regions) {
+        EXPECT_EQ(Drawn(ours, region), Drawn(qts, region))
+            << text << " in " << region.x() << "," << region.y() << " " << region.width() << "x" << region.height()
+            << " with " << sheet.toStdString();
+      }
+    }
   }
 }
 
