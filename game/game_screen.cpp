@@ -134,7 +134,8 @@ void GameController::AnimationStep() {
     int32_t top = ReadInt(label, prop::kTop);
     if (top > end) {
       WriteInt(label, prop::kTop, top - 1);
-    } else {
+    } else if (ReadInt(label, prop::kVisible) != 0) {
+      // Most ticks find the figure already hidden; reading that costs less than hiding it again.
       WriteInt(label, prop::kVisible, 0);
     }
   };
