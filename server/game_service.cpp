@@ -99,6 +99,15 @@ GameService::GameService(Storage& storage, const Clock& clock, GameSettings sett
       hashing_(settings_.hashThreads, settings_.hashQueue),
       decoyHash_(HashPassword("no such account", settings_.hashCost)) {}
 
+bool GameService::DatabaseReachable() {
+  try {
+    storage_.Check();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 std::string GameService::ResultCode(const std::string& answer) {
   static const std::string prefix = "{\"b\":\"";
   if (answer.compare(0, prefix.size(), prefix) != 0) return "?";

@@ -46,6 +46,10 @@ class GameService {
   // per-address limits). Never throws; always one JSON object.
   std::string Handle(const FormFields& fields, const std::string& client = "");
 
+  // Whether the database answers a short read now (for the health check). Never throws.
+  bool DatabaseReachable();
+  size_t HashQueue() const { return hashing_.Queued(); }
+
   // The result code of an answer made by Handle, for the request log.
   static std::string ResultCode(const std::string& answer);
 

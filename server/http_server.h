@@ -47,6 +47,8 @@ class HttpServer {
 
   // Binds the listening socket; returns the port, or -1 when the address cannot be bound.
   int Bind();
+  // The errno of the last failed Bind (EADDRINUSE when another program listens there).
+  int BindError() const;
   // Serves until Stop; returns false when serving failed.
   bool Run();
   // Safe to call from another thread, also before Run has started. Stops taking connections, closes

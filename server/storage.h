@@ -79,6 +79,9 @@ class Storage {
 
   // The characters with the highest output per second, highest first; ties by name.
   virtual std::vector<RankEntry> TopByRate(int limit) = 0;
+
+  // Throws StorageError when the database cannot be read now.
+  virtual void Check() { TopByRate(1); }
 };
 
 // "sqlite:PATH" (the folder is created when missing) or "postgresql://..." / "postgres://...".
