@@ -195,9 +195,16 @@ int ParseOptions(const std::vector<std::string>& args, const std::vector<std::st
 int main(int argc, char** argv) {
   std::vector<std::string> args;
   std::vector<std::string> origins;
+  auto onCommandLine = [&](const char* option) {
+    for (int i = 1; i < argc; ++i) {
+      if (std::strcmp(argv[i], option) == 0) return true;
+    }
+    return false;
+  };
   for (const auto& [variable, option] : kEnvironment) {
     const char* value = std::getenv(variable);
-    if (!value || !*value) continue;
+    // An option given on the command line wins, even over a variable that would not parse.
+    if (!value || !*value || onCommandLine(option)) continue;
     args.push_back(option);
     args.push_back(value);
     origins.push_back(variable);
