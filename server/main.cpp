@@ -157,6 +157,7 @@ int ParseOptions(const std::vector<std::string>& args, const std::vector<std::st
       if (!value(options.log) || options.log.empty()) return fail("--log wants a FILE");
     } else if (arg == "--announcement") {
       if (!value(options.game.announcement)) return fail("--announcement wants a text");
+      options.game.publishAnnouncement = true;
     } else if (arg == "--threads") {
       if (!value(text) || text.find_first_not_of("0123456789") != std::string::npos ||
           text.empty() || text.size() > 3 || std::stoi(text) < 1) {
