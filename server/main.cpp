@@ -16,6 +16,7 @@
 #include "server/http_server.h"
 #include "server/log.h"
 #include "server/storage.h"
+#include "vorenn_version.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ Serves the Vorenn game on http://HOST:PORT/game/do.php, its health on /health an
   --log FILE            write the log to FILE (appending) instead of standard error
   --quiet               no log line per request
   --help                this text
+  --version             the version number
 
 backup FILE copies the SQLite database of --db to FILE while the server runs (SQLite's online
 backup) and checks the copy; for PostgreSQL use pg_dump.
@@ -146,6 +148,9 @@ int ParseOptions(const std::vector<std::string>& args, const std::vector<std::st
     std::string text;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      return -1;
+    } else if (arg == "--version") {
+      std::printf("vorenn-server %s\n", VORENN_VERSION);
       return -1;
     } else if (arg == "backup" && origins[i].empty() && options.backupTo.empty()) {
       if (!value(options.backupTo) || options.backupTo.empty()) return fail("backup wants a FILE");

@@ -81,10 +81,11 @@ std::string QueryRawHeaders(HINTERNET request) {
   return std::string(kHeaderBuffer, ' ');
 }
 
-// Hands every "Set-Cookie: " line of the header block to the cookie store for the host.
-void CaptureCookies(std::string_view headers, const std::string& host) {
+// Hands every "Set-Cookie: " line of the header block to the cookie store for the host, under the
+// scheme the answer came by ("http://" or "https://").
+void CaptureCookies(std::string_view headers, std::string_view scheme, const std::string& host) {
   if (FindText(headers, kCookiePrefix, 1, CaseMode::kIgnoreAscii) < 1) return;
-  std::string url = "http://" + host;
+  std::string url = std::string(scheme) + host;
   while (!headers.empty()) {
     size_t end = headers.find('\n');
     std::string_view line = headers.substr(0, end);
@@ -131,7 +132,10 @@ bool RunWebRequestWorker(FileNumber stream, ExchangeGuard* guard) {
   h.connect = bound::InternetConnectA(h.internet, host.c_str(), INTERNET_PORT(port),
                                       IfSupplied(req->userName), IfSupplied(req->password));
   if (h.connect == nullptr) return false;
-  h.request = bound::HttpOpenRequestA(h.connect, OrNull(req->method), path.c_str());
+  // An https address is asked for the way a Windows program asks for it: the secure flag on the
+  // request, with the connection to host and port as for plain HTTP.
+  DWORD openFlags = INTERNET_FLAG_RELOAD | (UrlIsSecure(req->url) ? INTERNET_FLAG_SECURE : 0);
+  h.request = bound::HttpOpenRequestA(h.connect, OrNull(req->method), path.c_str(), openFlags);
   if (h.request == nullptr) return false;
 
   std::string headers = CompleteHeaders(req->extraHeaders, req->url);
@@ -157,7 +161,7 @@ bool RunWebRequestWorker(FileNumber stream, ExchangeGuard* guard) {
   if (!UseStream(guard, stream, writeAnswer)) return false;
 
   h.Close();
-  CaptureCookies(rawHeaders, host);
+  CaptureCookies(rawHeaders, UrlSchemePrefix(req->url), host);
   return true;
 }
 
