@@ -211,7 +211,8 @@ TEST(Operations, EnvironmentSettingsYieldToTheCommandLineAndTheLogReopensOnSighu
   post("m=login&a=register&username=loggeduser&password=Sesame9pass&email=a%40b.c");
   post("m=user&a=phb&md5=0");
   std::string first = ReadFile(log);
-  std::regex line(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z INFO client=127\.0\.0\.1 action=user/phb status=200 code=-2 ms=[0-9.]+\n)");
+  std::regex line(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z INFO )"
+                  R"(client=127\.0\.0\.1 action=user/phb status=200 code=-2 ms=[0-9.]+\n)");
   EXPECT_TRUE(std::regex_search(first, line)) << first;
   EXPECT_NE(first.find("action=login/register status=200 code=1 "), std::string::npos) << first;
   EXPECT_EQ(first.find("Sesame9pass"), std::string::npos);

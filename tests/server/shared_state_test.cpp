@@ -21,7 +21,8 @@ const char* const kSlowDown = "操作过于频繁，请稍后再试";
 
 // One "server": its own connections, throttles and clock, on the shared database.
 struct Node {
-  Node(const std::string& url, GameSettings settings) : storage(OpenStorage(url, 4)), service(*storage, clock, settings) {}
+  Node(const std::string& url, GameSettings settings)
+      : storage(OpenStorage(url, 4)), service(*storage, clock, settings) {}
   ManualClock clock{1'700'000'000};
   std::unique_ptr<Storage> storage;
   GameService service;
@@ -74,7 +75,8 @@ TEST(SharedServerState, TwoServersOnOneDatabaseThrottleAndAnnounceAsOne) {
 
 TEST(PostgresRestart, PooledConnectionsLostInARestartAreReplacedWithoutFailingRequests) {
   // A server of its own: restarting the shared one would disturb the tests running beside this one.
-  std::string state = (std::filesystem::temp_directory_path() / ("vorenn-pg-restart-" + std::to_string(getpid()))).string();
+  std::string state =
+      (std::filesystem::temp_directory_path() / ("vorenn-pg-restart-" + std::to_string(getpid()))).string();
   std::string scripts = VORENN_SERVER_TEST_SCRIPTS;
   ASSERT_EQ(std::system((scripts + "/pg_start.sh " + state + " >/dev/null").c_str()), 0);
   struct Stop {
