@@ -83,6 +83,41 @@ std::string ForwardedAddress(const char* header) {
 
 }  // namespace
 
+Listener Listen(const std::string& host, int port) {
+  Listener listener;
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
+  addrinfo* found = nullptr;
+  std::string service = std::to_string(port);
+  if (getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0) {
+    listener.error = EADDRNOTAVAIL;
+    return listener;
+  }
+  for (addrinfo* at = found; at && listener.fd < 0; at = at->ai_next) {
+    int fd = socket(at->ai_family, at->ai_socktype | SOCK_CLOEXEC, at->ai_protocol);
+    if (fd < 0) continue;
+    // SO_REUSEADDR only lets a restarted server take the port over from connections still closing;
+    // without SO_REUSEPORT a second server on a port in use fails here instead of sharing it.
+    int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (bind(fd, at->ai_addr, at->ai_addrlen) == 0 && listen(fd, kAcceptQueue) == 0) {
+      sockaddr_storage local{};
+      socklen_t length = sizeof local;
+      getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length);
+      listener.port = ntohs(local.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&local)->sin6_port
+                                                        : reinterpret_cast<sockaddr_in*>(&local)->sin_port);
+      listener.fd = fd;
+    } else {
+      listener.error = errno;
+      close(fd);
+    }
+  }
+  freeaddrinfo(found);
+  return listener;
+}
+
 // One TCP connection, from accept to close. Guarded by Engine::linksMutex_.
 struct Link {
   enum class Phase { Header, Body, Working, Answering };
@@ -108,9 +143,11 @@ struct Request {
 
 class HttpServer::Engine {
  public:
-  Engine(GameService& service, HttpSettings settings)
+  Engine(GameService& service, HttpSettings settings, Listener listener)
       : service_(service),
         settings_(std::move(settings)),
+        listenFd_(listener.fd),
+        bound_(listener.port),
         workers_(settings_.threads, settings_.maxQueuedRequests) {}
 
   ~Engine() {
@@ -201,6 +238,7 @@ class HttpServer::Engine {
   GameService& service_;
   const HttpSettings settings_;
   int listenFd_ = -1;
+  int bound_ = -1;
   int bindError_ = 0;
   MHD_Daemon* daemon_ = nullptr;
   std::atomic<bool> serving_{false};
@@ -220,38 +258,13 @@ class HttpServer::Engine {
 };
 
 int HttpServer::Engine::Bind() {
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
-  addrinfo* found = nullptr;
-  std::string port = std::to_string(settings_.port);
-  if (getaddrinfo(settings_.host.c_str(), port.c_str(), &hints, &found) != 0) {
-    bindError_ = EADDRNOTAVAIL;
-    return -1;
+  if (listenFd_ < 0) {
+    Listener listener = Listen(settings_.host, settings_.port);
+    listenFd_ = listener.fd;
+    bindError_ = listener.error;
+    bound_ = listener.port;
   }
-  int bound = -1;
-  for (addrinfo* at = found; at && listenFd_ < 0; at = at->ai_next) {
-    int fd = socket(at->ai_family, at->ai_socktype | SOCK_CLOEXEC, at->ai_protocol);
-    if (fd < 0) continue;
-    // SO_REUSEADDR only lets a restarted server take the port over from connections still closing;
-    // without SO_REUSEPORT a second server on a port in use fails here instead of sharing it.
-    int on = 1;
-    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (bind(fd, at->ai_addr, at->ai_addrlen) == 0 && listen(fd, kAcceptQueue) == 0) {
-      sockaddr_storage local{};
-      socklen_t length = sizeof local;
-      getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length);
-      bound = ntohs(local.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&local)->sin6_port
-                                                : reinterpret_cast<sockaddr_in*>(&local)->sin_port);
-      listenFd_ = fd;
-    } else {
-      bindError_ = errno;
-      close(fd);
-    }
-  }
-  freeaddrinfo(found);
-  return bound;
+  return listenFd_ < 0 ? -1 : bound_;
 }
 
 bool HttpServer::Engine::Run() {
@@ -496,8 +509,8 @@ void HttpServer::Engine::Log(const Request& request, unsigned status, const std:
                      " status=" + std::to_string(status) + " code=" + LogValue(code) + " ms=" + ms);
 }
 
-HttpServer::HttpServer(GameService& service, HttpSettings settings)
-    : engine_(std::make_unique<Engine>(service, std::move(settings))) {}
+HttpServer::HttpServer(GameService& service, HttpSettings settings, Listener listener)
+    : engine_(std::make_unique<Engine>(service, std::move(settings), listener)) {}
 
 HttpServer::~HttpServer() = default;
 

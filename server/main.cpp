@@ -1,5 +1,6 @@
 // vorenn-server: the game server. See `vorenn-server --help`.
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
@@ -263,11 +264,22 @@ int main(int argc, char** argv) {
     setrlimit(RLIMIT_NOFILE, &files);
   }
 
+  // The port first: a second server started on a port in use stops here, before it opens (or
+  // creates) any database.
+  Listener listener = Listen(options.http.host, options.http.port);
+  std::string address = UrlHost(options.http.host) + ":";
+  if (listener.fd < 0) {
+    std::fprintf(stderr, "vorenn-server: cannot listen on %s%d: %s\n", address.c_str(), options.http.port,
+                 listener.error == EADDRINUSE ? "the port is in use by another program (is a server already running?)"
+                                              : std::strerror(listener.error));
+    return 1;
+  }
   std::unique_ptr<Storage> storage;
   try {
     storage = OpenStorage(options.db, options.http.threads);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "vorenn-server: %s\n", e.what());
+    close(listener.fd);
     return 1;
   }
   SystemClock clock;
@@ -276,18 +288,11 @@ int main(int argc, char** argv) {
     service = std::make_unique<GameService>(*storage, clock, options.game);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "vorenn-server: %s\n", e.what());
+    close(listener.fd);
     return 1;
   }
-  HttpServer server(*service, options.http);
+  HttpServer server(*service, options.http, listener);
   int port = server.Bind();
-  std::string address = UrlHost(options.http.host) + ":";
-  if (port < 0) {
-    int why = server.BindError();
-    std::fprintf(stderr, "vorenn-server: cannot listen on %s%d: %s\n", address.c_str(), options.http.port,
-                 why == EADDRINUSE ? "the port is in use by another program (is a server already running?)"
-                                   : std::strerror(why));
-    return 1;
-  }
   std::string storageName = options.db.rfind("sqlite:", 0) == 0 ? options.db : "postgresql";
   std::fprintf(stderr, "vorenn-server: listening on http://%s%d/game/do.php, storage %s\n", address.c_str(), port,
                storageName.c_str());

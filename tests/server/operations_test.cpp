@@ -106,6 +106,8 @@ TEST(Operations, ASecondServerOnAPortInUseRefusesToStart) {
                  {}, dir.path() / "second.err");
   EXPECT_EQ(second.Wait(20), 1);
   EXPECT_NE(ReadFile(dir.path() / "second.err").find("in use"), std::string::npos);
+  // It stopped before touching a database.
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "second.db"));
   // The first one still has the port to itself.
   EXPECT_TRUE(first->Post("m=user&a=phb&md5=0").is_object());
 }
