@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/runtime_value.h"
+#include "engine/core/runtime_value.h"
 #include "game/big_number.h"
 #include "game/engine_calls.h"
 
@@ -39,7 +39,7 @@ class SkillRow {
   virtual void LevelUp();
 
   double RowId() const { return rowId_; }
-  int32_t Affordable() const { return affordable_; }
+  bool Affordable() const { return affordable_; }
   UnitRef PriceBox() const { return priceBox_; }
   UnitRef OutputBox() const { return outputBox_; }
   UnitRef TimeBox() const { return timeBox_; }
@@ -55,7 +55,7 @@ class SkillRow {
   BigNumber output_;
   double level_ = 0;
   BigNumber price_;
-  int32_t affordable_ = 0;
+  bool affordable_ = false;
 };
 
 // The row geometry above.

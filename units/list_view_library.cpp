@@ -1,12 +1,11 @@
-#include "units/extended_libraries.h"
+#include "units/list_view_library.h"
 
 #include <optional>
 
 #include "commands/command_values.h"
-#include "engine/type_descriptor.h"
-#include "engine/window_template.h"
+#include "engine/core/type_descriptor.h"
+#include "engine/units/unit_properties.h"
 #include "units/list_view_unit.h"
-#include "units/super_btn_unit.h"
 
 namespace vorenn {
 namespace {
@@ -22,9 +21,7 @@ std::optional<int32_t> OptionalInt(const RuntimeValue& v) {
 // The live list view a reference names, or null.
 ListViewUnit* ListOf(const RuntimeValue& ref) {
   if (ref.type != kTypeListView) return nullptr;
-  WindowInstance* instance = FindLoadedWindow(ref.low);
-  UnitRecord* record = instance != nullptr ? FindRecord(*instance, ref.high) : nullptr;
-  auto* list = record != nullptr ? dynamic_cast<ListViewUnit*>(record->window) : nullptr;
+  auto* list = dynamic_cast<ListViewUnit*>(FindUnitWindow(ref.low, ref.high));
   return list != nullptr && list->HasLiveWindow() ? list : nullptr;
 }
 
@@ -59,15 +56,10 @@ void SetItemTextEntry(RuntimeValue*, int argc, RuntimeValue* args) {
     list->SetItemText(IntArg(Arg(argc, args, 1)), IntArg(Arg(argc, args, 2)), TextArg(Arg(argc, args, 3)));
 }
 
-LibraryDescriptor ExtendedUnits1Library() {
-  static const CommandFn kCommands[kListCommandCount] = {ClearItemsEntry, InsertItemEntry, SetItemTextEntry};
+LibraryDescriptor ListViewLibrary() {
+  static const CommandFn kCommands[kListViewCommandCount] = {ClearItemsEntry, InsertItemEntry, SetItemTextEntry};
   static const TypeDescriptor kTypes[] = {kNoType, kNoType, kNoType, ListViewUnitType()};
-  return {"extended units 1", Notify, int(std::size(kTypes)), kTypes, kListCommandCount, kCommands};
-}
-
-LibraryDescriptor ExtendedUnits2Library() {
-  static const TypeDescriptor kTypes[] = {SuperBtnUnitType()};
-  return {"extended units 2", Notify, int(std::size(kTypes)), kTypes, 0, nullptr};
+  return {"extended units 1", Notify, int(std::size(kTypes)), kTypes, kListViewCommandCount, kCommands};
 }
 
 }  // namespace vorenn

@@ -1,4 +1,4 @@
-#include "engine/dll_call.h"
+#include "engine/core/dll_call.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -6,9 +6,9 @@
 #include <set>
 #include <string>
 
-#include "engine/frame.h"
-#include "engine/program_directory.h"
-#include "engine/runtime_error.h"
+#include "engine/core/program_directory.h"
+#include "engine/core/program_directory.h"
+#include "engine/core/runtime_error.h"
 #include "platform/shared_library.h"
 
 namespace vorenn {

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "engine/runtime_value.h"
+#include "engine/core/runtime_value.h"
 
 namespace vorenn {
 

@@ -1,6 +1,6 @@
-#include "engine/library_table.h"
+#include "engine/core/library_table.h"
 
-#include "engine/runtime_value.h"
+#include "engine/core/runtime_value.h"
 
 namespace vorenn {
 namespace {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <span>
 
-#include "engine/library.h"
-#include "engine/type_descriptor.h"
+#include "engine/core/library.h"
+#include "engine/core/type_descriptor.h"
 
 namespace vorenn {
 

@@ -1,10 +1,10 @@
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/runtime_error.h"
+#include "engine/core/runtime_error.h"
 
 // The linker defines these around the section that VORENN_CONST fills.
 extern "C" const char __start_vorenn_const[] __attribute__((weak));

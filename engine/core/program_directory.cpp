@@ -1,4 +1,4 @@
-#include "engine/program_directory.h"
+#include "engine/core/program_directory.h"
 
 #include <limits.h>
 #include <unistd.h>
@@ -12,6 +12,7 @@ namespace {
 std::mutex g_mutex;
 std::string g_directory;
 bool g_known = false;
+std::string g_extraDllDirectory;
 
 std::string DirectoryOfExecutable() {
   char path[PATH_MAX];
@@ -39,5 +40,15 @@ void SetProgramDirectory(const char* directory) {
   while (g_directory.size() > 1 && g_directory.back() == '/') g_directory.pop_back();
   g_known = true;
 }
+
+const char* ModuleDirectory() {
+  thread_local std::string dir;
+  dir = ProgramDirectory();
+  if (dir != "/") dir += '/';
+  return dir.c_str();
+}
+
+void SetExtraDllDirectory(const std::string& dir) { g_extraDllDirectory = dir; }
+const std::string& ExtraDllDirectory() { return g_extraDllDirectory; }
 
 }  // namespace vorenn

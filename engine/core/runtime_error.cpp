@@ -1,11 +1,11 @@
-#include "engine/runtime_error.h"
+#include "engine/core/runtime_error.h"
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 
 namespace vorenn {
 namespace {

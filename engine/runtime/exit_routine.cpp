@@ -1,12 +1,12 @@
-#include "engine/exit_routine.h"
+#include "engine/runtime/exit_routine.h"
 
 #include <cstdio>
 
-#include "engine/dll_call.h"
-#include "engine/frame.h"
-#include "engine/internal/frame_state.h"
-#include "engine/library_table.h"
-#include "engine/runtime_error.h"
+#include "engine/core/dll_call.h"
+#include "engine/core/library_table.h"
+#include "engine/core/runtime_error.h"
+#include "engine/runtime/frame.h"
+#include "engine/runtime/internal/frame_state.h"
 #include "platform/backend.h"
 #include "platform/process.h"
 

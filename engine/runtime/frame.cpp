@@ -1,9 +1,6 @@
-#include "engine/frame.h"
+#include "engine/runtime/frame.h"
 
-#include "engine/internal/frame_state.h"
-#include "engine/program_directory.h"
-#include "engine/window_template.h"
-#include "engine/window_template_units.h"
+#include "engine/runtime/internal/frame_state.h"
 #include "platform/backend.h"
 #include "platform/process.h"
 
@@ -16,24 +13,9 @@ FrameState& Frame() {
   return *state;
 }
 
-void MarkLoopStarted() { Frame().loopStarted = true; }
-
 }  // namespace internal
 
 using internal::Frame;
-
-const char* ModuleDirectory() {
-  thread_local std::string dir;
-  dir = ProgramDirectory();
-  if (dir != "/") dir += '/';
-  return dir.c_str();
-}
-
-void SuppressEvents() { ++Frame().eventSuppression; }
-void ResumeEvents() {
-  if (Frame().eventSuppression > 0) --Frame().eventSuppression;
-}
-bool EventsSuppressed() { return Frame().eventSuppression > 0; }
 
 void SetEndCallback(EndCallback callback) { Frame().endCallback = callback; }
 EndCallback CurrentEndCallback() { return Frame().endCallback; }
@@ -44,9 +26,6 @@ bool OnMainThread() {
   uint32_t main = Frame().mainThreadId;
   return main == 0 || main == platform::CurrentThreadId();
 }
-
-void SetExtraDllDirectory(const std::string& dir) { Frame().extraDllDirectory = dir; }
-const std::string& ExtraDllDirectory() { return Frame().extraDllDirectory; }
 
 void AddIdleHandler(platform::WindowHandle window, IdleRoutine routine, intptr_t argument) {
   if (routine != nullptr) Frame().idleHandlers.push_back({window, routine, argument});
@@ -69,27 +48,6 @@ void RunIdleHandlers() {
 void ClearIdleHandlers() { Frame().idleHandlers.clear(); }
 int IdleHandlerCount() { return int(Frame().idleHandlers.size()); }
 
-bool LoopStarted() { return Frame().loopStarted; }
 bool Exiting() { return Frame().exiting; }
-
-void AddLoadedWindow(platform::WindowHandle window) {
-  if (window != platform::kNoWindow) Frame().loadedWindows.insert(window);
-}
-
-bool AnyLoadedWindowAlive() {
-  for (platform::WindowHandle w : Frame().loadedWindows)
-    if (platform::Native().IsWindow(w)) return true;
-  for (const WindowInstance* instance : LoadedWindows()) {
-    const UnitWindow* window = instance->records.empty() ? nullptr : instance->records[0].window;
-    if (window != nullptr && platform::Native().IsWindow(window->Handle())) return true;
-  }
-  return false;
-}
-
-void LoadedWindowDestroyed(platform::WindowHandle window) {
-  Frame().loadedWindows.erase(window);
-  // Called while the window is being destroyed: it may still answer IsWindow, so it is left out.
-  if (Frame().loopStarted && !AnyLoadedWindowAlive()) platform::Native().PostQuit(0);
-}
 
 }  // namespace vorenn

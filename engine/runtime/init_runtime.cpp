@@ -1,18 +1,21 @@
-#include "engine/init_runtime.h"
+#include "engine/runtime/init_runtime.h"
 
 #include <vector>
 
-#include "engine/exit_routine.h"
-#include "engine/frame.h"
-#include "engine/internal/frame_state.h"
-#include "engine/library_callback.h"
-#include "engine/library_table.h"
-#include "engine/loader_host.h"
-#include "engine/memory.h"
-#include "engine/program_directory.h"
-#include "engine/runtime_error.h"
-#include "engine/unit_contract.h"
-#include "engine/window_loader.h"
+#include "engine/core/library_table.h"
+#include "engine/core/memory.h"
+#include "engine/core/program_directory.h"
+#include "engine/core/runtime_error.h"
+#include "engine/runtime/exit_routine.h"
+#include "engine/runtime/frame.h"
+#include "engine/runtime/internal/frame_state.h"
+#include "engine/runtime/loader_host.h"
+#include "engine/runtime/services.h"
+#include "engine/standard_units/standard_units.h"
+#include "engine/templates/library_callback.h"
+#include "engine/templates/window_loader.h"
+#include "engine/units/unit_contract.h"
+#include "engine/units/unit_properties.h"
 #include "platform/backend.h"
 #include "platform/process.h"
 
@@ -65,11 +68,17 @@ void InitRuntime() {
   NotifyLibraries(kNotifyStart, reinterpret_cast<intptr_t>(&EngineLibraryCallback), 0);
   // 8.
   InstallFrameLoaderHost();
-  InstallUnitContract();
+  InstallStandardUnits();
   if (!g_image.templateSegment.empty())
     LoadTemplateSegment(g_image.templateSegment.data(), g_image.templateSegment.size());
   // 9. Handler offsets become references into the program's handler table.
   RegisterEventHandlers(g_image.eventHandlers);
+}
+
+void InstallStandardUnits() {
+  SetStandardUnitTypes(StandardUnitTypes());
+  SetPropertyServices(ReadUnitProperty, WriteUnitProperty);
+  InstallUnitContract();
 }
 
 void LoadStartWindow(uint32_t windowId) {

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <span>
 
-#include "engine/dll_call.h"
-#include "engine/library.h"
-#include "engine/window_template.h"
+#include "engine/core/dll_call.h"
+#include "engine/core/library.h"
+#include "engine/templates/window_template.h"
 
 namespace vorenn {
 
@@ -29,6 +29,11 @@ void SetProgramImage(const ProgramImage& image);
 // program with "载入窗口模板数据段出错!"); the handler fix-up against the program's handler table.
 void InitRuntime();
 bool RuntimeInitialised();
+
+// The unit contract wired in with what it cannot name itself: the standard unit types for library
+// 1 and its two property functions in the services table. InitRuntime calls it after installing
+// the frame's loader host; code that runs units without the whole start-up calls it directly.
+void InstallStandardUnits();
 
 // Loads a window by id as the start-up window; "载入启动窗口失败" when it has no template or cannot be
 // created.

@@ -1,9 +1,9 @@
-#include "engine/loader_host.h"
+#include "engine/runtime/loader_host.h"
 
-#include "engine/frame.h"
-#include "engine/message_loop.h"
-#include "engine/window_loader.h"
-#include "engine/window_template_units.h"
+#include "engine/runtime/frame.h"
+#include "engine/runtime/message_loop.h"
+#include "engine/templates/window_loader.h"
+#include "engine/templates/window_template_units.h"
 #include "platform/backend.h"
 
 namespace vorenn {
@@ -28,7 +28,8 @@ class FrameLoaderHost final : public LoaderHost {
   }
   platform::WindowHandle Focus() override { return platform::Native().Focus(); }
   void SetFocus(platform::WindowHandle handle) override { platform::Native().SetFocus(handle); }
-  // Custom cursors come with the standard units; until then a unit keeps the default pointer.
+  // Custom cursors are the unit contract's, whose host wraps this one; here a unit keeps the
+  // default pointer.
   uintptr_t CreateCursor(std::span<const uint8_t>) override { return 0; }
   void DestroyCursor(uintptr_t) override {}
   void RunModalLoop(WindowInstance& instance) override {

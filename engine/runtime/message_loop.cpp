@@ -1,7 +1,6 @@
-#include "engine/message_loop.h"
+#include "engine/runtime/message_loop.h"
 
-#include "engine/frame.h"
-#include "engine/internal/frame_state.h"
+#include "engine/runtime/frame.h"
 #include "platform/backend.h"
 
 namespace vorenn {
@@ -31,7 +30,7 @@ bool RunLoop(bool (*keepRunning)(void* context), void* context, int* quitCode) {
 }
 
 void RunMessageLoop() {
-  internal::MarkLoopStarted();
+  MarkLoopStarted();
   if (!AnyLoadedWindowAlive()) return;
   int code = 0;
   RunLoop(nullptr, nullptr, &code);

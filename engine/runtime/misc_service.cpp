@@ -1,4 +1,4 @@
-#include "engine/misc_service.h"
+#include "engine/runtime/misc_service.h"
 
 #include <cstring>
 #include <dirent.h>
@@ -7,9 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "engine/init_runtime.h"
-#include "engine/memory.h"
-#include "engine/runtime_error.h"
+#include "engine/core/memory.h"
+#include "engine/core/runtime_error.h"
+#include "engine/runtime/init_runtime.h"
 
 namespace vorenn {
 namespace {

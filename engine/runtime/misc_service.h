@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "engine/frame.h"
+#include "engine/runtime/frame.h"
 
 namespace vorenn {
 

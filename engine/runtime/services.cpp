@@ -1,11 +1,11 @@
-#include "engine/services.h"
+#include "engine/runtime/services.h"
 
-#include "engine/exit_routine.h"
-#include "engine/init_runtime.h"
-#include "engine/memory.h"
-#include "engine/message_loop.h"
-#include "engine/misc_service.h"
-#include "engine/runtime_error.h"
+#include "engine/core/memory.h"
+#include "engine/core/runtime_error.h"
+#include "engine/runtime/exit_routine.h"
+#include "engine/runtime/init_runtime.h"
+#include "engine/runtime/message_loop.h"
+#include "engine/runtime/misc_service.h"
 
 namespace vorenn {
 namespace {

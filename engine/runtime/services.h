@@ -4,21 +4,12 @@
 
 #include <cstdint>
 
-#include "engine/dll_call.h"
-#include "engine/library.h"
-#include "engine/runtime_value.h"
+#include "engine/core/dll_call.h"
+#include "engine/core/library.h"
+#include "engine/core/property_value.h"
+#include "engine/core/runtime_value.h"
 
 namespace vorenn {
-
-// Property reads answer the value's two words (low, high); texts and bytes are new blocks.
-struct PropertyValue {
-  uint32_t low;
-  uint32_t high;
-};
-using ReadPropertyFn = PropertyValue (*)(uint32_t windowId, uint32_t unitId, int32_t index,
-                                         int32_t arrayIndex);
-using WritePropertyFn = void (*)(uint32_t windowId, uint32_t unitId, int32_t index, int32_t arrayIndex,
-                                 uint32_t low, uint32_t high);
 
 struct ServicesTable {
   void (*raiseRuntimeError)(int number);  // 0, does not return
@@ -43,8 +34,8 @@ const ServicesTable& Services();
 // record back.
 RuntimeValue CallCommand(CommandFn command, int argc, RuntimeValue* args);
 
-// Property access is the unit contract's; it installs its two functions here. Until then every
-// access reports "未载入欲访问窗口组件所在的窗口" (no window can be loaded without unit types).
+// Property access is the unit contract's; InitRuntime puts its two functions here. Before that
+// every access reports "未载入欲访问窗口组件所在的窗口" (no window can be loaded without unit types).
 void SetPropertyServices(ReadPropertyFn read, WritePropertyFn write);
 PropertyValue ReadProperty(uint32_t windowId, uint32_t unitId, int32_t index, int32_t arrayIndex = -1);
 void WriteProperty(uint32_t windowId, uint32_t unitId, int32_t index, int32_t arrayIndex, uint32_t low,

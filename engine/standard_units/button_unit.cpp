@@ -1,6 +1,6 @@
-#include "engine/button_unit.h"
+#include "engine/standard_units/button_unit.h"
 
-#include "engine/internal/unit_tables.h"
+#include "engine/units/descriptor_tables.h"
 
 namespace vorenn {
 namespace {
@@ -12,15 +12,15 @@ constexpr DataField kFields[] = {
 constexpr UnitLayout kLayout{1, kFields};
 
 constexpr uint16_t kOwnKinds[] = {kKindBytes, kKindPick, kKindText, kKindPick, kKindPick, kKindFont};
-constexpr auto kProperties = internal::PropertyTable(kOwnKinds);
+constexpr auto kProperties = PropertyTable(kOwnKinds);
 constexpr int kEventArguments[] = {0};
-constexpr auto kEvents = internal::EventTable(kEventArguments);
+constexpr auto kEvents = EventTable(kEventArguments);
 constexpr uint32_t kState = 0x80000840;
 
 }  // namespace
 
 const TypeDescriptor& ButtonUnitType() {
-  static const TypeDescriptor type = internal::UnitTypeDescriptorOf(
+  static const TypeDescriptor type = UnitTypeDescriptorOf(
       "Button", kState, kProperties, kEvents, &StandardUnitInterface<ButtonUnit>);
   return type;
 }
@@ -49,11 +49,11 @@ void ButtonUnit::UpdateAppearance() {
   ApplyAppearance();
 }
 
-int ButtonUnit::SetOwnProperty(int index, const UnitValue& value) {
+bool ButtonUnit::SetOwnProperty(int index, const UnitValue& value) {
   properties_.Set(index, value);
   if (index == kButtonCaption) platform::Native().SetText(Handle(), value.text);
   UpdateAppearance();
-  return 0;
+  return false;
 }
 
 platform::EventAnswer ButtonUnit::OnEvent(const platform::WindowEvent& e) {

@@ -5,7 +5,7 @@
 //   buffer [8] picture; buffer [13] font; text [10] caption.
 #pragma once
 
-#include "engine/unit_base.h"
+#include "engine/units/unit_base.h"
 
 namespace vorenn {
 
@@ -21,7 +21,7 @@ class ButtonUnit final : public Unit {
  public:
   explicit ButtonUnit(const UnitCreateArgs& args);
   bool Init(const UnitCreateArgs& args);
-  int SetOwnProperty(int index, const UnitValue& value) override;
+  bool SetOwnProperty(int index, const UnitValue& value) override;
 
  private:
   void Prepare(platform::WindowSpec& params) override;

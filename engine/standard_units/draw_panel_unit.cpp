@@ -1,6 +1,6 @@
-#include "engine/draw_panel_unit.h"
+#include "engine/standard_units/draw_panel_unit.h"
 
-#include "engine/internal/unit_tables.h"
+#include "engine/units/descriptor_tables.h"
 
 namespace vorenn {
 namespace {
@@ -19,15 +19,15 @@ constexpr uint16_t kOwnKinds[] = {
     kKindPick,   kKindColour,          kKindColour, kKindColour,  kKindFont,    // 18-22
     kKindInteger, kKindInteger,                                                 // 23-24
 };
-constexpr auto kProperties = internal::PropertyTable(kOwnKinds);
+constexpr auto kProperties = PropertyTable(kOwnKinds);
 constexpr int kEventArguments[] = {0};
-constexpr auto kEvents = internal::EventTable(kEventArguments);
+constexpr auto kEvents = EventTable(kEventArguments);
 constexpr uint32_t kState = 0x800200C0;
 
 }  // namespace
 
 const TypeDescriptor& DrawPanelUnitType() {
-  static const TypeDescriptor type = internal::UnitTypeDescriptorOf(
+  static const TypeDescriptor type = UnitTypeDescriptorOf(
       "DrawPanel", kState, kProperties, kEvents, &StandardUnitInterface<DrawPanelUnit>);
   return type;
 }
@@ -52,10 +52,10 @@ void DrawPanelUnit::UpdateAppearance() {
   ApplyAppearance();
 }
 
-int DrawPanelUnit::SetOwnProperty(int index, const UnitValue& value) {
+bool DrawPanelUnit::SetOwnProperty(int index, const UnitValue& value) {
   properties_.Set(index, value);
   UpdateAppearance();
-  return 0;
+  return false;
 }
 
 }  // namespace vorenn

@@ -4,7 +4,7 @@
 // buffer [10] picture; buffer [22] font. Properties 23 and 24 are not stored.
 #pragma once
 
-#include "engine/unit_base.h"
+#include "engine/units/unit_base.h"
 
 namespace vorenn {
 
@@ -16,7 +16,7 @@ class DrawPanelUnit final : public Unit {
  public:
   explicit DrawPanelUnit(const UnitCreateArgs& args);
   bool Init(const UnitCreateArgs& args);
-  int SetOwnProperty(int index, const UnitValue& value) override;
+  bool SetOwnProperty(int index, const UnitValue& value) override;
 
  private:
   void Prepare(platform::WindowSpec& params) override;

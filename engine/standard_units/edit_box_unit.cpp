@@ -1,6 +1,6 @@
-#include "engine/edit_box_unit.h"
+#include "engine/standard_units/edit_box_unit.h"
 
-#include "engine/internal/unit_tables.h"
+#include "engine/units/descriptor_tables.h"
 
 namespace vorenn {
 namespace {
@@ -26,15 +26,15 @@ constexpr uint16_t kOwnKinds[] = {
     kKindInteger, kKindInteger, kKindInteger, kKindText,            kKindInteger,  // 23-27
     kKindInteger,                                                                  // 28
 };
-constexpr auto kProperties = internal::PropertyTable(kOwnKinds);
+constexpr auto kProperties = PropertyTable(kOwnKinds);
 constexpr int kEventArguments[] = {0};
-constexpr auto kEvents = internal::EventTable(kEventArguments);
+constexpr auto kEvents = EventTable(kEventArguments);
 constexpr uint32_t kState = 0x80000040;
 
 }  // namespace
 
 const TypeDescriptor& EditBoxUnitType() {
-  static const TypeDescriptor type = internal::UnitTypeDescriptorOf(
+  static const TypeDescriptor type = UnitTypeDescriptorOf(
       "EditBox", kState, kProperties, kEvents, &StandardUnitInterface<EditBoxUnit>);
   return type;
 }
@@ -79,12 +79,12 @@ void EditBoxUnit::UpdateAppearance() {
   ApplyAppearance();
 }
 
-int EditBoxUnit::SetOwnProperty(int index, const UnitValue& value) {
+bool EditBoxUnit::SetOwnProperty(int index, const UnitValue& value) {
   switch (index) {
     case kEditContent:
       properties_.Set(index, value);
       Native().SetText(Handle(), value.text);
-      return 0;
+      return false;
     case kEditSelectionStart:
     case kEditSelectionLength: {
       properties_.Set(index, value);
@@ -93,19 +93,19 @@ int EditBoxUnit::SetOwnProperty(int index, const UnitValue& value) {
       if (index == kEditSelectionStart) start = value.Word();
       if (index == kEditSelectionLength) length = value.Word();
       Native().SetSelection(Handle(), start, length);
-      return 0;
+      return false;
     }
     case kEditMultiLine: {
       // An edit control cannot change between one line and many: it is made anew.
       bool changed = (properties_.Word(index) == 1) != (value.Word() == 1);
       properties_.Set(index, value);
-      return changed ? 1 : 0;
+      return changed;
     }
     default: {
       properties_.Set(index, value);
       Native().SetStyle(Handle(), baseStyle_ | Style());
       UpdateAppearance();
-      return 0;
+      return false;
     }
   }
 }
@@ -125,6 +125,13 @@ bool EditBoxUnit::GetOwnProperty(int index, UnitValue* value) {
     default:
       return Unit::GetOwnProperty(index, value);
   }
+}
+
+bool EditBoxUnit::KeepsKey(int key) {
+  constexpr int kKeyTab = 9, kKeyEnter = 13;
+  UnitValue multiLine;
+  return (key == kKeyTab || key == kKeyEnter) && GetOwnProperty(kEditMultiLine, &multiLine) &&
+         multiLine.number == 1;
 }
 
 // The stored data carries what the control holds now.

@@ -8,7 +8,7 @@
 // Input mode: 0 normal, 1 read-only, 2 password (the first byte of [19] masks each character).
 #pragma once
 
-#include "engine/unit_base.h"
+#include "engine/units/unit_base.h"
 
 namespace vorenn {
 
@@ -26,9 +26,11 @@ class EditBoxUnit final : public Unit {
  public:
   explicit EditBoxUnit(const UnitCreateArgs& args);
   bool Init(const UnitCreateArgs& args);
-  int SetOwnProperty(int index, const UnitValue& value) override;
+  bool SetOwnProperty(int index, const UnitValue& value) override;
   bool GetOwnProperty(int index, UnitValue* value) override;
   std::vector<uint8_t> UnitData() const override;
+  // Multi-line, it keeps Tab and Enter for its text.
+  bool KeepsKey(int key) override;
 
  private:
   void Prepare(platform::WindowSpec& params) override;

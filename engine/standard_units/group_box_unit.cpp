@@ -1,6 +1,6 @@
-#include "engine/group_box_unit.h"
+#include "engine/standard_units/group_box_unit.h"
 
-#include "engine/internal/unit_tables.h"
+#include "engine/units/descriptor_tables.h"
 
 namespace vorenn {
 namespace {
@@ -12,15 +12,15 @@ constexpr DataField kFields[] = {
 constexpr UnitLayout kLayout{1, kFields};
 
 constexpr uint16_t kOwnKinds[] = {kKindText, kKindPick, kKindColour, kKindColourOrDefault, kKindFont};
-constexpr auto kProperties = internal::PropertyTable(kOwnKinds);
+constexpr auto kProperties = PropertyTable(kOwnKinds);
 constexpr int kEventArguments[] = {0};
-constexpr auto kEvents = internal::EventTable(kEventArguments);
+constexpr auto kEvents = EventTable(kEventArguments);
 constexpr uint32_t kState = 0x840140C0;
 
 }  // namespace
 
 const TypeDescriptor& GroupBoxUnitType() {
-  static const TypeDescriptor type = internal::UnitTypeDescriptorOf(
+  static const TypeDescriptor type = UnitTypeDescriptorOf(
       "GroupBox", kState, kProperties, kEvents, &StandardUnitInterface<GroupBoxUnit>);
   return type;
 }
@@ -49,11 +49,11 @@ void GroupBoxUnit::UpdateAppearance() {
   ApplyAppearance();
 }
 
-int GroupBoxUnit::SetOwnProperty(int index, const UnitValue& value) {
+bool GroupBoxUnit::SetOwnProperty(int index, const UnitValue& value) {
   properties_.Set(index, value);
   if (index == kGroupCaption) platform::Native().SetText(Handle(), value.text);
   UpdateAppearance();
-  return 0;
+  return false;
 }
 
 }  // namespace vorenn

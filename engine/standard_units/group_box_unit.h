@@ -5,7 +5,7 @@
 // text colour, u32 [11] background colour; buffer [12] font; text [8] caption.
 #pragma once
 
-#include "engine/unit_base.h"
+#include "engine/units/unit_base.h"
 
 namespace vorenn {
 
@@ -19,7 +19,7 @@ class GroupBoxUnit final : public Unit {
  public:
   explicit GroupBoxUnit(const UnitCreateArgs& args);
   bool Init(const UnitCreateArgs& args);
-  int SetOwnProperty(int index, const UnitValue& value) override;
+  bool SetOwnProperty(int index, const UnitValue& value) override;
 
  private:
   void Prepare(platform::WindowSpec& params) override;

@@ -1,6 +1,6 @@
-#include "engine/label_unit.h"
+#include "engine/standard_units/label_unit.h"
 
-#include "engine/internal/unit_tables.h"
+#include "engine/units/descriptor_tables.h"
 
 namespace vorenn {
 namespace {
@@ -22,15 +22,15 @@ constexpr uint16_t kOwnKinds[] = {
     kKindColour, kKindPick,   kKindLogical, kKindPick,   kKindText,            // 23-27
     kKindText,                                                                  // 28
 };
-constexpr auto kProperties = internal::PropertyTable(kOwnKinds);
+constexpr auto kProperties = PropertyTable(kOwnKinds);
 constexpr int kEventArguments[] = {0};
-constexpr auto kEvents = internal::EventTable(kEventArguments);
+constexpr auto kEvents = EventTable(kEventArguments);
 constexpr uint32_t kState = 0x84012040;
 
 }  // namespace
 
 const TypeDescriptor& LabelUnitType() {
-  static const TypeDescriptor type = internal::UnitTypeDescriptorOf(
+  static const TypeDescriptor type = UnitTypeDescriptorOf(
       "Label", kState, kProperties, kEvents, &StandardUnitInterface<LabelUnit>);
   return type;
 }
@@ -66,7 +66,7 @@ void LabelUnit::UpdateAppearance() {
   ApplyAppearance();
 }
 
-int LabelUnit::SetOwnProperty(int index, const UnitValue& value) {
+bool LabelUnit::SetOwnProperty(int index, const UnitValue& value) {
   properties_.Set(index, value);
   // A new caption leaves the look as it is; the game sets captions every second.
   if (index == kLabelCaption) {
@@ -74,7 +74,7 @@ int LabelUnit::SetOwnProperty(int index, const UnitValue& value) {
   } else {
     UpdateAppearance();
   }
-  return 0;
+  return false;
 }
 
 }  // namespace vorenn

@@ -6,7 +6,7 @@
 //   buffer [15] font; buffer [18] picture; text [8] caption; version 2: text [27], text [28].
 #pragma once
 
-#include "engine/unit_base.h"
+#include "engine/units/unit_base.h"
 
 namespace vorenn {
 
@@ -24,7 +24,7 @@ class LabelUnit final : public Unit {
  public:
   explicit LabelUnit(const UnitCreateArgs& args);
   bool Init(const UnitCreateArgs& args);
-  int SetOwnProperty(int index, const UnitValue& value) override;
+  bool SetOwnProperty(int index, const UnitValue& value) override;
 
  private:
   void Prepare(platform::WindowSpec& params) override;

@@ -1,16 +1,16 @@
-#include "engine/standard_units.h"
+#include "engine/standard_units/standard_units.h"
 
 #include <array>
 
-#include "engine/button_unit.h"
-#include "engine/draw_panel_unit.h"
-#include "engine/edit_box_unit.h"
-#include "engine/group_box_unit.h"
-#include "engine/label_unit.h"
-#include "engine/runtime_value.h"
-#include "engine/timer_unit.h"
-#include "engine/vscroll_bar_unit.h"
-#include "engine/window_unit.h"
+#include "engine/core/runtime_value.h"
+#include "engine/standard_units/button_unit.h"
+#include "engine/standard_units/draw_panel_unit.h"
+#include "engine/standard_units/edit_box_unit.h"
+#include "engine/standard_units/group_box_unit.h"
+#include "engine/standard_units/label_unit.h"
+#include "engine/standard_units/timer_unit.h"
+#include "engine/standard_units/vscroll_bar_unit.h"
+#include "engine/standard_units/window_unit.h"
 
 namespace vorenn {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <span>
 
-#include "engine/type_descriptor.h"
+#include "engine/core/type_descriptor.h"
 
 namespace vorenn {
 

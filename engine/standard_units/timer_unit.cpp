@@ -1,6 +1,6 @@
-#include "engine/timer_unit.h"
+#include "engine/standard_units/timer_unit.h"
 
-#include "engine/internal/unit_tables.h"
+#include "engine/units/descriptor_tables.h"
 
 namespace vorenn {
 namespace {
@@ -9,15 +9,15 @@ constexpr DataField kFields[] = {{8, FieldForm::Word}};
 constexpr UnitLayout kLayout{1, kFields};
 
 constexpr uint16_t kOwnKinds[] = {kKindInteger};
-constexpr auto kProperties = internal::PropertyTable(kOwnKinds);
+constexpr auto kProperties = PropertyTable(kOwnKinds);
 constexpr int kEventArguments[] = {0};
-constexpr auto kEvents = internal::EventTable(kEventArguments);
+constexpr auto kEvents = EventTable(kEventArguments);
 constexpr uint32_t kState = 0x80008040;
 
 }  // namespace
 
 const TypeDescriptor& TimerUnitType() {
-  static const TypeDescriptor type = internal::UnitTypeDescriptorOf(
+  static const TypeDescriptor type = UnitTypeDescriptorOf(
       "Timer", kState, kProperties, kEvents, &StandardUnitInterface<TimerUnit>);
   return type;
 }
@@ -42,13 +42,13 @@ void TimerUnit::SetPeriod(int32_t period) {
   if (period > 0) platform::Native().SetTimer(Handle(), kTimerId, uint32_t(period));
 }
 
-int TimerUnit::SetOwnProperty(int index, const UnitValue& value) {
+bool TimerUnit::SetOwnProperty(int index, const UnitValue& value) {
   if (index == kTimerPeriod) {
     SetPeriod(value.Word());
   } else {
     properties_.Set(index, value);
   }
-  return 0;
+  return false;
 }
 
 platform::EventAnswer TimerUnit::OnEvent(const platform::WindowEvent& e) {

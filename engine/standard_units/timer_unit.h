@@ -4,7 +4,7 @@
 // Unit data (highest version 1): u32 [8] period in milliseconds (0: stopped).
 #pragma once
 
-#include "engine/unit_base.h"
+#include "engine/units/unit_base.h"
 
 namespace vorenn {
 
@@ -18,7 +18,7 @@ class TimerUnit final : public Unit {
  public:
   explicit TimerUnit(const UnitCreateArgs& args);
   bool Init(const UnitCreateArgs& args);
-  int SetOwnProperty(int index, const UnitValue& value) override;
+  bool SetOwnProperty(int index, const UnitValue& value) override;
   void SetShown(bool) override { Unit::SetShown(false); }
 
  private:

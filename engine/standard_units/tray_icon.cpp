@@ -1,4 +1,4 @@
-#include "engine/tray_icon.h"
+#include "engine/standard_units/tray_icon.h"
 
 #include <cstring>
 #include <optional>

@@ -1,8 +1,8 @@
-#include "engine/vscroll_bar_unit.h"
+#include "engine/standard_units/vscroll_bar_unit.h"
 
 #include <algorithm>
 
-#include "engine/internal/unit_tables.h"
+#include "engine/units/descriptor_tables.h"
 
 namespace vorenn {
 namespace {
@@ -17,16 +17,16 @@ constexpr UnitLayout kLayout{1, kFields};
 
 constexpr uint16_t kOwnKinds[] = {kKindInteger, kKindInteger, kKindInteger,
                                   kKindInteger, kKindInteger, kKindLogical};
-constexpr auto kProperties = internal::PropertyTable(kOwnKinds);
+constexpr auto kProperties = PropertyTable(kOwnKinds);
 constexpr int kEventArguments[] = {0};
-constexpr auto kEvents = internal::EventTable(kEventArguments);
+constexpr auto kEvents = EventTable(kEventArguments);
 constexpr uint32_t kState = 0x80020040;
 constexpr int kMaxStep = 32767;
 
 }  // namespace
 
 const TypeDescriptor& VScrollBarUnitType() {
-  static const TypeDescriptor type = internal::UnitTypeDescriptorOf(
+  static const TypeDescriptor type = UnitTypeDescriptorOf(
       "VScrollBar", kState, kProperties, kEvents, &StandardUnitInterface<VScrollBarUnit>);
   return type;
 }
@@ -68,14 +68,14 @@ void VScrollBarUnit::ApplyRange() {
   platform::Native().SetScrollBar(Handle(), state);
 }
 
-int VScrollBarUnit::SetOwnProperty(int index, const UnitValue& value) {
+bool VScrollBarUnit::SetOwnProperty(int index, const UnitValue& value) {
   properties_.Set(index, value);
   if (index == kScrollMinimum || index == kScrollMaximum || index == kScrollPosition ||
       index == kScrollPageStep || index == kScrollLineStep) {
     ClampAll();
     ApplyRange();
   }
-  return 0;
+  return false;
 }
 
 void VScrollBarUnit::Scroll(ScrollAction action, int thumb) {

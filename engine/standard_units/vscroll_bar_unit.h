@@ -5,7 +5,7 @@
 // [12] position, [13] follow-thumb.
 #pragma once
 
-#include "engine/unit_base.h"
+#include "engine/units/unit_base.h"
 
 namespace vorenn {
 
@@ -21,7 +21,7 @@ class VScrollBarUnit final : public Unit {
  public:
   explicit VScrollBarUnit(const UnitCreateArgs& args);
   bool Init(const UnitCreateArgs& args);
-  int SetOwnProperty(int index, const UnitValue& value) override;
+  bool SetOwnProperty(int index, const UnitValue& value) override;
 
  private:
   void Prepare(platform::WindowSpec& params) override;

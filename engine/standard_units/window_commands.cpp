@@ -1,13 +1,13 @@
-#include "engine/window_commands.h"
+#include "engine/standard_units/window_commands.h"
 
-#include "engine/runtime_error.h"
-#include "engine/tray_icon.h"
-#include "engine/unit_contract.h"
-#include "engine/unit_events.h"
-#include "engine/unit_lifecycle.h"
-#include "engine/unit_properties.h"
-#include "engine/window_loader.h"
-#include "engine/window_unit.h"
+#include "engine/core/runtime_error.h"
+#include "engine/standard_units/tray_icon.h"
+#include "engine/standard_units/window_unit.h"
+#include "engine/templates/window_loader.h"
+#include "engine/units/unit_contract.h"
+#include "engine/units/unit_events.h"
+#include "engine/units/unit_lifecycle.h"
+#include "engine/units/unit_properties.h"
 #include "platform/backend.h"
 
 namespace vorenn {

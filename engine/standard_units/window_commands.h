@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "engine/runtime_value.h"
+#include "engine/core/runtime_value.h"
 
 namespace vorenn {
 

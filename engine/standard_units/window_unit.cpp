@@ -1,10 +1,10 @@
-#include "engine/window_unit.h"
+#include "engine/standard_units/window_unit.h"
 
 #include <algorithm>
 
-#include "engine/internal/unit_tables.h"
-#include "engine/library_callback.h"
-#include "engine/window_template.h"
+#include "engine/templates/library_callback.h"
+#include "engine/templates/window_template.h"
+#include "engine/units/descriptor_tables.h"
 
 namespace vorenn {
 namespace {
@@ -33,9 +33,9 @@ constexpr uint16_t kOwnKinds[] = {
     kKindLogical, kKindText,    kKindInteger,         kKindPick,    kKindPick,    // 23-27
     kKindPick,    kKindPick,    kKindPick,            kKindText,                  // 28-31
 };
-constexpr auto kProperties = internal::PropertyTable(kOwnKinds);
+constexpr auto kProperties = PropertyTable(kOwnKinds);
 constexpr int kEventArguments[] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
-constexpr auto kEvents = internal::EventTable(kEventArguments);
+constexpr auto kEvents = EventTable(kEventArguments);
 constexpr uint32_t kState = 0x800000D0;
 
 constexpr int kPositionNormal = 0, kPositionCentred = 1, kPositionMinimized = 2, kPositionMaximized = 3;
@@ -43,7 +43,7 @@ constexpr int kPositionNormal = 0, kPositionCentred = 1, kPositionMinimized = 2,
 }  // namespace
 
 const TypeDescriptor& WindowUnitType() {
-  static const TypeDescriptor type = internal::UnitTypeDescriptorOf(
+  static const TypeDescriptor type = UnitTypeDescriptorOf(
       "window", kState, kProperties, kEvents, &StandardUnitInterface<WindowUnit>);
   return type;
 }
@@ -122,22 +122,22 @@ void WindowUnit::ApplyPosition(int position) {
   }
 }
 
-int WindowUnit::SetOwnProperty(int index, const UnitValue& value) {
+bool WindowUnit::SetOwnProperty(int index, const UnitValue& value) {
   switch (index) {
     case kWindowPosition: {
       int position = std::clamp(value.Word(), kPositionNormal, kPositionMaximized);
       properties_.SetWord(index, position);
       ApplyPosition(position);
-      return 0;
+      return false;
     }
     case kWindowTitle:
       properties_.Set(index, value);
       Native().SetText(Handle(), value.text);
-      return 0;
+      return false;
     default:
       properties_.Set(index, value);
       UpdateAppearance();
-      return 0;
+      return false;
   }
 }
 

@@ -12,7 +12,7 @@
 // 3 right click).
 #pragma once
 
-#include "engine/unit_base.h"
+#include "engine/units/unit_base.h"
 
 namespace vorenn {
 
@@ -41,8 +41,10 @@ class WindowUnit final : public Unit {
   bool IsMinimized() const override;
   void Restore() override;
   void Activate() override;
+  bool EnterMovesFocus() override { return OwnFlag(kWindowEnterMovesFocus); }
+  bool EscapeCloses() override { return OwnFlag(kWindowEscCloses); }
 
-  int SetOwnProperty(int index, const UnitValue& value) override;
+  bool SetOwnProperty(int index, const UnitValue& value) override;
   bool GetOwnProperty(int index, UnitValue* value) override;
 
   // Closes the window without asking: the windows it disabled are enabled again, then it is
@@ -58,6 +60,11 @@ class WindowUnit final : public Unit {
   void UpdateAppearance();
   void ApplyPosition(int position);
   void EnableDisabledWindows();
+  // A logical own property, true only for exactly 1.
+  bool OwnFlag(int index) {
+    UnitValue value;
+    return GetOwnProperty(index, &value) && value.number == 1;
+  }
 
   bool trayIcon_ = false;
 };

@@ -1,9 +1,10 @@
-#include "engine/library_callback.h"
+#include "engine/templates/library_callback.h"
 
-#include "engine/frame.h"
-#include "engine/library_table.h"
-#include "engine/memory.h"
-#include "engine/window_loader.h"
+#include "engine/core/event_suppression.h"
+#include "engine/core/library_table.h"
+#include "engine/core/memory.h"
+#include "engine/templates/loaded_windows.h"
+#include "engine/templates/window_loader.h"
 
 namespace vorenn {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "engine/library.h"
+#include "engine/core/library.h"
 
 namespace vorenn {
 

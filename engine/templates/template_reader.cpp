@@ -1,4 +1,4 @@
-#include "engine/template_reader.h"
+#include "engine/templates/template_reader.h"
 
 #include <cstring>
 

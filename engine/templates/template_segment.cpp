@@ -1,13 +1,14 @@
-// Reading the template segment (format in engine/window_template.h) into the template table.
-#include "engine/window_template.h"
+// Reading the template segment (format in engine/templates/window_template.h) into the template
+// table.
+#include "engine/templates/window_template.h"
 
 #include <utility>
 
-#include "engine/memory.h"
-#include "engine/runtime_error.h"
-#include "engine/runtime_value.h"
-#include "engine/template_reader.h"
-#include "engine/window_template_internal.h"
+#include "engine/core/memory.h"
+#include "engine/core/runtime_error.h"
+#include "engine/core/runtime_value.h"
+#include "engine/templates/internal/window_template_internal.h"
+#include "engine/templates/template_reader.h"
 
 namespace vorenn {
 

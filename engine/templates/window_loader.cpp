@@ -1,6 +1,6 @@
-#include "engine/window_loader.h"
+#include "engine/templates/window_loader.h"
 
-#include "engine/window_template_units.h"
+#include "engine/templates/window_template_units.h"
 
 namespace vorenn {
 namespace {

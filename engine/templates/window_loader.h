@@ -1,5 +1,5 @@
 // Loading a window from its template: a fresh instance of the records, the window and its units
-// created through their types' create operations (engine/window_template_units.h), containers,
+// created through their types' create operations (engine/templates/window_template_units.h), containers,
 // z-order, cursors, the engine notifications, the created/moved/resized events, showing, and the
 // modal loop for modal windows.
 //
@@ -25,7 +25,7 @@
 #include <cstdint>
 #include <span>
 
-#include "engine/window_template.h"
+#include "engine/templates/window_template.h"
 #include "platform/native_window.h"
 
 namespace vorenn {

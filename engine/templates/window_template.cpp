@@ -1,10 +1,10 @@
-#include "engine/window_template.h"
+#include "engine/templates/window_template.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "engine/window_template_internal.h"
-#include "engine/window_template_units.h"
+#include "engine/templates/internal/window_template_internal.h"
+#include "engine/templates/window_template_units.h"
 
 namespace vorenn {
 namespace {

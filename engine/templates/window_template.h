@@ -73,7 +73,7 @@
 
 namespace vorenn {
 
-class UnitWindow;  // engine/window_template_units.h
+class UnitWindow;  // engine/templates/window_template_units.h
 
 // A handler of the game logic: the event's arguments as 32-bit words in order; its answer as one
 // or two words (low first).

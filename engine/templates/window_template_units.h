@@ -46,6 +46,15 @@ class UnitWindow {
   virtual bool IsMinimized() const { return false; }
   virtual void Restore() {}
   virtual void Activate() {}
+  // Keyboard navigation (engine/units/unit_navigation.cpp) asks the unit: whether, focused, it
+  // takes Tab or Enter itself (a multi-line edit box), and, of a window, whether it turns Enter
+  // into a focus move and Esc into a close.
+  virtual bool KeepsKey(int key) {
+    (void)key;
+    return false;
+  }
+  virtual bool EnterMovesFocus() { return false; }
+  virtual bool EscapeCloses() { return false; }
 };
 
 // Operation numbers of the interface function.

@@ -1,15 +1,15 @@
-// Building blocks for the standard units' type descriptors: property tables by kind (the common
-// properties 0-7 first) and event tables by argument count. Names stay empty: the engine and the
-// game know properties and events by number only.
+// Building blocks for unit types' descriptors (the standard units and the extended ones): property
+// tables by kind (the common properties 0-7 first) and event tables by argument count. Names stay
+// empty: the engine and the game know properties and events by number only.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/unit_contract.h"
+#include "engine/units/unit_contract.h"
 
-namespace vorenn::internal {
+namespace vorenn {
 
 constexpr PropertyDescriptor PropertyOfKind(uint16_t kind) { return {"", "", "", kind, 0, 0}; }
 
@@ -42,4 +42,4 @@ constexpr TypeDescriptor UnitTypeDescriptorOf(const char* englishName, uint32_t 
                         int(P), properties.data(), interface, 0, nullptr};
 }
 
-}  // namespace vorenn::internal
+}  // namespace vorenn

@@ -1,8 +1,8 @@
-#include "engine/unit_base.h"
+#include "engine/units/unit_base.h"
 
-#include "engine/unit_events.h"
-#include "engine/unit_pointers.h"
-#include "engine/window_template.h"
+#include "engine/templates/window_template.h"
+#include "engine/units/unit_events.h"
+#include "engine/units/unit_pointers.h"
 
 namespace vorenn {
 namespace {
@@ -36,7 +36,7 @@ int32_t CommonEventOf(const WindowEvent& e) {
 
 int SetPropertyOp(UnitWindow& unit, int ownIndex, const UnitValue& value) {
   auto* u = dynamic_cast<Unit*>(&unit);
-  return u != nullptr ? u->SetOwnProperty(ownIndex + 8, value) : 0;
+  return u != nullptr && u->SetOwnProperty(ownIndex + 8, value) ? 1 : 0;
 }
 
 bool GetPropertyOp(UnitWindow& unit, int ownIndex, UnitValue* value) {
@@ -114,9 +114,9 @@ void Unit::ApplyCustomPointer() {
   if (record != nullptr) Native().SetPointer(handle_, PointerShapeOfCursor(record->cursor));
 }
 
-int Unit::SetOwnProperty(int index, const UnitValue& value) {
+bool Unit::SetOwnProperty(int index, const UnitValue& value) {
   properties_.Set(index, value);
-  return 0;
+  return false;
 }
 
 bool Unit::GetOwnProperty(int index, UnitValue* value) {

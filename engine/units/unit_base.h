@@ -8,8 +8,8 @@
 #include <memory>
 #include <optional>
 
-#include "engine/unit_contract.h"
-#include "engine/unit_data.h"
+#include "engine/units/unit_contract.h"
+#include "engine/units/unit_data.h"
 #include "platform/backend.h"
 
 namespace vorenn {
@@ -33,7 +33,8 @@ class Unit : public UnitWindow {
   bool HasLiveWindow() const;
 
   // Operations 4, 5, 6 by property index (8 and above). The defaults store and read back.
-  virtual int SetOwnProperty(int index, const UnitValue& value);
+  // SetOwnProperty answers true when the unit must be re-created for the new value.
+  virtual bool SetOwnProperty(int index, const UnitValue& value);
   virtual bool GetOwnProperty(int index, UnitValue* value);
   virtual std::vector<uint8_t> UnitData() const { return properties_.Write(layout_); }
 

@@ -1,19 +1,17 @@
-#include "engine/unit_contract.h"
+#include "engine/units/unit_contract.h"
 
 #include <map>
 #include <vector>
 
-#include "engine/library_callback.h"
-#include "engine/library_table.h"
-#include "engine/standard_units.h"
-#include "engine/unit_events.h"
-#include "engine/unit_fonts.h"
-#include "engine/unit_lifecycle.h"
-#include "engine/unit_navigation.h"
-#include "engine/unit_pointers.h"
-#include "engine/unit_properties.h"
-#include "engine/services.h"
-#include "engine/window_loader.h"
+#include "engine/core/library_table.h"
+#include "engine/templates/library_callback.h"
+#include "engine/templates/window_loader.h"
+#include "engine/units/unit_events.h"
+#include "engine/units/unit_fonts.h"
+#include "engine/units/unit_lifecycle.h"
+#include "engine/units/unit_navigation.h"
+#include "engine/units/unit_pointers.h"
+#include "engine/units/unit_properties.h"
 #include "platform/backend.h"
 
 namespace vorenn {
@@ -39,6 +37,7 @@ class UnitLoaderHost final : public LoaderHost {
 };
 
 UnitLoaderHost g_host;
+std::span<const TypeDescriptor> g_standardTypes;
 
 bool ResolveUnit(uint32_t typeCode, UnitType* type) {
   const TypeDescriptor* descriptor = UnitTypeDescriptor(typeCode);
@@ -101,7 +100,7 @@ const TypeDescriptor* UnitTypeDescriptor(uint32_t typeCode) {
   const TypeDescriptor* type = ResolveDataType(typeCode);
   if (type != nullptr && type->interface != nullptr) return type;
   // The standard units answer for the core library while it does not list them itself.
-  std::span<const TypeDescriptor> core = StandardUnitTypes();
+  std::span<const TypeDescriptor> core = g_standardTypes;
   if (IsLibraryType(typeCode) && LibraryOf(typeCode) == 1 && TypeIndexOf(typeCode) >= 1 &&
       TypeIndexOf(typeCode) <= core.size() && core[TypeIndexOf(typeCode) - 1].interface != nullptr) {
     return &core[TypeIndexOf(typeCode) - 1];
@@ -114,9 +113,10 @@ uint16_t PropertyKindOf(const TypeDescriptor& type, int index) {
   return type.properties[index].kind;
 }
 
+void SetStandardUnitTypes(std::span<const TypeDescriptor> types) { g_standardTypes = types; }
+
 void InstallUnitContract() {
   SetUnitTypeResolver(ResolveUnit);
-  SetPropertyServices(ReadUnitProperty, WriteUnitProperty);
   SetLibraryCallbackExtension(UnitCallback);
   if (&CurrentLoaderHost() != &g_host) {
     g_host.inner = &CurrentLoaderHost();

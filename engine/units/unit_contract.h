@@ -1,7 +1,7 @@
 // The contract between the engine and every unit type, beyond the create operation that the
-// window loader calls (engine/window_template_units.h).
+// window loader calls (engine/templates/window_template_units.h).
 //
-// A unit type is a TypeDescriptor (engine/type_descriptor.h) in its library's type table: state
+// A unit type is a TypeDescriptor (engine/core/type_descriptor.h) in its library's type table: state
 // word, property table (kinds by index), event table, and the interface function that maps
 // operation numbers to operations:
 //   1 create        UnitWindow* (*)(const UnitCreateArgs&)                  null: not created
@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/type_descriptor.h"
-#include "engine/window_template_units.h"
+#include "engine/core/type_descriptor.h"
+#include "engine/templates/window_template_units.h"
 
 namespace vorenn {
 
@@ -65,8 +65,8 @@ using SetPropertyOperation = int (*)(UnitWindow& unit, int ownIndex, const UnitV
 using GetDataOperation = std::vector<uint8_t> (*)(UnitWindow& unit);
 using GetPropertyOperation = bool (*)(UnitWindow& unit, int ownIndex, UnitValue* value);
 
-// The descriptor of a data-type code from the library table (and the type table installed by
-// InstallUnitContract before one exists), or null.
+// The descriptor of a data-type code from the library table (and the standard unit types for
+// library 1 before the core library lists them), or null.
 const TypeDescriptor* UnitTypeDescriptor(uint32_t typeCode);
 // The kind of property `index` (0-7 included) of a type, or 0 beyond its table.
 uint16_t PropertyKindOf(const TypeDescriptor& type, int index);
@@ -76,12 +76,15 @@ Operation OperationOf(const TypeDescriptor& type, int operation) {
   return type.interface != nullptr ? reinterpret_cast<Operation>(type.interface(operation)) : nullptr;
 }
 
-// Wires the contract into the engine: the unit-type resolver of the window loader, the property
-// services, the library-callback codes 1001, 2000, 2007, 2008 and 2031, the event dispatch of the
-// load events, custom cursors, and the pre-translation of the installed backend (Tab, Enter, Esc).
-// Call after InitRuntime (it wraps the loader host that InitRuntime installs) and after a backend
-// is installed; calling again re-wraps only when the host was replaced. The standard unit types
-// answer for library 1 even while the core library lists no types.
+// The types that answer for library 1 while the core library's table lists none: the runtime hands
+// over the standard units (engine/standard_units/standard_units.h), which this layer cannot name.
+void SetStandardUnitTypes(std::span<const TypeDescriptor> types);
+
+// Wires the contract into the engine: the unit-type resolver of the window loader, the
+// library-callback codes 1001, 2000, 2007, 2008 and 2031, the event dispatch of the load events,
+// custom cursors, and the pre-translation of the installed backend (Tab, Enter, Esc). Call after a
+// loader host and a backend are installed; calling again re-wraps only when the host was replaced.
+// The property services are the runtime's to install (InstallStandardUnits).
 void InstallUnitContract();
 
 }  // namespace vorenn

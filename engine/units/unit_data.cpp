@@ -1,6 +1,6 @@
-#include "engine/unit_data.h"
+#include "engine/units/unit_data.h"
 
-#include "engine/template_reader.h"
+#include "engine/templates/template_reader.h"
 
 namespace vorenn {
 namespace {

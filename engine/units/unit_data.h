@@ -11,7 +11,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/unit_contract.h"
+#include "engine/units/unit_contract.h"
 
 namespace vorenn {
 

@@ -1,9 +1,9 @@
-#include "engine/unit_events.h"
+#include "engine/units/unit_events.h"
 
-#include "engine/frame.h"
-#include "engine/runtime_error.h"
-#include "engine/unit_contract.h"
-#include "engine/window_template.h"
+#include "engine/core/event_suppression.h"
+#include "engine/core/runtime_error.h"
+#include "engine/templates/window_template.h"
+#include "engine/units/unit_contract.h"
 
 namespace vorenn {
 namespace {

@@ -17,7 +17,7 @@
 #include <initializer_list>
 #include <optional>
 
-#include "engine/runtime_value.h"
+#include "engine/core/runtime_value.h"
 
 namespace vorenn {
 

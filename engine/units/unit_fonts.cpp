@@ -1,8 +1,8 @@
-#include "engine/unit_fonts.h"
+#include "engine/units/unit_fonts.h"
 
 #include <cstring>
 
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 
 namespace vorenn {
 namespace {

@@ -1,12 +1,13 @@
-#include "engine/unit_lifecycle.h"
+#include "engine/units/unit_lifecycle.h"
 
 #include <algorithm>
 #include <map>
 
-#include "engine/frame.h"
-#include "engine/unit_contract.h"
-#include "engine/unit_pointers.h"
-#include "engine/unit_properties.h"
+#include "engine/core/event_suppression.h"
+#include "engine/core/runtime_value.h"
+#include "engine/units/unit_contract.h"
+#include "engine/units/unit_pointers.h"
+#include "engine/units/unit_properties.h"
 #include "platform/backend.h"
 
 namespace vorenn {

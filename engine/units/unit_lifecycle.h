@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "engine/window_template.h"
+#include "engine/templates/window_template.h"
 
 namespace vorenn {
 

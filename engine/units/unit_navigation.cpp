@@ -1,11 +1,9 @@
-#include "engine/unit_navigation.h"
+#include "engine/units/unit_navigation.h"
 
 #include <algorithm>
 
-#include "engine/edit_box_unit.h"
-#include "engine/unit_contract.h"
-#include "engine/unit_properties.h"
-#include "engine/window_unit.h"
+#include "engine/units/unit_contract.h"
+#include "engine/units/unit_properties.h"
 #include "platform/backend.h"
 
 namespace vorenn {
@@ -40,19 +38,10 @@ bool IsCandidate(const UnitRecord& record) {
   return TakesFocus(Native().RoleOf(w)) && Native().IsEnabled(w) && Showing(w);
 }
 
-// A logical own property of a unit, true only for exactly 1.
-bool OwnFlag(const UnitRecord& record, int property) {
-  const TypeDescriptor* type = UnitTypeDescriptor(record.type);
-  auto get = type != nullptr ? OperationOf<GetPropertyOperation>(*type, kOpGetProperty) : nullptr;
-  UnitValue value;
-  return record.window != nullptr && get != nullptr && get(*record.window, property - 8, &value) &&
-         value.number == 1;
-}
-
-// A focused multi-line edit box keeps Tab and Enter.
+// A focused unit that takes the key itself (a multi-line edit box keeps Tab and Enter).
 bool KeepsKey(const UnitRecord& record, int key) {
   if (key != kKeyTab && key != kKeyEnter) return false;
-  return record.type == kTypeEditBox && OwnFlag(record, kEditMultiLine);
+  return record.window != nullptr && record.window->KeepsKey(key);
 }
 
 void MoveFocus(WindowInstance& instance, size_t from, bool backwards) {
@@ -89,8 +78,9 @@ EventAnswer PreTranslateUnitInput(const platform::WindowEvent& event) {
   WindowInstance& instance = *where.instance;
   if (KeepsKey(instance.records[where.index], key)) return {};
   const UnitRecord& window = instance.records[0];
-  bool handled = key == kKeyTab || (key == kKeyEnter && OwnFlag(window, kWindowEnterMovesFocus)) ||
-                 (key == kKeyEscape && OwnFlag(window, kWindowEscCloses));
+  bool handled = key == kKeyTab ||
+                 (key == kKeyEnter && window.window != nullptr && window.window->EnterMovesFocus()) ||
+                 (key == kKeyEscape && window.window != nullptr && window.window->EscapeCloses());
   if (!handled) return {};
   // The character that follows a handled key is swallowed with it.
   if (navigationChar) return {true, -1};

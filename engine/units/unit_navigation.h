@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/window_template.h"
+#include "engine/templates/window_template.h"
 #include "platform/native_window.h"
 
 namespace vorenn {

@@ -1,4 +1,4 @@
-#include "engine/unit_pointers.h"
+#include "engine/units/unit_pointers.h"
 
 namespace vorenn {
 namespace {

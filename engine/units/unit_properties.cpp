@@ -1,14 +1,15 @@
-#include "engine/unit_properties.h"
+#include "engine/units/unit_properties.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "engine/memory.h"
-#include "engine/runtime_error.h"
-#include "engine/unit_contract.h"
-#include "engine/unit_fonts.h"
-#include "engine/unit_lifecycle.h"
-#include "engine/unit_pointers.h"
+#include "engine/core/memory.h"
+#include "engine/core/runtime_error.h"
+#include "engine/core/runtime_value.h"
+#include "engine/units/unit_contract.h"
+#include "engine/units/unit_fonts.h"
+#include "engine/units/unit_lifecycle.h"
+#include "engine/units/unit_pointers.h"
 #include "platform/backend.h"
 
 namespace vorenn {
@@ -208,6 +209,12 @@ UnitPlace FindUnitOrFail(uint32_t windowId, uint32_t unitId) {
     if (instance->records[i].id == unitId) return {instance, &instance->records[i], i};
   }
   ReportRuntimeError("欲访问的窗口组件不存在", 0);
+}
+
+UnitWindow* FindUnitWindow(uint32_t windowId, uint32_t unitId) {
+  WindowInstance* instance = FindLoadedWindow(windowId);
+  UnitRecord* record = instance != nullptr ? FindRecord(*instance, unitId) : nullptr;
+  return record != nullptr ? record->window : nullptr;
 }
 
 bool HasLiveWindow(const UnitRecord& record) {

@@ -10,8 +10,8 @@
 
 #include <cstdint>
 
-#include "engine/services.h"
-#include "engine/window_template.h"
+#include "engine/core/property_value.h"
+#include "engine/templates/window_template.h"
 
 namespace vorenn {
 
@@ -29,6 +29,9 @@ struct UnitPlace {
 };
 // The instance and record a reference names, or the runtime errors above. Never returns empty.
 UnitPlace FindUnitOrFail(uint32_t windowId, uint32_t unitId);
+// The window object of a loaded unit, or null when the window or the unit is not loaded (no
+// runtime error): how code above the contract reaches a unit it has a reference to.
+UnitWindow* FindUnitWindow(uint32_t windowId, uint32_t unitId);
 // The record has a window object whose native window still exists.
 bool HasLiveWindow(const UnitRecord& record);
 // Left, top, width, height: of the live window (in its parent's client coordinates; a window's

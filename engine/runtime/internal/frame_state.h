@@ -2,11 +2,9 @@
 #pragma once
 
 #include <atomic>
-#include <set>
-#include <string>
 #include <vector>
 
-#include "engine/frame.h"
+#include "engine/runtime/frame.h"
 
 namespace vorenn::internal {
 
@@ -17,22 +15,16 @@ struct IdleEntry {
 };
 
 struct FrameState {
-  std::string extraDllDirectory;
   std::atomic<uint32_t> mainThreadId{0};
   platform::WindowHandle engineWindow = platform::kNoWindow;
   EndCallback endCallback = nullptr;
   bool initialised = false;
   bool oleInitialised = false;
-  bool loopStarted = false;
   std::atomic<bool> exiting{false};
   bool exitDone = false;
-  std::atomic<int> eventSuppression{0};
   std::vector<IdleEntry> idleHandlers;
-  std::set<platform::WindowHandle> loadedWindows;
 };
 
 FrameState& Frame();
-
-void MarkLoopStarted();
 
 }  // namespace vorenn::internal

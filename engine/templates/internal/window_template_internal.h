@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "engine/window_template.h"
+#include "engine/templates/window_template.h"
 
 namespace vorenn {
 
