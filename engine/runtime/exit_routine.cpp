@@ -54,7 +54,6 @@ void RunExitRoutine(int code) {
     platform::Native().DestroyNativeWindow(f.engineWindow);
     f.engineWindow = platform::kNoWindow;
   }
-  f.oleInitialised = false;
 }
 
 void ExitProgram(int code) {

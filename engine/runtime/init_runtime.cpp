@@ -50,28 +50,21 @@ void InitRuntime() {
   internal::FrameState& f = internal::Frame();
   if (f.initialised) return;
   f.initialised = true;
-  // 1. Blocks come from the process heap (malloc); nothing to take.
-  // 2. OLE: nothing here needs it; the flag keeps the exit routine's bookkeeping honest.
-  f.oleInitialised = true;
-  // 3.
   SetProgramDirectory(platform::ProgramDirectoryOf(platform::ProgramPath()).c_str());
   platform::SetCurrentDirectory(ProgramDirectory());
-  // 4.
   CreateEngineWindow();
-  // 5.
   if (g_image.constBegin != nullptr) SetConstantRange(g_image.constBegin, g_image.constEnd);
-  // 6.
+  // A copy of the program's rows: binding caches each row's address and module in it.
   g_dllTable.assign(g_image.dllRows.begin(), g_image.dllRows.end());
   SetDllFunctionTable(g_dllTable.data(), int(g_dllTable.size()));
-  // 7.
   SetLibraryTable(g_image.libraries);
   NotifyLibraries(kNotifyStart, reinterpret_cast<intptr_t>(&EngineLibraryCallback), 0);
-  // 8.
+  // The segment's windows can be made only once the loader host and the unit types are in place.
   InstallFrameLoaderHost();
   InstallStandardUnits();
   if (!g_image.templateSegment.empty())
     LoadTemplateSegment(g_image.templateSegment.data(), g_image.templateSegment.size());
-  // 9. Handler offsets become references into the program's handler table.
+  // Handler offsets become references into the program's handler table.
   RegisterEventHandlers(g_image.eventHandlers);
 }
 

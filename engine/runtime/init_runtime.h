@@ -22,11 +22,12 @@ struct ProgramImage {
 };
 void SetProgramImage(const ProgramImage& image);
 
-// The engine initialisation, once per process (later calls do nothing): process heap; OLE (a
-// flag); the program directory made current; the hidden engine window and the main thread id; the
-// constant-segment range; the DLL-function table with empty caches; notify 1 with the engine's
-// library callback to every library in order; the template segment (a malformed one ends the
-// program with "载入窗口模板数据段出错!"); the handler fix-up against the program's handler table.
+// The engine initialisation, once per process (later calls do nothing), in this order: the program
+// directory made current; the hidden engine window and the main thread id; the constant-segment
+// range; the DLL-function table with empty caches; notify 1 with the engine's library callback to
+// every library in order; the loader host and the standard units; the template segment (a
+// malformed one ends the program with "载入窗口模板数据段出错!"); the handler fix-up against the
+// program's handler table. Engine blocks come from the process heap and need no set-up.
 void InitRuntime();
 bool RuntimeInitialised();
 

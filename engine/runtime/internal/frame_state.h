@@ -19,7 +19,6 @@ struct FrameState {
   platform::WindowHandle engineWindow = platform::kNoWindow;
   EndCallback endCallback = nullptr;
   bool initialised = false;
-  bool oleInitialised = false;
   std::atomic<bool> exiting{false};
   bool exitDone = false;
   std::vector<IdleEntry> idleHandlers;
