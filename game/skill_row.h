@@ -28,15 +28,14 @@ class SkillRow {
   SkillRow(const SkillRow&) = delete;
   SkillRow& operator=(const SkillRow&) = delete;
 
-  // The operations, in the order of the class's table of virtual operations. A copy refers to the
-  // same units; destroying a row leaves its units alone.
-  virtual ~SkillRow();
-  virtual std::unique_ptr<SkillRow> Copy() const;
-  virtual void CreateUnits();
-  virtual void Load(const JsonValue& item);
-  virtual void DestroyUnits();
-  virtual void Refresh(const BigNumber& total, const BigNumber& rate);
-  virtual void LevelUp();
+  // A copy refers to the same units; destroying a row leaves its units alone.
+  ~SkillRow();
+  std::unique_ptr<SkillRow> Copy() const;
+  void CreateUnits();
+  void Load(const JsonValue& item);
+  void DestroyUnits();
+  void Refresh(const BigNumber& total, const BigNumber& rate);
+  void LevelUp();
 
   double RowId() const { return rowId_; }
   bool Affordable() const { return affordable_; }
