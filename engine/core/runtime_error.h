@@ -24,8 +24,8 @@ const char* RuntimeErrorMessage(int number);
 using ErrorHook = int (*)(int code, const char* message);
 void SetErrorHook(ErrorHook hook);
 
-// How the report reaches the outside world. The engine frame installs its own at start-up; the
-// defaults print to standard error and end the process.
+// How the report reaches the outside world. The runtime installs its own at start-up
+// (engine/runtime/exit_routine.h); the defaults print to standard error and end the process.
 struct RuntimeErrorPorts {
   void (*suppressEvents)();
   void (*showErrorBox)(const std::string& gbkText);

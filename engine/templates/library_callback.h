@@ -24,8 +24,8 @@ enum LibraryCallbackCode : int {
 
 intptr_t EngineLibraryCallback(int code, intptr_t arg1, intptr_t arg2);
 
-// The unit contract and the window loader answer the codes marked "extension" (and see 2000
-// before the frame does). An extension answers -1 for codes it leaves to the frame.
+// The unit contract answers the codes marked "extension" (and sees 2000 before the window is
+// discarded here). An extension answers -1 for codes it does not know.
 void SetLibraryCallbackExtension(LibraryCallback extension);
 
 }  // namespace vorenn

@@ -30,9 +30,10 @@
 
 namespace vorenn {
 
-// What the loader needs from the engine frame. The frame installs its own; without one, a basic
-// host is used: its own suppression counter, events dispatched straight to the bound handlers
-// (no arguments), no cursors, a focus that only SetFocus changes, no modal loop.
+// What the loader needs from the runtime, which installs its own (engine/runtime/loader_host.h),
+// wrapped by the unit contract's. Without one, a basic host is used: its own suppression counter,
+// events dispatched straight to the bound handlers (no arguments), no cursors, a focus that only
+// SetFocus changes, no modal loop.
 class LoaderHost {
  public:
   virtual ~LoaderHost() = default;

@@ -1,7 +1,7 @@
 // What the window loader needs from unit types: the live window object that a type's create
 // operation makes, and the type's interface function, which maps operation numbers to operations.
-// The loader finds a record's type through a resolver that the frame installs (from the library
-// table's type descriptors: their state word and interface function).
+// The loader finds a record's type through a resolver that the unit contract installs (from the
+// library table's type descriptors: their state word and interface function).
 #pragma once
 
 #include <cstdint>

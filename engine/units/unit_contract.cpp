@@ -17,7 +17,7 @@
 namespace vorenn {
 namespace {
 
-// Wraps the frame's loader host: load events go through the event dispatch (event source,
+// Wraps the runtime's loader host: load events go through the event dispatch (event source,
 // runtime errors), and cursor data becomes pointers.
 class UnitLoaderHost final : public LoaderHost {
  public:
