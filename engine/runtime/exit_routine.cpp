@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/core/dll_call.h"
+#include "engine/core/event_suppression.h"
 #include "engine/core/library_table.h"
 #include "engine/core/runtime_error.h"
 #include "engine/runtime/frame.h"

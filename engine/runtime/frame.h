@@ -7,9 +7,6 @@
 
 #include <cstdint>
 
-#include "engine/core/event_suppression.h"
-#include "engine/core/program_directory.h"
-#include "engine/templates/loaded_windows.h"
 #include "platform/native_window.h"
 
 namespace vorenn {

@@ -1,5 +1,6 @@
 #include "engine/runtime/loader_host.h"
 
+#include "engine/core/event_suppression.h"
 #include "engine/runtime/frame.h"
 #include "engine/runtime/message_loop.h"
 #include "engine/templates/window_loader.h"

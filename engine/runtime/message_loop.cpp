@@ -1,6 +1,7 @@
 #include "engine/runtime/message_loop.h"
 
 #include "engine/runtime/frame.h"
+#include "engine/templates/loaded_windows.h"
 #include "platform/backend.h"
 
 namespace vorenn {

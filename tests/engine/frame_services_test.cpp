@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "engine/core/event_suppression.h"
 #include "engine/core/library_table.h"
 #include "engine/core/memory.h"
 #include "engine/core/program_directory.h"

@@ -11,6 +11,7 @@
 #include "engine/runtime/frame.h"
 #include "engine/runtime/init_runtime.h"
 #include "engine/templates/library_callback.h"
+#include "engine/templates/loaded_windows.h"
 #include "frame_test_support.h"
 
 namespace vorenn {

@@ -2,6 +2,7 @@
 // runtime errors of a bad event.
 #include <gtest/gtest.h>
 
+#include "engine/core/event_suppression.h"
 #include "engine/runtime/frame.h"
 #include "engine/runtime/services.h"
 #include "engine/standard_units/window_commands.h"

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 
+#include "engine/core/event_suppression.h"
 #include "engine/core/library_table.h"
 #include "engine/core/memory.h"
 #include "engine/core/runtime_error.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/core/runtime_error.h"
-#include "engine/runtime/frame.h"
+#include "engine/templates/loaded_windows.h"
 #include "engine/templates/window_template.h"
 #include "engine/templates/window_template_units.h"
 #include "platform/backend.h"
