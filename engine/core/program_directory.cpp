@@ -12,7 +12,12 @@ namespace {
 std::mutex g_mutex;
 std::string g_directory;
 bool g_known = false;
-std::string g_extraDllDirectory;
+
+// Lives as long as the process: a worker may still bind a DLL while the process ends.
+std::string& ExtraDirectory() {
+  static std::string* directory = new std::string;
+  return *directory;
+}
 
 std::string DirectoryOfExecutable() {
   char path[PATH_MAX];
@@ -48,7 +53,7 @@ const char* ModuleDirectory() {
   return dir.c_str();
 }
 
-void SetExtraDllDirectory(const std::string& dir) { g_extraDllDirectory = dir; }
-const std::string& ExtraDllDirectory() { return g_extraDllDirectory; }
+void SetExtraDllDirectory(const std::string& dir) { ExtraDirectory() = dir; }
+const std::string& ExtraDllDirectory() { return ExtraDirectory(); }
 
 }  // namespace vorenn

@@ -10,7 +10,13 @@ namespace vorenn {
 namespace {
 
 bool g_loopStarted = false;
-std::set<platform::WindowHandle> g_loadedWindows;
+
+// Lives as long as the process, as the rest of the application object does: a window may be
+// destroyed while the process ends.
+std::set<platform::WindowHandle>& Windows() {
+  static auto* windows = new std::set<platform::WindowHandle>;
+  return *windows;
+}
 
 }  // namespace
 
@@ -18,11 +24,11 @@ void MarkLoopStarted() { g_loopStarted = true; }
 bool LoopStarted() { return g_loopStarted; }
 
 void AddLoadedWindow(platform::WindowHandle window) {
-  if (window != platform::kNoWindow) g_loadedWindows.insert(window);
+  if (window != platform::kNoWindow) Windows().insert(window);
 }
 
 bool AnyLoadedWindowAlive() {
-  for (platform::WindowHandle w : g_loadedWindows)
+  for (platform::WindowHandle w : Windows())
     if (platform::Native().IsWindow(w)) return true;
   for (const WindowInstance* instance : LoadedWindows()) {
     const UnitWindow* window = instance->records.empty() ? nullptr : instance->records[0].window;
@@ -32,7 +38,7 @@ bool AnyLoadedWindowAlive() {
 }
 
 void LoadedWindowDestroyed(platform::WindowHandle window) {
-  g_loadedWindows.erase(window);
+  Windows().erase(window);
   // Called while the window is being destroyed: it may still answer IsWindow, so it is left out.
   if (g_loopStarted && !AnyLoadedWindowAlive()) platform::Native().PostQuit(0);
 }
