@@ -7,7 +7,9 @@ own helpers, by a path relative to the including file). The check fails on:
   - an include from one folder into another that the table does not list;
   - an include of a folder's internal/ header from any other folder;
   - a source file, or an included header, in no folder of the table;
-  - a loop among the layers' arrows (tests, fuzz targets and benchmarks stand outside the layers).
+  - a loop among the layers' arrows (tests, fuzz targets and benchmarks stand outside the layers);
+  - a CMake file that hands the source root to a target as an include folder, which would make
+    every header of every library reachable again.
 
 Usage: include_graph_test.py SOURCE_DIR
 """
@@ -22,6 +24,8 @@ SOURCE_SUFFIXES = (".h", ".hpp", ".c", ".cc", ".cpp")
 INCLUDE = re.compile(r'^[ \t]*#[ \t]*include[ \t]+"([^"]+)"', re.M)
 # Folders whose programs stand outside the layers: they may include each other's helpers.
 OUTSIDE_LAYERS = {"tests", "fuzz", "bench"}
+# An include folder that is the source root itself: ${CMAKE_SOURCE_DIR} not followed by a path.
+SOURCE_ROOT_INCLUDE = re.compile(r"include_directories\([^)]*\$\{CMAKE_SOURCE_DIR\}(?![/\w])[^)]*\)", re.S)
 # Headers the build writes; they belong to the folder their path names.
 GENERATED = {"resources/window_ids.h"}
 
@@ -102,9 +106,23 @@ def find_loop(table):
     return None
 
 
+def cmake_files(root):
+    for directory, subdirs, files in os.walk(root):
+        subdirs[:] = sorted(d for d in subdirs if not d.startswith((".", "build")))
+        for name in sorted(files):
+            if name == "CMakeLists.txt" or name.endswith(".cmake"):
+                yield os.path.relpath(os.path.join(directory, name), root).replace(os.sep, "/")
+
+
 def check_tree(root, table):
     """Every fault of the tree against the table, as readable lines."""
     faults = []
+    for path in cmake_files(root):
+        with open(os.path.join(root, path), encoding="utf-8", errors="replace") as f:
+            text = f.read()
+        for match in SOURCE_ROOT_INCLUDE.finditer(text):
+            line = text.count("\n", 0, match.start()) + 1
+            faults.append(f"{path}:{line}: the source root as an include folder")
     loop = find_loop(table)
     if loop:
         faults.append("the table's arrows form a loop: " + " -> ".join(loop))
@@ -196,6 +214,13 @@ class SyntheticTree(unittest.TestCase):
         self.assertEqual(len(faults), 2)
         self.assertIn("stray/s.cpp", faults[0])
         self.assertIn("low/gone.h, which is not in the tree", faults[1])
+
+    def test_the_source_root_as_include_folder_fails(self):
+        faults = self.faults({
+            "top/CMakeLists.txt": "target_include_directories(t PUBLIC ${CMAKE_SOURCE_DIR})\n",
+            "low/CMakeLists.txt": "target_include_directories(t PRIVATE ${CMAKE_SOURCE_DIR}/low/x)\n",
+        })
+        self.assertEqual(faults, ["top/CMakeLists.txt:1: the source root as an include folder"])
 
     def test_a_loop_in_the_table_fails(self):
         doc = self.TABLE.replace("| `low/deep/` | |", "| `low/deep/` | `top/` |")
