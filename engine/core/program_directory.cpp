@@ -1,10 +1,9 @@
 #include "engine/core/program_directory.h"
 
-#include <limits.h>
-#include <unistd.h>
-
 #include <mutex>
 #include <string>
+
+#include "platform/process.h"
 
 namespace vorenn {
 namespace {
@@ -20,10 +19,7 @@ std::string& ExtraDirectory() {
 }
 
 std::string DirectoryOfExecutable() {
-  char path[PATH_MAX];
-  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return {};
-  std::string file(path, size_t(n));
+  std::string file = platform::ProgramPath();
   size_t slash = file.find_last_of('/');
   return slash == std::string::npos ? std::string() : file.substr(0, slash);
 }
