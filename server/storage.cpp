@@ -5,6 +5,17 @@
 
 namespace vorenn::server {
 
+Storage::LevelUpResult Storage::LevelUpCharacter(int64_t accountId, int skillId, int64_t now) {
+  LevelUpResult result;
+  result.character = UpdateCharacter(accountId, [&](Character& c) {
+    int64_t settledBefore = c.settledAt;
+    Settle(c, now);
+    result.outcome = LevelUp(c, skillId);
+    return c.settledAt != settledBefore || result.outcome == LevelUpOutcome::Done;
+  });
+  return result;
+}
+
 std::unique_ptr<Storage> OpenStorage(const std::string& url, int connections) {
   if (url.rfind("sqlite:", 0) == 0) return OpenSqliteStorage(url.substr(7), connections);
   if (url.rfind("postgresql://", 0) == 0 || url.rfind("postgres://", 0) == 0) {
