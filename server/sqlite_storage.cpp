@@ -5,11 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <condition_variable>
 #include <exception>
 #include <filesystem>
 #include <map>
 #include <mutex>
-#include <semaphore>
 #include <thread>
 
 #include "server/internal/batch_queue.h"
@@ -334,13 +334,14 @@ class SqliteStorage final : public Storage {
       if (!probe) return std::nullopt;
       if (!change(*probe)) return probe;
     }
-    // The rest goes to the one writer, which commits every change waiting with it in one
-    // transaction and one sync; the answer waits until the change is on disk.
-    PendingChange pending(accountId, change);
-    if (!queue_.Push(&pending)) throw StorageError("too many changes waiting for the database");
-    pending.finished.acquire();
-    if (pending.error) std::rethrow_exception(pending.error);
-    return std::move(pending.result);
+    return Write(accountId, change);
+  }
+
+  // A level-up nearly always writes: it goes to the writer without the probe.
+  LevelUpResult LevelUpCharacter(int64_t accountId, int skillId, int64_t now) override {
+    LevelUpResult result;
+    result.character = Write(accountId, LevelUpChange(result, skillId, now));
+    return result;
   }
 
   std::vector<RankEntry> TopByRate(int limit) override {
@@ -354,6 +355,19 @@ class SqliteStorage final : public Storage {
   }
 
  private:
+  // Hands the change to the one writer, which commits every change waiting with it in one
+  // transaction and one sync; returns once this change is on disk.
+  std::optional<Character> Write(int64_t accountId, const CharacterChange& change) {
+    PendingChange pending(accountId, change);
+    if (!queue_.Push(&pending)) throw StorageError("too many changes waiting for the database");
+    {
+      std::unique_lock lock(finishedMutex_);
+      finishedSignal_.wait(lock, [&] { return pending.finished; });
+    }
+    if (pending.error) std::rethrow_exception(pending.error);
+    return std::move(pending.result);
+  }
+
   using ConnectionPool = internal::Pool<Connection>;
 
   // Names are unique by NameKey too. Databases made before the key get the column and their rows'
@@ -438,14 +452,14 @@ class SqliteStorage final : public Storage {
     }
   }
 
-  // One character change handed to the writer; the request's thread waits on `finished`.
+  // One character change handed to the writer; the request's thread waits for `finished`.
   struct PendingChange {
     PendingChange(int64_t account, const CharacterChange& what) : accountId(account), change(&what) {}
     int64_t accountId;
     const CharacterChange* change;
     std::optional<Character> result;
     std::exception_ptr error;
-    std::binary_semaphore finished{0};
+    bool finished = false;  // guarded by finishedMutex_
   };
 
   void WriteBatches() {
@@ -453,8 +467,10 @@ class SqliteStorage final : public Storage {
       std::vector<PendingChange*> batch = queue_.TakeBatch(kMaxBatch);
       if (batch.empty()) return;
       WriteBatch(batch);
-      // After release the request's thread may end the PendingChange: nothing touches it later.
-      for (PendingChange* pending : batch) pending->finished.release();
+      // Once finished, the request's thread may end the PendingChange: nothing touches it later.
+      std::lock_guard lock(finishedMutex_);
+      for (PendingChange* pending : batch) pending->finished = true;
+      finishedSignal_.notify_all();
     }
   }
 
@@ -532,6 +548,8 @@ class SqliteStorage final : public Storage {
   ConnectionPool pool_;
   std::unique_ptr<Connection> writerConnection_;
   internal::BatchQueue<PendingChange*> queue_{kMaxQueuedChanges};
+  std::mutex finishedMutex_;
+  std::condition_variable finishedSignal_;
   std::thread writer_;
 };
 

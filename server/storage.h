@@ -88,6 +88,10 @@ class Storage {
 
   // The characters with the highest output per second, highest first; ties by name.
   virtual std::vector<RankEntry> TopByRate(int limit) = 0;
+
+ protected:
+  // The change a level-up makes, reporting into `result.outcome`.
+  static CharacterChange LevelUpChange(LevelUpResult& result, int skillId, int64_t now);
 };
 
 // "sqlite:PATH" (the folder is created when missing) or "postgresql://..." / "postgres://...".
