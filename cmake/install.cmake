@@ -45,7 +45,7 @@ install(FILES README.md docs/game-rules.md
 install(TARGETS vorenn-server RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT server)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/vorenn-server.8
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man8 COMPONENT server)
-install(FILES README.md docs/game-rules.md deploy/nginx-tls.conf
+install(FILES README.md docs/game-rules.md docs/deploy.md deploy/nginx-tls.conf deploy/nginx-load-balancer.conf
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vorenn-server COMPONENT server)
 # The unit names the server by its installed path, which is known only when installing (a package
 # installs under /usr, a plain `cmake --install` under CMAKE_INSTALL_PREFIX).

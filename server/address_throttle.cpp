@@ -13,6 +13,7 @@ constexpr size_t kSweepThreshold = 10000;
 bool AddressThrottle::TryTake(const std::string& address) {
   if (exempt_.count(address)) return true;
   int64_t now = clock_.NowSeconds();
+  if (shared_) return shared_->TakeAddressToken(kind_, address, limit_.burst, limit_.perMinute, now);
   auto refill = [&](Bucket& bucket) {
     if (now > bucket.at) {
       bucket.tokens = std::min(limit_.burst, bucket.tokens + (now - bucket.at) * limit_.perMinute / 60.0);

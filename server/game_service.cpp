@@ -93,11 +93,47 @@ GameService::GameService(Storage& storage, const Clock& clock, GameSettings sett
     : storage_(storage),
       clock_(clock),
       settings_(std::move(settings)),
-      throttle_(clock),
-      signIns_(clock, settings_.signInLimit, settings_.unthrottled),
-      registrations_(clock, settings_.registerLimit, settings_.unthrottled),
+      shared_(storage.SharesServerState() ? &storage : nullptr),
+      throttle_(clock, 5, 60, shared_),
+      signIns_(clock, settings_.signInLimit, settings_.unthrottled, shared_, "sign-in"),
+      registrations_(clock, settings_.registerLimit, settings_.unthrottled, shared_, "register"),
       hashing_(settings_.hashThreads, settings_.hashQueue),
-      decoyHash_(HashPassword("no such account", settings_.hashCost)) {}
+      decoyHash_(HashPassword("no such account", settings_.hashCost)) {
+  if (shared_ && settings_.publishAnnouncement) shared_->PublishAnnouncement(settings_.announcement);
+}
+
+std::string GameService::CurrentAnnouncement() {
+  if (!shared_) return settings_.announcement;
+  int64_t now = clock_.NowSeconds();
+  {
+    std::lock_guard lock(announcementMutex_);
+    if (announcementRead_ && now >= announcementAt_ && now - announcementAt_ < kAnnouncementSeconds) {
+      return announcement_;
+    }
+  }
+  // Read outside the lock; a failed read keeps showing the last one known.
+  std::optional<std::string> stored;
+  try {
+    stored = shared_->Announcement();
+  } catch (const StorageError&) {
+    std::lock_guard lock(announcementMutex_);
+    return announcementRead_ ? announcement_ : settings_.announcement;
+  }
+  std::lock_guard lock(announcementMutex_);
+  announcement_ = stored ? *stored : settings_.announcement;
+  announcementAt_ = now;
+  announcementRead_ = true;
+  return announcement_;
+}
+
+bool GameService::DatabaseReachable() {
+  try {
+    storage_.Check();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
 
 std::string GameService::ResultCode(const std::string& answer) {
   static const std::string prefix = "{\"b\":\"";
@@ -244,7 +280,7 @@ std::string GameService::EnterGame(const FormFields& fields) {
   auto character = storage_.UpdateCharacter(
       *accountId, [now](Character& c) { return SettleChange(c, now); });
   if (!character) return Failure("-1", "请先创建角色");
-  return UserInfo(*character, settings_.announcement, now, "");
+  return UserInfo(*character, CurrentAnnouncement(), now, "");
 }
 
 std::string GameService::CreateCharacter(const FormFields& fields) {
@@ -277,7 +313,7 @@ std::string GameService::LevelUp(const FormFields& fields) {
   Storage::LevelUpResult result = storage_.LevelUpCharacter(*accountId, skillId, now);
   if (!result.character) return Failure("-1", "请先创建角色");
   if (result.outcome == LevelUpOutcome::NotEnough) return Failure("0", "经验不足");
-  return UserInfo(*result.character, settings_.announcement, now, "升级成功");
+  return UserInfo(*result.character, CurrentAnnouncement(), now, "升级成功");
 }
 
 std::string GameService::Ranking(const FormFields& fields) {

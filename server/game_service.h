@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -25,6 +26,10 @@ namespace vorenn::server {
 
 struct GameSettings {
   std::string announcement = "欢迎来到Vorenn！";  // UTF-8, sent as "gg"
+  // With a storage that shares server state: writes `announcement` there at start-up, for every
+  // server on that database (the operator gave it). Otherwise the one stored is shown, or this one
+  // while none is stored.
+  bool publishAnnouncement = false;
   int64_t tokenIdleSeconds = 7 * 24 * 3600;
   HashCost hashCost = StandardHashCost();
   // Hashing threads and how many hash jobs may wait for them; see HashWorkers.
@@ -46,6 +51,10 @@ class GameService {
   // per-address limits). Never throws; always one JSON object.
   std::string Handle(const FormFields& fields, const std::string& client = "");
 
+  // Whether the database answers a short read now (for the health check). Never throws.
+  bool DatabaseReachable();
+  size_t HashQueue() const { return hashing_.Queued(); }
+
   // The result code of an answer made by Handle, for the request log.
   static std::string ResultCode(const std::string& answer);
 
@@ -65,14 +74,25 @@ class GameService {
   // The signed-in account of the request's "md5" token; otherwise fills `refusal` with "-2".
   std::optional<int64_t> SignedIn(const FormFields& fields, std::string& refusal);
 
+  // The announcement to show now: with shared server state, the stored one, read again every few
+  // seconds so a newly published one reaches every server soon.
+  std::string CurrentAnnouncement();
+
+  static constexpr int64_t kAnnouncementSeconds = 5;
+
   Storage& storage_;
   const Clock& clock_;
   const GameSettings settings_;
+  Storage* const shared_;  // the storage when it shares server state, else null
   LoginThrottle throttle_;
   AddressThrottle signIns_;
   AddressThrottle registrations_;
   HashWorkers hashing_;
   const std::string decoyHash_;
+  std::mutex announcementMutex_;
+  std::string announcement_;
+  int64_t announcementAt_ = 0;
+  bool announcementRead_ = false;
 };
 
 // A refusal or other non-success answer: {"b": code, "t": message}.

@@ -31,4 +31,6 @@ std::optional<bool> HashWorkers::Verify(const std::string& storedHash, const std
   return RunOn<bool>(*workers_, [&storedHash, &password] { return VerifyPassword(storedHash, password); });
 }
 
+size_t HashWorkers::Queued() const { return workers_->Queued(); }
+
 }  // namespace vorenn::server

@@ -28,6 +28,8 @@ class HashWorkers {
   std::optional<std::string> Hash(const std::string& password, HashCost cost);
   // nullopt when the queue is full; else whether the password matches the stored hash.
   std::optional<bool> Verify(const std::string& storedHash, const std::string& password);
+  // Hash jobs waiting for a thread.
+  size_t Queued() const;
 
  private:
   std::unique_ptr<internal::BoundedWorkers> workers_;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -16,6 +17,8 @@
 #include <unordered_set>
 
 #include "server/internal/bounded_workers.h"
+#include "server/log.h"
+#include "server/metrics.h"
 
 namespace vorenn::server {
 
@@ -24,6 +27,8 @@ namespace {
 using Steady = std::chrono::steady_clock;
 
 constexpr const char* kPath = "/game/do.php";
+constexpr const char* kJson = "application/json";
+constexpr const char* kPrometheusText = "text/plain; version=0.0.4; charset=utf-8";
 constexpr const char* kBusy = "服务器繁忙，请稍后再试";
 
 // The kernel caps this at net.core.somaxconn. A short queue overflows under a burst of connecting
@@ -78,6 +83,41 @@ std::string ForwardedAddress(const char* header) {
 
 }  // namespace
 
+Listener Listen(const std::string& host, int port) {
+  Listener listener;
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
+  addrinfo* found = nullptr;
+  std::string service = std::to_string(port);
+  if (getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0) {
+    listener.error = EADDRNOTAVAIL;
+    return listener;
+  }
+  for (addrinfo* at = found; at && listener.fd < 0; at = at->ai_next) {
+    int fd = socket(at->ai_family, at->ai_socktype | SOCK_CLOEXEC, at->ai_protocol);
+    if (fd < 0) continue;
+    // SO_REUSEADDR only lets a restarted server take the port over from connections still closing;
+    // without SO_REUSEPORT a second server on a port in use fails here instead of sharing it.
+    int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (bind(fd, at->ai_addr, at->ai_addrlen) == 0 && listen(fd, kAcceptQueue) == 0) {
+      sockaddr_storage local{};
+      socklen_t length = sizeof local;
+      getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length);
+      listener.port = ntohs(local.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&local)->sin6_port
+                                                        : reinterpret_cast<sockaddr_in*>(&local)->sin_port);
+      listener.fd = fd;
+    } else {
+      listener.error = errno;
+      close(fd);
+    }
+  }
+  freeaddrinfo(found);
+  return listener;
+}
+
 // One TCP connection, from accept to close. Guarded by Engine::linksMutex_.
 struct Link {
   enum class Phase { Header, Body, Working, Answering };
@@ -103,9 +143,11 @@ struct Request {
 
 class HttpServer::Engine {
  public:
-  Engine(GameService& service, HttpSettings settings)
+  Engine(GameService& service, HttpSettings settings, Listener listener)
       : service_(service),
         settings_(std::move(settings)),
+        listenFd_(listener.fd),
+        bound_(listener.port),
         workers_(settings_.threads, settings_.maxQueuedRequests) {}
 
   ~Engine() {
@@ -114,6 +156,7 @@ class HttpServer::Engine {
   }
 
   int Bind();
+  int BindError() const { return bindError_; }
   bool Run();
   void RequestStop() {
     std::lock_guard lock(stopMutex_);
@@ -183,16 +226,20 @@ class HttpServer::Engine {
   MHD_Result Serve(MHD_Connection* connection, const char* url, const char* method, const char* upload,
                    size_t* uploadSize, void** context);
   MHD_Result Answer(MHD_Connection* connection, Request& request, unsigned status, const std::string& body,
-                    bool close);
+                    bool close, const char* contentType = kJson);
+  // GET /health and GET /metrics, for operators and their monitoring.
+  MHD_Result ServeOperations(MHD_Connection* connection, Request& request, const std::string& path);
   std::string ClientOf(MHD_Connection* connection, const std::string& peer) const;
   void Work(MHD_Connection* connection, Request* request, FormFields fields, std::string client);
   void Reap(bool stopping);
   bool Drained();
-  void Log(const Request& request, unsigned status, const std::string& code) const;
+  void Log(const Request& request, unsigned status, const std::string& code, double seconds) const;
 
   GameService& service_;
   const HttpSettings settings_;
   int listenFd_ = -1;
+  int bound_ = -1;
+  int bindError_ = 0;
   MHD_Daemon* daemon_ = nullptr;
   std::atomic<bool> serving_{false};
 
@@ -207,35 +254,17 @@ class HttpServer::Engine {
   std::atomic<bool> stopping_{false};
 
   internal::BoundedWorkers workers_;
+  Metrics metrics_;
 };
 
 int HttpServer::Engine::Bind() {
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
-  addrinfo* found = nullptr;
-  std::string port = std::to_string(settings_.port);
-  if (getaddrinfo(settings_.host.c_str(), port.c_str(), &hints, &found) != 0) return -1;
-  int bound = -1;
-  for (addrinfo* at = found; at && listenFd_ < 0; at = at->ai_next) {
-    int fd = socket(at->ai_family, at->ai_socktype | SOCK_CLOEXEC, at->ai_protocol);
-    if (fd < 0) continue;
-    int on = 1;
-    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (bind(fd, at->ai_addr, at->ai_addrlen) == 0 && listen(fd, kAcceptQueue) == 0) {
-      sockaddr_storage local{};
-      socklen_t length = sizeof local;
-      getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length);
-      bound = ntohs(local.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&local)->sin6_port
-                                                : reinterpret_cast<sockaddr_in*>(&local)->sin_port);
-      listenFd_ = fd;
-    } else {
-      close(fd);
-    }
+  if (listenFd_ < 0) {
+    Listener listener = Listen(settings_.host, settings_.port);
+    listenFd_ = listener.fd;
+    bindError_ = listener.error;
+    bound_ = listener.port;
   }
-  freeaddrinfo(found);
-  return bound;
+  return listenFd_ < 0 ? -1 : bound_;
 }
 
 bool HttpServer::Engine::Run() {
@@ -260,7 +289,7 @@ bool HttpServer::Engine::Run() {
       MHD_OPTION_URI_LOG_CALLBACK, &OnUri, this,
       MHD_OPTION_END);
   if (!daemon_) {
-    std::fprintf(stderr, "vorenn-server: the HTTP engine did not start\n");
+    LogLine(LogLevel::Error, "the HTTP engine did not start");
     return false;
   }
   serving_ = true;
@@ -349,6 +378,9 @@ MHD_Result HttpServer::Engine::Serve(MHD_Connection* connection, const char* url
       request->client = ClientOf(connection, link->peer);
     }
     SetPhase(link, Link::Phase::Body);
+    if (std::strcmp(method, "GET") == 0 && (std::strcmp(url, "/health") == 0 || std::strcmp(url, "/metrics") == 0)) {
+      return ServeOperations(connection, *request, url);
+    }
     bool known = (std::strcmp(method, "POST") == 0 || std::strcmp(method, "GET") == 0) &&
                  std::strcmp(url, kPath) == 0;
     if (!known) return Answer(connection, *request, 404, Failure("0", "未知的请求"), true);
@@ -427,34 +459,64 @@ void HttpServer::Engine::Work(MHD_Connection* connection, Request* request, Form
   --working_;
 }
 
+MHD_Result HttpServer::Engine::ServeOperations(MHD_Connection* connection, Request& request,
+                                               const std::string& path) {
+  if (path == "/health") {
+    request.action = "health";
+    bool reachable = service_.DatabaseReachable();
+    std::string body = reachable ? R"({"status":"ok","database":"reachable"})"
+                                 : R"({"status":"unavailable","database":"unreachable"})";
+    return Answer(connection, request, reachable ? 200 : 503, body, stopping_);
+  }
+  request.action = "metrics";
+  Metrics::Gauges gauges;
+  {
+    std::lock_guard lock(linksMutex_);
+    gauges.openConnections = static_cast<int64_t>(links_.size());
+  }
+  gauges.hashQueue = static_cast<int64_t>(service_.HashQueue());
+  gauges.requestsWaiting = static_cast<int64_t>(workers_.Queued());
+  return Answer(connection, request, 200, metrics_.Render(gauges), stopping_, kPrometheusText);
+}
+
 MHD_Result HttpServer::Engine::Answer(MHD_Connection* connection, Request& request, unsigned status,
-                                      const std::string& body, bool close) {
+                                      const std::string& body, bool close, const char* contentType) {
   MHD_Response* response = MHD_create_response_from_buffer(body.size(), const_cast<char*>(body.data()),
                                                             MHD_RESPMEM_MUST_COPY);
   if (!response) return MHD_NO;
-  MHD_add_response_header(response, "Content-Type", "application/json");
+  MHD_add_response_header(response, "Content-Type", contentType);
   if (close) MHD_add_response_header(response, "Connection", "close");
   MHD_Result queued = MHD_queue_response(connection, status, response);
   MHD_destroy_response(response);
   SetPhase(LinkOf(connection), Link::Phase::Answering);
-  Log(request, status, GameService::ResultCode(body));
+  std::string code = contentType == kJson ? GameService::ResultCode(body) : "-";
+  if (request.action == "health") code = status == 200 ? "1" : "0";
+  if (request.action == "metrics") code = "1";
+  std::chrono::duration<double> spent = Steady::now() - request.started;
+  metrics_.CountRequest(request.action, status, code, spent.count());
+  Log(request, status, code, spent.count());
   return queued;
 }
 
-void HttpServer::Engine::Log(const Request& request, unsigned status, const std::string& code) const {
+void HttpServer::Engine::Log(const Request& request, unsigned status, const std::string& code,
+                              double seconds) const {
   if (!settings_.logRequests) return;
-  std::string when = FormatTimestamp(SystemClock().NowSeconds());
-  std::chrono::duration<double, std::milli> spent = Steady::now() - request.started;
-  std::fprintf(stderr, "%s %s %s %u %s %.1fms\n", when.c_str(), request.client.empty() ? "-" : request.client.c_str(),
-               request.action.c_str(), status, code.c_str(), spent.count());
+  char ms[32];
+  std::snprintf(ms, sizeof ms, "%.1f", seconds * 1000);
+  // Busy answers and refused requests are worth a look; the game's own refusals ("0") are not.
+  LogLevel level = status >= 400 || code == "-3" ? LogLevel::Warning : LogLevel::Info;
+  LogLine(level, "client=" + LogValue(request.client) + " action=" + LogValue(request.action) +
+                     " status=" + std::to_string(status) + " code=" + LogValue(code) + " ms=" + ms);
 }
 
-HttpServer::HttpServer(GameService& service, HttpSettings settings)
-    : engine_(std::make_unique<Engine>(service, std::move(settings))) {}
+HttpServer::HttpServer(GameService& service, HttpSettings settings, Listener listener)
+    : engine_(std::make_unique<Engine>(service, std::move(settings), listener)) {}
 
 HttpServer::~HttpServer() = default;
 
 int HttpServer::Bind() { return engine_->Bind(); }
+
+int HttpServer::BindError() const { return engine_->BindError(); }
 
 bool HttpServer::Run() { return engine_->Run(); }
 

@@ -38,15 +38,29 @@ struct HttpSettings {
   std::string trustedProxy;
 };
 
+// A listening socket, made before anything else so that a port in use stops a server before it
+// touches its database.
+struct Listener {
+  int fd = -1;
+  int port = -1;   // the port bound (useful with port 0)
+  int error = 0;   // errno when fd is -1 (EADDRINUSE: another program listens there)
+};
+// Binds and listens on host:port, without SO_REUSEPORT: a port in use is an error, not shared.
+Listener Listen(const std::string& host, int port);
+
 class HttpServer {
  public:
-  HttpServer(GameService& service, HttpSettings settings);
+  // With a listener from Listen, the server serves on it (Bind then just reports its port);
+  // otherwise Bind makes one from the settings.
+  HttpServer(GameService& service, HttpSettings settings, Listener listener = {});
   ~HttpServer();
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
 
   // Binds the listening socket; returns the port, or -1 when the address cannot be bound.
   int Bind();
+  // The errno of the last failed Bind (EADDRINUSE when another program listens there).
+  int BindError() const;
   // Serves until Stop; returns false when serving failed.
   bool Run();
   // Safe to call from another thread, also before Run has started. Stops taking connections, closes

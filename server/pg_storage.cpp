@@ -2,6 +2,8 @@
 
 #include <pqxx/pqxx>
 
+#include <atomic>
+
 #include "server/internal/pool.h"
 #include "server/text_rules.h"
 
@@ -83,7 +85,18 @@ BEGIN
     (SELECT string_agg(s.skill_id || ':' || s.level, ',') FROM skills s WHERE s.account_id = p_account);
 END
 $fn$;
+-- What several servers on this database share so they behave as one: sign-in throttles and the
+-- announcement. The throttle rows are short-lived and need no durability, hence UNLOGGED.
+CREATE UNLOGGED TABLE IF NOT EXISTS address_buckets (
+  kind TEXT NOT NULL, address TEXT NOT NULL, tokens DOUBLE PRECISION NOT NULL, at BIGINT NOT NULL,
+  PRIMARY KEY (kind, address));
+CREATE UNLOGGED TABLE IF NOT EXISTS password_attempts (attempt_key TEXT NOT NULL, at BIGINT NOT NULL);
+CREATE INDEX IF NOT EXISTS password_attempts_key ON password_attempts(attempt_key, at);
+CREATE TABLE IF NOT EXISTS server_settings (name TEXT PRIMARY KEY, value TEXT NOT NULL);
 )sql";
+
+// Throttle records no longer limiting anyone are swept once in this many uses.
+constexpr uint64_t kThrottleSweepEvery = 1000;
 
 constexpr int64_t kSessionTouchSeconds = 60;
 
@@ -119,6 +132,27 @@ void PrepareStatements(pqxx::connection& c) {
             "INSERT INTO skills (account_id, skill_id, level) VALUES ($1, $2, $3) "
             "ON CONFLICT (account_id, skill_id) DO UPDATE SET level = excluded.level");
   c.prepare("level_up", "SELECT * FROM vorenn_level_up($1, $2, $3, $4::numeric, $5::numeric)");
+  // Refilled by the time since it was last used, capped at the burst; a token is taken only when
+  // one is there (else no row comes back). One statement, so servers racing on one address queue
+  // on its row.
+  c.prepare("take_token",
+            "INSERT INTO address_buckets AS b (kind, address, tokens, at) VALUES ($1, $2, $3 - 1, $5) "
+            "ON CONFLICT (kind, address) DO UPDATE SET "
+            "tokens = LEAST($3, b.tokens + GREATEST($5 - b.at, 0) * $4 / 60.0) - 1, at = GREATEST(b.at, $5) "
+            "WHERE LEAST($3, b.tokens + GREATEST($5 - b.at, 0) * $4 / 60.0) >= 1 "
+            "RETURNING tokens");
+  c.prepare("sweep_tokens",
+            "DELETE FROM address_buckets WHERE kind = $1 AND tokens + GREATEST($4 - at, 0) * $3 / 60.0 >= $2");
+  c.prepare("lock_attempts", "SELECT pg_advisory_xact_lock(857301, hashtext($1))");
+  c.prepare("forget_attempts", "DELETE FROM password_attempts WHERE attempt_key = $1 AND at <= $2");
+  c.prepare("count_attempts", "SELECT count(*) FROM password_attempts WHERE attempt_key = $1");
+  c.prepare("add_attempt", "INSERT INTO password_attempts (attempt_key, at) VALUES ($1, $2)");
+  c.prepare("clear_attempts", "DELETE FROM password_attempts WHERE attempt_key = $1");
+  c.prepare("sweep_attempts", "DELETE FROM password_attempts WHERE at <= $1");
+  c.prepare("get_setting", "SELECT value FROM server_settings WHERE name = $1");
+  c.prepare("put_setting",
+            "INSERT INTO server_settings (name, value) VALUES ($1, $2) "
+            "ON CONFLICT (name) DO UPDATE SET value = excluded.value");
   c.prepare("top_by_rate",
             "SELECT name, rate::text AS rate_text FROM characters c ORDER BY c.rate DESC, c.name LIMIT $1");
 }
@@ -285,10 +319,19 @@ class PostgresStorage final : public Storage {
     const Skill* skill = FindSkill(skillId);
     if (skill == nullptr) return Storage::LevelUpCharacter(accountId, skillId, now);
     return Run([&](pqxx::connection& c) {
-      // One statement outside a transaction block: it is its own transaction.
+      // A connection the database has already dropped mostly shows it here, before anything is
+      // sent, so Run may still try again on a new one.
+      c.get_notifs();
+      // One statement outside a transaction block: it is its own transaction. Lost once sent, it
+      // may have been committed, so it is reported as in doubt and never run twice.
       pqxx::nontransaction w(c);
-      pqxx::result r = w.exec_prepared("level_up", accountId, skillId, now, std::string(skill->basePrice),
-                                       std::string(skill->outputPerLevel));
+      pqxx::result r;
+      try {
+        r = w.exec_prepared("level_up", accountId, skillId, now, std::string(skill->basePrice),
+                            std::string(skill->outputPerLevel));
+      } catch (const pqxx::broken_connection& e) {
+        throw pqxx::in_doubt_error(std::string("level-up sent, connection lost: ") + e.what());
+      }
       LevelUpResult result;
       if (r.empty()) return result;
       result.outcome = r[0][0].as<int>() == 1 ? LevelUpOutcome::Done : LevelUpOutcome::NotEnough;
@@ -313,6 +356,63 @@ class PostgresStorage final : public Storage {
         ranking.push_back({row[0].c_str(), ToAmount(row[1])});
       }
       return ranking;
+    });
+  }
+
+  bool SharesServerState() const override { return true; }
+
+  bool TakeAddressToken(std::string_view kind, std::string_view address, double burst, double perMinute,
+                        int64_t now) override {
+    bool sweep = ++throttleUses_ % kThrottleSweepEvery == 0;
+    return Run([&](pqxx::connection& c) {
+      pqxx::work w(c);
+      if (sweep) w.exec_prepared("sweep_tokens", std::string(kind), burst, perMinute, now);
+      pqxx::result r = w.exec_prepared("take_token", std::string(kind), std::string(address), burst, perMinute, now);
+      w.commit();
+      return !r.empty();
+    });
+  }
+
+  bool BeginPasswordAttempt(std::string_view key, int maxAttempts, int64_t windowSeconds, int64_t now) override {
+    bool sweep = ++throttleUses_ % kThrottleSweepEvery == 0;
+    return Run([&](pqxx::connection& c) {
+      pqxx::work w(c);
+      std::string k(key);
+      if (sweep) w.exec_prepared("sweep_attempts", now - windowSeconds);
+      // Servers counting attempts for one key take turns, so none sees a count another is about
+      // to raise.
+      w.exec_prepared("lock_attempts", k);
+      w.exec_prepared("forget_attempts", k, now - windowSeconds);
+      int64_t count = w.exec_prepared("count_attempts", k)[0][0].as<int64_t>();
+      if (count >= maxAttempts) return false;
+      w.exec_prepared("add_attempt", k, now);
+      w.commit();
+      return true;
+    });
+  }
+
+  void ClearPasswordAttempts(std::string_view key) override {
+    Run([&](pqxx::connection& c) {
+      pqxx::work w(c);
+      w.exec_prepared("clear_attempts", std::string(key));
+      w.commit();
+    });
+  }
+
+  std::optional<std::string> Announcement() override {
+    return Run([&](pqxx::connection& c) -> std::optional<std::string> {
+      pqxx::work w(c);
+      pqxx::result r = w.exec_prepared("get_setting", "announcement");
+      if (r.empty()) return std::nullopt;
+      return std::string(r[0][0].c_str());
+    });
+  }
+
+  void PublishAnnouncement(std::string_view text) override {
+    Run([&](pqxx::connection& c) {
+      pqxx::work w(c);
+      w.exec_prepared("put_setting", "announcement", std::string(text));
+      w.commit();
     });
   }
 
@@ -344,12 +444,22 @@ class PostgresStorage final : public Storage {
     }
   }
 
-  // Runs one unit of work on a pooled connection. A lost connection is replaced on the next use;
-  // database errors surface as StorageError. Exceptions from callers' code pass through unchanged.
+  // Runs one unit of work on a pooled connection; database errors surface as StorageError.
+  // Exceptions from callers' code pass through unchanged.
+  //
+  // A connection lost before the commit was sent (a restarted database server drops every pooled
+  // connection at once) means nothing was written, so the work runs once more on a new connection
+  // rather than failing the request. A commit whose outcome is unknown (in_doubt_error) is never
+  // run again: it may have been written.
   template <typename Work>
   auto Run(Work work) -> decltype(work(std::declval<pqxx::connection&>())) {
     auto lease = pool_.Take([this] { return Connect(); });
     try {
+      try {
+        return work(*lease);
+      } catch (const pqxx::broken_connection&) {
+        lease.Renew([this] { return Connect(); });
+      }
       return work(*lease);
     } catch (const pqxx::broken_connection& e) {
       lease.Discard();
@@ -364,6 +474,7 @@ class PostgresStorage final : public Storage {
 
   const std::string url_;
   ConnectionPool pool_;
+  std::atomic<uint64_t> throttleUses_{0};
 };
 
 }  // namespace

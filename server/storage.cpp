@@ -20,6 +20,17 @@ Storage::LevelUpResult Storage::LevelUpCharacter(int64_t accountId, int skillId,
   return result;
 }
 
+// Only storages that share server state are asked for it.
+bool Storage::TakeAddressToken(std::string_view, std::string_view, double, double, int64_t) {
+  throw StorageError("this storage keeps no shared throttles");
+}
+bool Storage::BeginPasswordAttempt(std::string_view, int, int64_t, int64_t) {
+  throw StorageError("this storage keeps no shared throttles");
+}
+void Storage::ClearPasswordAttempts(std::string_view) {}
+std::optional<std::string> Storage::Announcement() { return std::nullopt; }
+void Storage::PublishAnnouncement(std::string_view) {}
+
 std::unique_ptr<Storage> OpenStorage(const std::string& url, int connections) {
   if (url.rfind("sqlite:", 0) == 0) return OpenSqliteStorage(url.substr(7), connections);
   if (url.rfind("postgresql://", 0) == 0 || url.rfind("postgres://", 0) == 0) {

@@ -89,6 +89,26 @@ class Storage {
   // The characters with the highest output per second, highest first; ties by name.
   virtual std::vector<RankEntry> TopByRate(int limit) = 0;
 
+  // Throws StorageError when the database cannot be read now.
+  virtual void Check() { TopByRate(1); }
+
+  // State that several server processes on one database must share so they behave as one: the
+  // sign-in throttles and the announcement. A storage that only one process uses (SQLite) keeps
+  // none and answers false here; the server then keeps that state in its own memory.
+  virtual bool SharesServerState() const { return false; }
+  // A token bucket of `burst` tokens refilled at `perMinute`, per kind and address: takes a token,
+  // or false when the bucket is empty.
+  virtual bool TakeAddressToken(std::string_view kind, std::string_view address, double burst, double perMinute,
+                                int64_t now);
+  // Counts a password attempt for `key` unless `maxAttempts` were counted in the last
+  // `windowSeconds`; false (nothing counted) then. Counting when attempts start keeps parallel
+  // guesses, on one server or several, under the limit.
+  virtual bool BeginPasswordAttempt(std::string_view key, int maxAttempts, int64_t windowSeconds, int64_t now);
+  virtual void ClearPasswordAttempts(std::string_view key);
+  // The announcement every server shows; nullopt when none was published.
+  virtual std::optional<std::string> Announcement();
+  virtual void PublishAnnouncement(std::string_view text);
+
  protected:
   // The change a level-up makes, reporting into `result.outcome`.
   static CharacterChange LevelUpChange(LevelUpResult& result, int skillId, int64_t now);

@@ -30,6 +30,12 @@ class BoundedWorkers {
     return true;
   }
 
+  // Jobs submitted and not yet started.
+  size_t Queued() {
+    std::lock_guard lock(mutex_);
+    return queue_.size();
+  }
+
   // Runs the jobs already queued, then ends the threads.
   void Shutdown() {
     {

@@ -6,7 +6,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QWidget>
 
 #include "platform/backend.h"
@@ -137,7 +137,7 @@ TEST_F(QtExtendedControlsTest, ASelectionShowsWithoutTheFocusOnlyWhenTheListAlwa
   WindowHandle edit = Make(WindowRole::EditBox, top, {0, 110, 100, 20});
   n.InsertListColumn(list, 0, {"a", 200, 0, -1, false});
   n.InsertListItem(list, 0, {"row", -1, 0, 0, 0});
-  auto* view = static_cast<QTreeWidget*>(qt.WidgetOf(list));
+  auto* view = static_cast<QTreeView*>(qt.WidgetOf(list));
   qt.WidgetOf(top)->activateWindow();
   // The colour in the selected row, right of its text.
   auto rowColour = [&](bool always, WindowHandle focus) {
@@ -145,7 +145,7 @@ TEST_F(QtExtendedControlsTest, ASelectionShowsWithoutTheFocusOnlyWhenTheListAlwa
     n.SetListSelection(list, 0);
     n.SetFocus(focus);
     QApplication::processEvents();
-    QRect row = view->visualItemRect(view->topLevelItem(0));
+    QRect row = view->visualRect(view->model()->index(0, 0));
     QPoint at = view->viewport()->mapTo(qt.WidgetOf(top), row.center() + QPoint(60, 0));
     return Rgb(Grab("selection"), at.x(), at.y());
   };
