@@ -6,7 +6,7 @@ BENCH_BUILD ?= build-bench
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap configure build test test-sanitize test-tsan run fuzz bench reliability clean
+.PHONY: all bootstrap configure build test test-sanitize test-tsan run fuzz bench reliability package install clean
 
 all: build
 
@@ -38,6 +38,14 @@ test-tsan: bootstrap
 
 run: build
 	scripts/run
+
+# The two Debian packages, vorenn and vorenn-server, in $(BUILD)/packages/.
+package: build
+	cmake --build $(BUILD) --target package
+
+# Installs under CMAKE_INSTALL_PREFIX (default /usr/local); PREFIX=... installs elsewhere.
+install: build
+	cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))
 
 fuzz: bootstrap
 	scripts/fuzz

@@ -95,6 +95,68 @@ std::unique_ptr<Converter> OpenIconv(std::string_view from, std::string_view to)
   return std::make_unique<IconvConverter>(std::move(f), std::move(t), cd);
 }
 
+// Whether `name` is GBK itself (iconv's name, with or without "//" flags after it). glibc's GBK
+// writes the euro sign as the lone byte 0x80 and reads 0x80 back as it; the GBK our texts are in has
+// no euro and no lone byte above 0x7F, so text commands would take 0x80 for the lead byte of a
+// character and swallow the byte after it.
+bool IsGbk(std::string_view name) {
+  name = name.substr(0, name.find("//"));
+  return name.size() == 3 && (name[0] | 0x20) == 'g' && (name[1] | 0x20) == 'b' && (name[2] | 0x20) == 'k';
+}
+
+// Length of the GBK character starting at p (up to `left` bytes): 1 below 0x80, 2 for a lead byte
+// 0x81-0xFE, 0 for a lone 0x80 or 0xFF, which no GBK character starts with.
+size_t GbkCharLength(const char* p, size_t left) {
+  auto c = static_cast<unsigned char>(p[0]);
+  if (c < 0x80) return 1;
+  if (c == 0x80 || c == 0xFF) return 0;
+  return left >= 2 ? 2 : 1;
+}
+
+// Offset of the first lone byte in GBK text, or `size` when there is none.
+size_t FindLoneGbkByte(const char* p, size_t size) {
+  for (size_t at = 0; at < size;) {
+    size_t n = GbkCharLength(p + at, size - at);
+    if (n == 0) return at;
+    at += n;
+  }
+  return size;
+}
+
+// Holds iconv's GBK to the characters GBK has: a lone byte 0x80 or 0xFF, in the input when reading
+// GBK or in the output when writing it, is an invalid sequence or an unrepresentable character.
+// Each iconv call starts and ends on character boundaries, so its input and output are checked
+// from where it starts.
+class GbkGuard final : public Converter {
+ public:
+  GbkGuard(std::unique_ptr<Converter> inner, bool source, bool target)
+      : inner_(std::move(inner)), source_(source), target_(target) {}
+
+  Step Convert(const char*& in, size_t& inLeft, char*& out, size_t& outLeft) override {
+    size_t take = inLeft;
+    if (source_) take = FindLoneGbkByte(in, inLeft);
+    size_t rest = inLeft - take;
+    char* start = out;
+    Step s = inner_->Convert(in, take, out, outLeft);
+    inLeft = take + rest;
+    if (target_) {
+      size_t lone = FindLoneGbkByte(start, size_t(out - start));
+      if (lone < size_t(out - start)) {
+        outLeft += size_t(out - start) - lone;
+        out = start + lone;
+        return Step::Invalid;
+      }
+    }
+    if (s == Step::Done && rest > 0) return Step::Invalid;
+    return s;
+  }
+  Step Finish(char*& out, size_t& outLeft) override { return inner_->Finish(out, outLeft); }
+
+ private:
+  std::unique_ptr<Converter> inner_;
+  bool source_, target_;
+};
+
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -264,6 +326,7 @@ std::unique_ptr<Converter> OpenConverter(std::string_view from, std::string_view
     core = OpenIconv(javaFrom ? kUtf32 : from, javaTo ? kUtf32 : to);
   }
   if (!core) return nullptr;
+  if (IsGbk(from) || IsGbk(to)) core = std::make_unique<GbkGuard>(std::move(core), IsGbk(from), IsGbk(to));
   if (javaTo) core = std::make_unique<JavaEncoder>(std::move(core));
   if (javaFrom) core = std::make_unique<JavaDecoder>(std::move(core));
   return core;

@@ -25,7 +25,7 @@ std::string ReadIniItem(std::string_view file, std::string_view section, std::op
 
 bool WriteIniItem(std::string_view file, std::string_view section, std::optional<std::string_view> key,
                   std::optional<std::string_view> value, mode_t newFileMode) {
-  return platform::WriteProfileString(std::string(file), section, key, value, {.newFileMode = newFileMode});
+  return platform::WriteProfileString(std::string(file), section, key, value, {.newFileMode = newFileMode, .existingFileMask = newFileMode});
 }
 
 std::string GetRunDirectory() { return ProgramDirectory(); }

@@ -9,7 +9,7 @@
 
 namespace vorenn {
 
-// Settings files that WriteIniItem creates are readable by their owner only: they hold account
+// Settings files that WriteIniItem writes are readable by their owner only: they hold account
 // data.
 constexpr mode_t kIniFileMode = 0600;
 
@@ -20,7 +20,9 @@ std::string ReadIniItem(std::string_view file, std::string_view section, std::op
                         std::optional<std::string_view> defaultText);
 
 // Writes the item; an omitted value deletes the key, an omitted key the whole section. A file it
-// creates gets `newFileMode`. True when the file was written (or had nothing to delete).
+// creates gets `newFileMode`; an existing file it rewrites keeps only those of its permission bits
+// that `newFileMode` has, so a settings file left readable by others is closed on the next write.
+// True when the file was written (or had nothing to delete).
 bool WriteIniItem(std::string_view file, std::string_view section, std::optional<std::string_view> key,
                   std::optional<std::string_view> value, mode_t newFileMode = kIniFileMode);
 

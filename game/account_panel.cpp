@@ -3,6 +3,7 @@
 #include "game/globals.h"
 #include "game/request_text.h"
 #include "game/server_call.h"
+#include "game/settings_location.h"
 #include "game/window_units.h"
 #include "json/json_value.h"
 
@@ -31,7 +32,7 @@ std::string Content(GameUnit box) { return ReadText(box, prop::kContent); }
 AccountPanel::~AccountPanel() = default;
 
 void AccountPanel::Init() {
-  settingsPath_ = EngineText(GetRunDirectory() + "/pz.ini");
+  settingsPath_ = EngineText(SettingsFilePath(GetRunDirectory()));
   MoveUnit(units::kSignInGroup, 2, -1);
   WriteInt(units::kWindow, prop::kHeight, 245);
 }

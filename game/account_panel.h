@@ -1,7 +1,8 @@
 // AccountPanel: the sign-in box with its three forms (login, registration, password change) and
 // the settings file that remembers the last account and password.
 //
-// Settings file: "/pz.ini" in the program's directory, an INI file with one section "登陆" and the
+// Settings file: "pz.ini" beside the program, or in the user's configuration folder when the
+// program's folder is not writable (game/settings_location.h), an INI file with one section "登陆" and the
 // keys "账号" (account) and "密码" (password, as typed). It is written only after a successful
 // login, created readable by its owner only and replaced whole on every write.
 #pragma once
@@ -36,7 +37,7 @@ class AccountPanel {
 
  private:
   EngineText mode_;          // "登陆", "修改密码" or "注册账号"; empty before the first login form
-  EngineText settingsPath_;  // program directory + "/pz.ini"
+  EngineText settingsPath_;  // SettingsFilePath()
 };
 
 }  // namespace vorenn::game

@@ -1,5 +1,6 @@
 #include "game/engine_calls.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -61,6 +62,13 @@ RuntimeValue TextValue(const EngineText& text) { return MakePointer(kTypeText, t
 bool HasLibraryCommand(int library, int command) { return CommandOf(library, command) != nullptr; }
 
 RuntimeValue CallLibraryCommand(int library, int command, std::initializer_list<RuntimeValue> args) {
+  // Commands may change their arguments, so they get a copy; the usual few stay on the stack.
+  constexpr size_t kOnStack = 8;
+  if (args.size() <= kOnStack) {
+    RuntimeValue values[kOnStack] = {};
+    std::copy(args.begin(), args.end(), values);
+    return Services().callCommand(CommandOf(library, command), int(args.size()), values);
+  }
   std::vector<RuntimeValue> values(args);
   return Services().callCommand(CommandOf(library, command), int(values.size()), values.data());
 }

@@ -43,6 +43,10 @@ void GameController::EnterWithToken(std::optional<std::string> token) {
   WriteInt(units::kWindow, prop::kHeight, 200);
   WriteInt(units::kGameGroup, prop::kVisible, 1);
   StartClocks(true);
+  // As ShowGame does: the focus the sign-in box held went with it, and the wheel turns for the
+  // focused unit, so the skills scroll bar takes it and the wheel scrolls the rows wherever the
+  // pointer rests.
+  FocusUnit(units::kSkillScrollBar);
   ApplyUserInfo(*answer);
 }
 

@@ -1,4 +1,4 @@
-// vorenn [--headless] [--script FILE]
+// vorenn [--headless] [--script FILE] | --help | --version
 //
 // Picks the platform backend, hands the engine the program's tables and runs the game's entry
 // inside the engine's application frame.
@@ -10,20 +10,43 @@
 #include "game/game_entry.h"
 #include "game/program_image.h"
 #include "platform/headless/headless_backend.h"
+#include "platform/qt/qt_application_icon.h"
 #include "platform/qt/qt_backend.h"
+#include "resources/program_icon.h"
 #include "tools/driver/qt_host.h"
 #include "tools/driver/script_runner.h"
+#include "vorenn_version.h"
 
 namespace {
 
+constexpr char kUsage[] = R"(usage: vorenn [--headless] [--script FILE]
+
+The Vorenn idle game client.
+
+  --headless      run on the in-memory backend, without a window
+  --script FILE   play FILE with the scripted driver (see tools/driver/)
+  --help          this text
+  --version       the version number
+
+The game server's address is compiled in; the environment variable VORENN_SERVER_URL names another
+(http:// or https://). The last account that signed in is kept in pz.ini beside the program when
+that folder is writable, else in $XDG_CONFIG_HOME/vorenn/ (default ~/.config/vorenn/).
+)";
+
 struct Options {
   bool headless = false;
+  bool help = false;
+  bool version = false;
   std::string script;
 };
 
 bool ParseOptions(int argc, char** argv, Options* options) {
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--headless") == 0) {
+    if (std::strcmp(argv[i], "--help") == 0) {
+      options->help = true;
+    } else if (std::strcmp(argv[i], "--version") == 0) {
+      options->version = true;
+    } else if (std::strcmp(argv[i], "--headless") == 0) {
       options->headless = true;
     } else if (std::strcmp(argv[i], "--script") == 0 && i + 1 < argc) {
       options->script = argv[++i];
@@ -34,6 +57,14 @@ bool ParseOptions(int argc, char** argv, Options* options) {
   return true;
 }
 
+// The window's icon is the one the desktop entry and the icon theme show: the program's own, built
+// in (a bytes block whose icon file starts after its two header words).
+void InstallQtWithIcon(int& argc, char** argv) {
+  vorenn::platform::InstallQtBackend(argc, argv);
+  const auto* block = static_cast<const uint8_t*>(vorenn::ProgramIconBlock());
+  vorenn::platform::SetQtApplicationIcon({block + 8, vorenn::kProgramIconSize}, "vorenn");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -42,10 +73,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s [--headless] [--script FILE]\n", argv[0]);
     return 2;
   }
+  if (options.help || options.version) {
+    if (options.help)
+      std::fputs(kUsage, stdout);
+    else
+      std::printf("vorenn %s\n", VORENN_VERSION);
+    return 0;
+  }
   if (options.headless)
     vorenn::platform::InstallHeadlessBackend();
   else
-    vorenn::platform::InstallQtBackend(argc, argv);
+    InstallQtWithIcon(argc, argv);
 
   vorenn::game::InstallProgramImage();
   if (!options.script.empty()) {

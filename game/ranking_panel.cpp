@@ -1,9 +1,12 @@
 #include "game/ranking_panel.h"
 
+#include <charconv>
+
 #include "game/globals.h"
 #include "game/request_text.h"
 #include "game/server_call.h"
 #include "game/window_units.h"
+#include "json/json_parser.h"
 #include "json/json_value.h"
 
 namespace vorenn::game {
@@ -32,18 +35,22 @@ void RankingPanel::LoadRanking() {
   FillRanking(*answer);
 }
 
+// A leaderboard has thousands of entries: each is read in place from the answer (no value rebuilt
+// per entry or member), and the texts handed to the list reuse the same buffers.
 void FillRanking(const JsonValue& answer) {
   std::unique_ptr<JsonValue> ranking = answer.GetMember("phb");
   RuntimeValue list = ValueOf(units::kRankingList);
   ListCommand(kCmdClearItems, {list});
   int32_t count = ranking->ArraySize();
+  std::string rankText, name, money, scratch;
   for (int32_t rank = 1; rank <= count; ++rank) {
-    std::unique_ptr<JsonValue> item = ranking->GetElement(rank);
-    std::string rankText = ToText(rank);
+    std::string_view item = ranking->ElementBlobAt(rank);
+    char digits[16];
+    rankText.assign(digits, std::to_chars(digits, digits + sizeof digits, rank).ptr);
     RuntimeValue row = ListCommand(kCmdInsertItem, {list, Omitted(), TextValue(rankText), Omitted(), Omitted(),
                                                     Omitted(), Omitted()});
-    std::string name = DecodedMemberText(*item, "name");
-    std::string money = MemberText(*item, "money");
+    name = DecodeUnicodeEscapes(JsonValue::MemberTextInBlob(item, "name", scratch));
+    money.assign(JsonValue::MemberTextInBlob(item, "money", scratch));
     ListCommand(kCmdSetItemText, {list, MakeInt(int32_t(row.low)), MakeInt(1), TextValue(name)});
     ListCommand(kCmdSetItemText, {list, MakeInt(int32_t(row.low)), MakeInt(2), TextValue(money)});
   }

@@ -124,4 +124,31 @@ std::unique_ptr<JsonValue> JsonValue::FromBlob(std::string_view blob) {
   return value;
 }
 
+std::string_view JsonValue::ElementBlobAt(int32_t index) const {
+  if (index < 1 || index > ArraySize()) return {};
+  return elements_[size_t(index - 1)];
+}
+
+std::string_view JsonValue::MemberTextInBlob(std::string_view objectBlob, std::string_view name, std::string& scratch) {
+  BlobReader in(objectBlob);
+  auto tag = in.Field();
+  if (!tag || *tag != std::string_view(kObject) || name.empty()) return {};
+  // Members are read into a map, where a later member of the same name replaces an earlier one.
+  std::optional<std::string_view> found;
+  auto count = in.Fixed<int32_t>();
+  for (int32_t i = 0; count && i < *count; ++i) {
+    auto memberName = in.Field();
+    auto member = memberName ? in.Field() : std::nullopt;
+    if (!member) break;
+    if (*memberName == name) found = *member;
+  }
+  if (!found) return {};
+  BlobReader member(*found);
+  auto kind = member.Field();
+  if (kind && (*kind == std::string_view(kText) || *kind == std::string_view(kBig)))
+    return member.Field().value_or(std::string_view());
+  scratch = FromBlob(*found)->AsText();
+  return scratch;
+}
+
 }  // namespace vorenn

@@ -69,6 +69,31 @@ bool OnlySpaces(std::string_view text) {
   return true;
 }
 
+// Where a string token ends, fed one byte at a time after its opening quote. A quote preceded by
+// an odd number of backslashes is escaped; an even number are escaped backslashes, and the quote
+// closes the string. A double-byte character is taken whole, so a trail byte 0x5C (the second half
+// of 誠, 謀 and a hundred more) is not a backslash. A lead byte pairs only with a byte of the trail
+// range: a quote or line break after it is still one.
+class StringEnd {
+ public:
+  enum Outcome { kMore, kClosed, kLineBreak };
+  Outcome Feed(char c) {
+    auto b = static_cast<unsigned char>(c);
+    if (c == '\r' || c == '\n') return kLineBreak;
+    const bool trail = afterLead_ && b >= 0x40;
+    afterLead_ = false;
+    if (trail) return kMore;
+    if (c == '"' && backslashes_ % 2 == 0) return kClosed;
+    afterLead_ = IsLeadByte(b);
+    backslashes_ = c == '\\' ? backslashes_ + 1 : 0;
+    return kMore;
+  }
+
+ private:
+  size_t backslashes_ = 0;
+  bool afterLead_ = false;
+};
+
 JsonParseResult Failure(std::string error) {
   JsonParseResult r;
   r.ok = 0;
@@ -166,14 +191,12 @@ std::string JsonParser::ReadTokenFrom(Reader& in) const {
   if (in.HoldsText()) return ReadTokenRest(in, std::move(token));
   char c;
   if (token[0] == '"') {
-    // A quote preceded by an odd number of backslashes is escaped; an even number are escaped
-    // backslashes, and the quote closes the string.
-    size_t backslashes = 0;
+    StringEnd end;
     while (in.Next(c)) {
-      if (c == '\r' || c == '\n') return std::string();
+      StringEnd::Outcome o = end.Feed(c);
+      if (o == StringEnd::kLineBreak) return std::string();
       token += c;
-      if (c == '"' && backslashes % 2 == 0) return token;
-      backslashes = c == '\\' ? backslashes + 1 : 0;
+      if (o == StringEnd::kClosed) return token;
     }
     return std::string();
   }
@@ -194,15 +217,14 @@ std::string JsonParser::ReadTokenRest(Reader& in, std::string token) const {
   std::string_view rest = in.Rest();
   size_t end = 0;
   if (token[0] == '"') {
-    size_t backslashes = 0;
+    StringEnd scan;
     for (; end < rest.size(); ++end) {
-      char c = rest[end];
-      if (c == '\r' || c == '\n') break;
-      if (c == '"' && backslashes % 2 == 0) {
+      StringEnd::Outcome o = scan.Feed(rest[end]);
+      if (o == StringEnd::kLineBreak) break;
+      if (o == StringEnd::kClosed) {
         in.Skip(end + 1);
         return token.append(rest.data(), end + 1);
       }
-      backslashes = c == '\\' ? backslashes + 1 : 0;
     }
     in.Skip(end < rest.size() ? end + 1 : end);  // past the line break, as a read of it would
     return std::string();

@@ -113,6 +113,14 @@ class JsonValue {
   // The tag, for readers that hold the value as const.
   const std::string& Tag() const { return typeName_; }
 
+  // Reading without rebuilding values, for long arrays read element by element.
+  // The blob of the element at the 1-based index, in place; empty outside 1..ArraySize. It stays
+  // valid while this value is not changed.
+  std::string_view ElementBlobAt(int32_t index) const;
+  // What FromBlob(objectBlob)->GetMember(name)->AsText() gives. A text or big-number member is read
+  // in place; any other kind is rebuilt into `scratch`, which the result then points into.
+  static std::string_view MemberTextInBlob(std::string_view objectBlob, std::string_view name, std::string& scratch);
+
   // The value's blob (layout above).
   std::string ToBlob() const;
   // A new value rebuilt from a blob. The empty blob gives a null value; a blob cut short keeps

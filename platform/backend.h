@@ -2,7 +2,7 @@
 // system, named after what they do with it. One backend is installed at start-up (headless for
 // tests and scripts, Qt for real windows); all calls go to it.
 //
-// Threading: everything runs on the UI thread except Post, PostQuit, Send, Wake and the thread
+// Threading: everything runs on the UI thread except Post, PostQuit, QuitPending, Send, Wake and the thread
 // functions of platform/thread.h, which any thread may call.
 #pragma once
 
@@ -91,6 +91,8 @@ class Backend {
   virtual EventAnswer Deliver(const WindowEvent& event) = 0;
   // Queues the quit message. Any thread.
   virtual void PostQuit(int exitCode) = 0;
+  // True while a quit message waits for a loop to take it: the program is ending. Any thread.
+  virtual bool QuitPending() = 0;
   // True when a posted message, an input event or a due timer is waiting.
   virtual bool MessageWaiting() = 0;
   // Dispatches waiting messages; with `block`, first waits until there is one. Returns false when

@@ -126,7 +126,7 @@ bool WriteAll(int fd, std::string_view data) {
 }
 
 // Writes `content` to a temporary file beside `path`, flushes it and renames it over `path`.
-bool ReplaceFileAtomically(const std::string& path, std::string_view content, mode_t newFileMode) {
+bool ReplaceFileAtomically(const std::string& path, std::string_view content, const ProfileWriteOptions& options) {
   // A settings file reached through a symbolic link is replaced where the link points.
   std::string target = path;
   char resolved[PATH_MAX];
@@ -134,7 +134,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content, mo
   if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && realpath(path.c_str(), resolved) != nullptr) {
     target = resolved;
   }
-  mode_t mode = stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : newFileMode;
+  mode_t mode = stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777 & options.existingFileMask) : options.newFileMode;
 
   std::string temp = target + ".XXXXXX";
   int fd = mkstemp(temp.data());
@@ -224,7 +224,7 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
   }
   std::string out;
   for (const std::string& line : lines) out.append(line).append("\r\n");
-  return ReplaceFileAtomically(path, out, options.newFileMode);
+  return ReplaceFileAtomically(path, out, options);
 }
 
 }  // namespace vorenn::platform

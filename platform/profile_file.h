@@ -29,8 +29,10 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view defaultValue, size_t bufferSize = kProfileBufferSize);
 
 struct ProfileWriteOptions {
-  // Permission bits of a file that the write creates; an existing file keeps its own.
+  // Permission bits of a file that the write creates.
   mode_t newFileMode = 0644;
+  // The permission bits an existing file keeps when it is rewritten; the others are cleared.
+  mode_t existingFileMask = 07777;
 };
 
 // Sets key=value in the section, creating the file and the section as needed. An omitted value

@@ -4,10 +4,13 @@ with alpha, written in icon-file form (one image: 6-byte header, one 16-byte dir
 40-byte bitmap header, 64x64 BGRA pixels bottom-up, 64x64 one-bit mask) = 16,958 bytes.
 
     python3 make_icon.py vorenn.ico
+    python3 make_icon.py --png SIZE OUT.png   the same drawing at SIZE x SIZE pixels, for the
+                                              desktop's icon theme
 """
 import math
 import struct
 import sys
+import zlib
 
 SIZE = 64
 SAMPLES = 4  # per axis, for smooth edges
@@ -56,14 +59,16 @@ def leaf(x, y):
     return mix((112, 176, 70), (190, 226, 110), t)
 
 
-def pixel(px, py):
-    """Averaged (r, g, b, a) of the pixel whose top-left corner is (px, py)."""
+def pixel(px, py, size=SIZE):
+    """Averaged (r, g, b, a) of the pixel whose top-left corner is (px, py) in an image of
+    size x size pixels; the drawing is made in 64-pixel units and scaled to that size."""
     acc = [0.0, 0.0, 0.0]
     covered = 0
+    scale = SIZE / size
     for sy in range(SAMPLES):
         for sx in range(SAMPLES):
-            x = px + (sx + 0.5) / SAMPLES
-            y = py + (sy + 0.5) / SAMPLES
+            x = (px + (sx + 0.5) / SAMPLES) * scale
+            y = (py + (sy + 0.5) / SAMPLES) * scale
             colour = leaf(x, y) or disc(x, y)
             if colour is None:
                 continue
@@ -97,7 +102,28 @@ def icon_bytes():
     return header + entry + image
 
 
+def png_bytes(size):
+    """The drawing as a size x size RGBA PNG (8 bits per channel, no interlace)."""
+    raw = bytearray()
+    for row in range(size):
+        raw.append(0)  # filter type: none
+        for col in range(size):
+            raw += bytes(pixel(col, row, size))
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack('>I', len(data)) + body + struct.pack('>I', zlib.crc32(body) & 0xFFFFFFFF)
+
+    header = struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) +
+            chunk(b'IDAT', zlib.compress(bytes(raw), 9)) + chunk(b'IEND', b''))
+
+
 def main():
+    if sys.argv[1] == '--png':
+        with open(sys.argv[3], 'wb') as out:
+            out.write(png_bytes(int(sys.argv[2])))
+        return
     data = icon_bytes()
     assert len(data) == 16958, len(data)
     with open(sys.argv[1], 'wb') as out:

@@ -26,6 +26,8 @@ HashCost InteractiveHashCost() {
   return {crypto_pwhash_OPSLIMIT_INTERACTIVE, crypto_pwhash_MEMLIMIT_INTERACTIVE};
 }
 
+HashCost StandardHashCost() { return {2, size_t{19} << 20}; }
+
 HashCost LightHashCost() { return {crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN}; }
 
 std::string HashPassword(std::string_view password, HashCost cost) {
@@ -42,6 +44,17 @@ bool VerifyPassword(std::string_view storedHash, std::string_view password) {
   EnsureSodium();
   std::string hash(storedHash);
   return crypto_pwhash_str_verify(hash.c_str(), password.data(), password.size()) == 0;
+}
+
+bool DearerThan(std::string_view storedHash, HashCost cost) {
+  size_t at = storedHash.find("$m=");
+  if (at == std::string_view::npos) return false;
+  unsigned long long kib = 0;
+  for (size_t i = at + 3; i < storedHash.size() && storedHash[i] >= '0' && storedHash[i] <= '9'; ++i) {
+    kib = kib * 10 + static_cast<unsigned>(storedHash[i] - '0');
+    if (kib > (1ull << 40)) return true;
+  }
+  return kib * 1024 > cost.memoryBytes;
 }
 
 std::string NewToken() {

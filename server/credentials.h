@@ -15,13 +15,20 @@ struct HashCost {
   unsigned long long operations;
   size_t memoryBytes;
 };
-HashCost InteractiveHashCost();  // libsodium's interactive limits: the production setting
+// argon2id with 19 MiB, 2 passes, 1 lane: the least that OWASP's password storage advice accepts,
+// chosen so that a few hashes at once fit a small machine. Hashes made earlier with libsodium's
+// interactive limits (64 MiB, 2 passes) still verify, at their own cost.
+HashCost StandardHashCost();
+HashCost InteractiveHashCost();  // libsodium's interactive limits
 HashCost LightHashCost();        // the smallest allowed limits: for tests only
 
 // Throws std::runtime_error when hashing fails (out of memory).
 std::string HashPassword(std::string_view password, HashCost cost);
 // False for a wrong password and for a malformed hash.
 bool VerifyPassword(std::string_view storedHash, std::string_view password);
+// True when verifying the stored hash takes more memory than `cost` would (its parameters are read
+// from the hash, "$argon2id$v=19$m=KIB,t=..,p=..$...").
+bool DearerThan(std::string_view storedHash, HashCost cost);
 
 std::string NewToken();
 // Lower-case hexadecimal SHA-256 of the token's bytes.

@@ -12,6 +12,14 @@ namespace {
 const char* const kWrongCredentials = "账号或密码错误";
 const char* const kTooManyAttempts = "密码错误次数过多，请一分钟后再试";
 const char* const kSignInAgain = "登录已失效，请重新登录";
+const char* const kBusy = "服务器繁忙，请稍后再试";
+const char* const kSlowDown = "操作过于频繁，请稍后再试";
+
+// The throttle's key for an account signed in from an address: an attacker's failures from one
+// address do not count against the owner signing in from another.
+std::string AttemptKey(const std::string& account, const std::string& client) {
+  return account + '\n' + client;
+}
 
 const std::string* Field(const FormFields& fields, std::string_view key) {
   auto it = fields.find(key);
@@ -82,7 +90,50 @@ std::string Failure(const char* code, const std::string& message) {
 }
 
 GameService::GameService(Storage& storage, const Clock& clock, GameSettings settings)
-    : storage_(storage), clock_(clock), settings_(std::move(settings)), throttle_(clock) {}
+    : storage_(storage),
+      clock_(clock),
+      settings_(std::move(settings)),
+      shared_(storage.SharesServerState() ? &storage : nullptr),
+      throttle_(clock, 5, 60, shared_),
+      signIns_(clock, settings_.signInLimit, settings_.unthrottled, shared_, "sign-in"),
+      registrations_(clock, settings_.registerLimit, settings_.unthrottled, shared_, "register"),
+      hashing_(settings_.hashThreads, settings_.hashQueue),
+      decoyHash_(HashPassword("no such account", settings_.hashCost)) {
+  if (shared_ && settings_.publishAnnouncement) shared_->PublishAnnouncement(settings_.announcement);
+}
+
+std::string GameService::CurrentAnnouncement() {
+  if (!shared_) return settings_.announcement;
+  int64_t now = clock_.NowSeconds();
+  {
+    std::lock_guard lock(announcementMutex_);
+    if (announcementRead_ && now >= announcementAt_ && now - announcementAt_ < kAnnouncementSeconds) {
+      return announcement_;
+    }
+  }
+  // Read outside the lock; a failed read keeps showing the last one known.
+  std::optional<std::string> stored;
+  try {
+    stored = shared_->Announcement();
+  } catch (const StorageError&) {
+    std::lock_guard lock(announcementMutex_);
+    return announcementRead_ ? announcement_ : settings_.announcement;
+  }
+  std::lock_guard lock(announcementMutex_);
+  announcement_ = stored ? *stored : settings_.announcement;
+  announcementAt_ = now;
+  announcementRead_ = true;
+  return announcement_;
+}
+
+bool GameService::DatabaseReachable() {
+  try {
+    storage_.Check();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
 
 std::string GameService::ResultCode(const std::string& answer) {
   static const std::string prefix = "{\"b\":\"";
@@ -91,22 +142,22 @@ std::string GameService::ResultCode(const std::string& answer) {
   return end == std::string::npos ? "?" : answer.substr(prefix.size(), end - prefix.size());
 }
 
-std::string GameService::Handle(const FormFields& fields) {
+std::string GameService::Handle(const FormFields& fields, const std::string& client) {
   try {
-    return Dispatch(fields);
+    return Dispatch(fields, client);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "request failed: %s\n", e.what());
     return Failure("-3", "服务器繁忙，请稍后再试");
   }
 }
 
-std::string GameService::Dispatch(const FormFields& fields) {
+std::string GameService::Dispatch(const FormFields& fields, const std::string& client) {
   const std::string* m = Field(fields, "m");
   const std::string* a = Field(fields, "a");
   if (m && a && *m == "login") {
-    if (*a == "register") return Register(fields);
-    if (*a == "xiugai") return ChangePassword(fields);
-    if (*a == "login") return Login(fields);
+    if (*a == "register") return Register(fields, client);
+    if (*a == "xiugai") return ChangePassword(fields, client);
+    if (*a == "login") return Login(fields, client);
   } else if (m && a && *m == "user") {
     if (*a == "login" || *a == "xin") return EnterGame(fields);
     if (*a == "reg") return CreateCharacter(fields);
@@ -116,7 +167,7 @@ std::string GameService::Dispatch(const FormFields& fields) {
   return Failure("0", "未知的请求");
 }
 
-std::string GameService::Register(const FormFields& fields) {
+std::string GameService::Register(const FormFields& fields, const std::string& client) {
   const std::string* username = Field(fields, "username");
   const std::string* password = Field(fields, "password");
   if (!username) return Missing("username");
@@ -130,15 +181,17 @@ std::string GameService::Register(const FormFields& fields) {
   std::string name = *GbkToUtf8(*username);
   // Checked first so that a taken name does not cost a password hash; the insert decides finally.
   if (storage_.FindAccount(name)) return Failure("0", "账号已存在");
-  std::string hash = HashPassword(*password, settings_.hashCost);
-  if (storage_.CreateAccount(name, hash, *GbkToUtf8(*email), clock_.NowSeconds()) !=
+  if (!registrations_.TryTake(client)) return Failure("0", kSlowDown);
+  auto hash = hashing_.Hash(*password, settings_.hashCost);
+  if (!hash) return Failure("0", kBusy);
+  if (storage_.CreateAccount(name, *hash, *GbkToUtf8(*email), clock_.NowSeconds()) !=
       CreateOutcome::Created) {
     return Failure("0", "账号已存在");
   }
   return JsonObject().Text("b", "1").Text("t", "注册成功").Finish();
 }
 
-std::string GameService::ChangePassword(const FormFields& fields) {
+std::string GameService::ChangePassword(const FormFields& fields, const std::string& client) {
   const std::string* username = Field(fields, "username");
   const std::string* password = Field(fields, "password");
   const std::string* newPassword = Field(fields, "newpassword");
@@ -147,30 +200,61 @@ std::string GameService::ChangePassword(const FormFields& fields) {
   if (!newPassword) return Missing("newpassword");
   if (auto why = CheckPassword(*newPassword)) return Failure("0", "新" + *why);
   if (CheckAccountName(*username) || CheckPassword(*password)) return Failure("0", kWrongCredentials);
-  std::string name = *GbkToUtf8(*username);
-  if (!throttle_.TryBegin(name)) return Failure("0", kTooManyAttempts);
-  auto account = storage_.FindAccount(name);
-  if (!account || !VerifyPassword(account->passwordHash, *password)) {
-    return Failure("0", kWrongCredentials);
-  }
-  throttle_.Succeeded(name);
-  storage_.ReplacePassword(account->id, HashPassword(*newPassword, settings_.hashCost));
+  std::string refusal;
+  auto account = CheckSignIn(*GbkToUtf8(*username), *password, client, refusal);
+  if (!account) return refusal;
+  auto hash = hashing_.Hash(*newPassword, settings_.hashCost);
+  if (!hash) return Failure("0", kBusy);
+  storage_.ReplacePassword(account->id, *hash);
   return JsonObject().Text("b", "1").Text("t", "密码修改成功，请重新登录").Finish();
 }
 
-std::string GameService::Login(const FormFields& fields) {
+std::optional<Account> GameService::CheckSignIn(const std::string& name, const std::string& password,
+                                                const std::string& client, std::string& refusal) {
+  std::string key = AttemptKey(name, client);
+  if (!signIns_.TryTake(client)) {
+    refusal = Failure("0", kSlowDown);
+    return std::nullopt;
+  }
+  if (!throttle_.TryBegin(key)) {
+    refusal = Failure("0", kTooManyAttempts);
+    return std::nullopt;
+  }
+  auto account = storage_.FindAccount(name);
+  auto matches = hashing_.Verify(account ? account->passwordHash : decoyHash_, password);
+  if (!matches) {
+    refusal = Failure("0", kBusy);
+    return std::nullopt;
+  }
+  if (!account || !*matches) {
+    refusal = Failure("0", kWrongCredentials);
+    return std::nullopt;
+  }
+  throttle_.Succeeded(key);
+  // A hash of an older, dearer cost is made again at the current one while the password is at
+  // hand, so the memory verifying takes comes down to the current cost over time. It is only worth
+  // doing when the hashing threads have room, and a failure here must not refuse the sign-in.
+  if (DearerThan(account->passwordHash, settings_.hashCost)) {
+    try {
+      if (auto fresh = hashing_.Hash(password, settings_.hashCost)) {
+        storage_.UpgradePasswordHash(account->id, account->passwordHash, *fresh);
+      }
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "password hash upgrade failed: %s\n", e.what());
+    }
+  }
+  return account;
+}
+
+std::string GameService::Login(const FormFields& fields, const std::string& client) {
   const std::string* username = Field(fields, "username");
   const std::string* password = Field(fields, "password");
   if (!username) return Missing("username");
   if (!password) return Missing("password");
   if (CheckAccountName(*username) || CheckPassword(*password)) return Failure("0", kWrongCredentials);
-  std::string name = *GbkToUtf8(*username);
-  if (!throttle_.TryBegin(name)) return Failure("0", kTooManyAttempts);
-  auto account = storage_.FindAccount(name);
-  if (!account || !VerifyPassword(account->passwordHash, *password)) {
-    return Failure("0", kWrongCredentials);
-  }
-  throttle_.Succeeded(name);
+  std::string refusal;
+  auto account = CheckSignIn(*GbkToUtf8(*username), *password, client, refusal);
+  if (!account) return refusal;
   std::string token = NewToken();
   storage_.AddSession(TokenDigest(token), account->id, clock_.NowSeconds(), settings_.tokenIdleSeconds);
   return JsonObject().Text("b", "1").Text("t", "登录成功").Text("md5", token).Finish();
@@ -196,7 +280,7 @@ std::string GameService::EnterGame(const FormFields& fields) {
   auto character = storage_.UpdateCharacter(
       *accountId, [now](Character& c) { return SettleChange(c, now); });
   if (!character) return Failure("-1", "请先创建角色");
-  return UserInfo(*character, settings_.announcement, now, "");
+  return UserInfo(*character, CurrentAnnouncement(), now, "");
 }
 
 std::string GameService::CreateCharacter(const FormFields& fields) {
@@ -226,15 +310,10 @@ std::string GameService::LevelUp(const FormFields& fields) {
   int skillId = ParseSkillId(*id);
   if (skillId == 0) return Failure("0", "技能不存在");
   int64_t now = clock_.NowSeconds();
-  LevelUpOutcome outcome = LevelUpOutcome::UnknownSkill;
-  auto character = storage_.UpdateCharacter(*accountId, [&](Character& c) {
-    bool settled = SettleChange(c, now);
-    outcome = server::LevelUp(c, skillId);
-    return settled || outcome == LevelUpOutcome::Done;
-  });
-  if (!character) return Failure("-1", "请先创建角色");
-  if (outcome == LevelUpOutcome::NotEnough) return Failure("0", "经验不足");
-  return UserInfo(*character, settings_.announcement, now, "升级成功");
+  Storage::LevelUpResult result = storage_.LevelUpCharacter(*accountId, skillId, now);
+  if (!result.character) return Failure("-1", "请先创建角色");
+  if (result.outcome == LevelUpOutcome::NotEnough) return Failure("0", "经验不足");
+  return UserInfo(*result.character, CurrentAnnouncement(), now, "升级成功");
 }
 
 std::string GameService::Ranking(const FormFields& fields) {

@@ -9,12 +9,16 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 
+#include "server/address_throttle.h"
 #include "server/clock.h"
 #include "server/credentials.h"
 #include "server/form.h"
+#include "server/hash_workers.h"
 #include "server/login_throttle.h"
 #include "server/storage.h"
 
@@ -22,26 +26,47 @@ namespace vorenn::server {
 
 struct GameSettings {
   std::string announcement = "欢迎来到Vorenn！";  // UTF-8, sent as "gg"
+  // With a storage that shares server state: writes `announcement` there at start-up, for every
+  // server on that database (the operator gave it). Otherwise the one stored is shown, or this one
+  // while none is stored.
+  bool publishAnnouncement = false;
   int64_t tokenIdleSeconds = 7 * 24 * 3600;
-  HashCost hashCost = InteractiveHashCost();
+  HashCost hashCost = StandardHashCost();
+  // Hashing threads and how many hash jobs may wait for them; see HashWorkers.
+  int hashThreads = 2;
+  size_t hashQueue = 16;
   int rankingSize = 100;
+  // Per client address: sign-ins and password changes together, and registrations.
+  AddressLimit signInLimit{30, 30};
+  AddressLimit registerLimit{10, 1};
+  // Addresses the per-address limits do not apply to.
+  std::set<std::string> unthrottled;
 };
 
 class GameService {
  public:
   GameService(Storage& storage, const Clock& clock, GameSettings settings);
 
-  // Handles one request whose fields include "m" and "a". Never throws; always one JSON object.
-  std::string Handle(const FormFields& fields);
+  // Handles one request whose fields include "m" and "a", sent from `client` (an address, for the
+  // per-address limits). Never throws; always one JSON object.
+  std::string Handle(const FormFields& fields, const std::string& client = "");
+
+  // Whether the database answers a short read now (for the health check). Never throws.
+  bool DatabaseReachable();
+  size_t HashQueue() const { return hashing_.Queued(); }
 
   // The result code of an answer made by Handle, for the request log.
   static std::string ResultCode(const std::string& answer);
 
  private:
-  std::string Dispatch(const FormFields& fields);
-  std::string Register(const FormFields& fields);
-  std::string ChangePassword(const FormFields& fields);
-  std::string Login(const FormFields& fields);
+  std::string Dispatch(const FormFields& fields, const std::string& client);
+  std::string Register(const FormFields& fields, const std::string& client);
+  std::string ChangePassword(const FormFields& fields, const std::string& client);
+  std::string Login(const FormFields& fields, const std::string& client);
+  // Checks the password of `name` as signed in from `client`: the account when it is right, else
+  // fills `refusal`. Unknown accounts cost a hash check too, so they take as long as wrong passwords.
+  std::optional<Account> CheckSignIn(const std::string& name, const std::string& password,
+                                     const std::string& client, std::string& refusal);
   std::string EnterGame(const FormFields& fields);
   std::string CreateCharacter(const FormFields& fields);
   std::string LevelUp(const FormFields& fields);
@@ -49,10 +74,25 @@ class GameService {
   // The signed-in account of the request's "md5" token; otherwise fills `refusal` with "-2".
   std::optional<int64_t> SignedIn(const FormFields& fields, std::string& refusal);
 
+  // The announcement to show now: with shared server state, the stored one, read again every few
+  // seconds so a newly published one reaches every server soon.
+  std::string CurrentAnnouncement();
+
+  static constexpr int64_t kAnnouncementSeconds = 5;
+
   Storage& storage_;
   const Clock& clock_;
   const GameSettings settings_;
+  Storage* const shared_;  // the storage when it shares server state, else null
   LoginThrottle throttle_;
+  AddressThrottle signIns_;
+  AddressThrottle registrations_;
+  HashWorkers hashing_;
+  const std::string decoyHash_;
+  std::mutex announcementMutex_;
+  std::string announcement_;
+  int64_t announcementAt_ = 0;
+  bool announcementRead_ = false;
 };
 
 // A refusal or other non-success answer: {"b": code, "t": message}.

@@ -20,6 +20,7 @@ void LoginThrottle::PruneLocked(int64_t now) {
 
 bool LoginThrottle::TryBegin(std::string_view account) {
   int64_t now = clock_.NowSeconds();
+  if (shared_) return shared_->BeginPasswordAttempt(account, maxAttempts_, windowSeconds_, now);
   std::lock_guard lock(mutex_);
   if (attempts_.size() > kSweepThreshold) PruneLocked(now);
   auto& attempts = attempts_[std::string(account)];
@@ -30,6 +31,7 @@ bool LoginThrottle::TryBegin(std::string_view account) {
 }
 
 void LoginThrottle::Succeeded(std::string_view account) {
+  if (shared_) return shared_->ClearPasswordAttempts(account);
   std::lock_guard lock(mutex_);
   attempts_.erase(std::string(account));
 }

@@ -2,7 +2,10 @@
 
 #include <pqxx/pqxx>
 
+#include <atomic>
+
 #include "server/internal/pool.h"
+#include "server/text_rules.h"
 
 namespace vorenn::server {
 
@@ -26,15 +29,85 @@ CREATE INDEX IF NOT EXISTS characters_rank ON characters(rate DESC, name);
 CREATE TABLE IF NOT EXISTS skills (
   account_id BIGINT NOT NULL REFERENCES characters(account_id), skill_id INTEGER NOT NULL,
   level BIGINT NOT NULL, PRIMARY KEY (account_id, skill_id));
+-- (PostgreSQL already calls the unique constraint on characters.name "characters_name_key".)
+ALTER TABLE accounts ADD COLUMN IF NOT EXISTS name_key TEXT;
+CREATE UNIQUE INDEX IF NOT EXISTS accounts_name_fold ON accounts(name_key);
+ALTER TABLE characters ADD COLUMN IF NOT EXISTS name_key TEXT;
+CREATE UNIQUE INDEX IF NOT EXISTS characters_name_fold ON characters(name_key);
+-- A level-up in one call, so it costs one round trip: lock the character, settle its total at
+-- p_now, price the next level of the skill as ceil(base x 115^level / 100^level) in exact
+-- integers, buy it when affordable, and return the character as it stands. The skill's base price
+-- and output per level come from the caller, which owns the game's rules. Outcome 1 = bought,
+-- 0 = not enough; no row = no character.
+CREATE OR REPLACE FUNCTION vorenn_level_up(p_account BIGINT, p_skill INTEGER, p_now BIGINT,
+                                           p_base NUMERIC, p_output NUMERIC)
+RETURNS TABLE (r_outcome INTEGER, r_name TEXT, r_created_at BIGINT, r_total TEXT, r_rate TEXT,
+               r_settled_at BIGINT, r_levels TEXT)
+LANGUAGE plpgsql AS $fn$
+DECLARE
+  ch characters%ROWTYPE;
+  current_level BIGINT;
+  numerator NUMERIC;
+  denominator NUMERIC := 1;
+  price NUMERIC;
+  bought BOOLEAN := false;
+  changed BOOLEAN := false;
+BEGIN
+  SELECT * INTO ch FROM characters WHERE account_id = p_account FOR UPDATE;
+  IF NOT FOUND THEN RETURN; END IF;
+  IF p_now > ch.settled_at THEN
+    ch.total := ch.total + ch.rate * (p_now - ch.settled_at);
+    ch.settled_at := p_now;
+    changed := true;
+  END IF;
+  SELECT level INTO current_level FROM skills WHERE account_id = p_account AND skill_id = p_skill;
+  current_level := COALESCE(current_level, 0);
+  numerator := p_base;
+  FOR i IN 1..current_level LOOP
+    numerator := numerator * 115;
+    denominator := denominator * 100;
+  END LOOP;
+  price := div(numerator + denominator - 1, denominator);
+  IF ch.total >= price THEN
+    ch.total := ch.total - price;
+    ch.rate := ch.rate + p_output;
+    bought := true;
+    changed := true;
+    INSERT INTO skills (account_id, skill_id, level) VALUES (p_account, p_skill, current_level + 1)
+      ON CONFLICT (account_id, skill_id) DO UPDATE SET level = excluded.level;
+  END IF;
+  IF changed THEN
+    UPDATE characters SET total = ch.total, rate = ch.rate, settled_at = ch.settled_at
+      WHERE account_id = p_account;
+  END IF;
+  RETURN QUERY SELECT CASE WHEN bought THEN 1 ELSE 0 END, ch.name, ch.created_at, ch.total::text,
+    ch.rate::text, ch.settled_at,
+    (SELECT string_agg(s.skill_id || ':' || s.level, ',') FROM skills s WHERE s.account_id = p_account);
+END
+$fn$;
+-- What several servers on this database share so they behave as one: sign-in throttles and the
+-- announcement. The throttle rows are short-lived and need no durability, hence UNLOGGED.
+CREATE UNLOGGED TABLE IF NOT EXISTS address_buckets (
+  kind TEXT NOT NULL, address TEXT NOT NULL, tokens DOUBLE PRECISION NOT NULL, at BIGINT NOT NULL,
+  PRIMARY KEY (kind, address));
+CREATE UNLOGGED TABLE IF NOT EXISTS password_attempts (attempt_key TEXT NOT NULL, at BIGINT NOT NULL);
+CREATE INDEX IF NOT EXISTS password_attempts_key ON password_attempts(attempt_key, at);
+CREATE TABLE IF NOT EXISTS server_settings (name TEXT PRIMARY KEY, value TEXT NOT NULL);
 )sql";
+
+// Throttle records no longer limiting anyone are swept once in this many uses.
+constexpr uint64_t kThrottleSweepEvery = 1000;
 
 constexpr int64_t kSessionTouchSeconds = 60;
 
 void PrepareStatements(pqxx::connection& c) {
   c.prepare("create_account",
-            "INSERT INTO accounts (username, password_hash, email, created_at) VALUES ($1, $2, $3, $4)");
+            "INSERT INTO accounts (username, password_hash, email, created_at, name_key) "
+            "VALUES ($1, $2, $3, $4, $5)");
   c.prepare("find_account", "SELECT id, username, password_hash FROM accounts WHERE username = $1");
   c.prepare("set_password", "UPDATE accounts SET password_hash = $1 WHERE id = $2");
+  c.prepare("upgrade_password",
+            "UPDATE accounts SET password_hash = $1 WHERE id = $2 AND password_hash = $3");
   c.prepare("end_sessions", "DELETE FROM sessions WHERE account_id = $1");
   c.prepare("add_session",
             "INSERT INTO sessions (token_digest, account_id, last_used) VALUES ($1, $2, $3)");
@@ -46,8 +119,8 @@ void PrepareStatements(pqxx::connection& c) {
   c.prepare("lock_account", "SELECT 1 FROM accounts WHERE id = $1 FOR UPDATE");
   c.prepare("has_character", "SELECT 1 FROM characters WHERE account_id = $1");
   c.prepare("create_character",
-            "INSERT INTO characters (account_id, name, created_at, total, rate, settled_at) "
-            "VALUES ($1, $2, $3, 0, $4::numeric, $3)");
+            "INSERT INTO characters (account_id, name, created_at, total, rate, settled_at, name_key) "
+            "VALUES ($1, $2, $3, 0, $4::numeric, $3, $5)");
   c.prepare("lock_character",
             "SELECT name, created_at, total::text, rate::text, settled_at FROM characters "
             "WHERE account_id = $1 FOR UPDATE");
@@ -58,8 +131,44 @@ void PrepareStatements(pqxx::connection& c) {
   c.prepare("store_skill",
             "INSERT INTO skills (account_id, skill_id, level) VALUES ($1, $2, $3) "
             "ON CONFLICT (account_id, skill_id) DO UPDATE SET level = excluded.level");
+  c.prepare("level_up", "SELECT * FROM vorenn_level_up($1, $2, $3, $4::numeric, $5::numeric)");
+  // Refilled by the time since it was last used, capped at the burst; a token is taken only when
+  // one is there (else no row comes back). One statement, so servers racing on one address queue
+  // on its row.
+  c.prepare("take_token",
+            "INSERT INTO address_buckets AS b (kind, address, tokens, at) VALUES ($1, $2, $3 - 1, $5) "
+            "ON CONFLICT (kind, address) DO UPDATE SET "
+            "tokens = LEAST($3, b.tokens + GREATEST($5 - b.at, 0) * $4 / 60.0) - 1, at = GREATEST(b.at, $5) "
+            "WHERE LEAST($3, b.tokens + GREATEST($5 - b.at, 0) * $4 / 60.0) >= 1 "
+            "RETURNING tokens");
+  c.prepare("sweep_tokens",
+            "DELETE FROM address_buckets WHERE kind = $1 AND tokens + GREATEST($4 - at, 0) * $3 / 60.0 >= $2");
+  c.prepare("lock_attempts", "SELECT pg_advisory_xact_lock(857301, hashtext($1))");
+  c.prepare("forget_attempts", "DELETE FROM password_attempts WHERE attempt_key = $1 AND at <= $2");
+  c.prepare("count_attempts", "SELECT count(*) FROM password_attempts WHERE attempt_key = $1");
+  c.prepare("add_attempt", "INSERT INTO password_attempts (attempt_key, at) VALUES ($1, $2)");
+  c.prepare("clear_attempts", "DELETE FROM password_attempts WHERE attempt_key = $1");
+  c.prepare("sweep_attempts", "DELETE FROM password_attempts WHERE at <= $1");
+  c.prepare("get_setting", "SELECT value FROM server_settings WHERE name = $1");
+  c.prepare("put_setting",
+            "INSERT INTO server_settings (name, value) VALUES ($1, $2) "
+            "ON CONFLICT (name) DO UPDATE SET value = excluded.value");
   c.prepare("top_by_rate",
             "SELECT name, rate::text AS rate_text FROM characters c ORDER BY c.rate DESC, c.name LIMIT $1");
+}
+
+// "id:level,id:level..." as vorenn_level_up lists a character's skills.
+void ParseLevels(std::string_view text, SkillLevels& levels) {
+  while (!text.empty()) {
+    size_t comma = text.find(',');
+    std::string_view item = text.substr(0, comma);
+    size_t colon = item.find(':');
+    if (colon == std::string_view::npos) throw StorageError("corrupt skill list from the database");
+    int id = std::stoi(std::string(item.substr(0, colon)));
+    int64_t level = std::stoll(std::string(item.substr(colon + 1)));
+    if (id >= 1 && id <= kSkillCount) levels[id - 1] = level;
+    text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+  }
 }
 
 Amount ToAmount(const pqxx::field& field) {
@@ -71,10 +180,14 @@ Amount ToAmount(const pqxx::field& field) {
 class PostgresStorage final : public Storage {
  public:
   PostgresStorage(std::string url, int connections) : url_(std::move(url)) {
-    auto first = Connect();
+    auto first = Connect(false);
     pqxx::work schema(*first);
     schema.exec(kSchema);
+    AddNameKeys(schema, "accounts", "id", "username");
+    AddNameKeys(schema, "characters", "account_id", "name");
     schema.commit();
+    // Statements are prepared once the schema (and the function they call) exists.
+    PrepareStatements(*first);
     pool_.Add(std::move(first));
     for (int i = 1; i < connections; ++i) pool_.Add(Connect());
   }
@@ -85,7 +198,7 @@ class PostgresStorage final : public Storage {
       pqxx::work w(c);
       try {
         w.exec_prepared("create_account", std::string(username), std::string(passwordHash),
-                        std::string(email), now);
+                        std::string(email), now, NameKey(username));
       } catch (const pqxx::unique_violation&) {
         return CreateOutcome::NameTaken;
       }
@@ -108,6 +221,15 @@ class PostgresStorage final : public Storage {
       pqxx::work w(c);
       w.exec_prepared("set_password", std::string(passwordHash), accountId);
       w.exec_prepared("end_sessions", accountId);
+      w.commit();
+      return 0;
+    });
+  }
+
+  void UpgradePasswordHash(int64_t accountId, std::string_view oldHash, std::string_view newHash) override {
+    Run([&](pqxx::connection& c) {
+      pqxx::work w(c);
+      w.exec_prepared("upgrade_password", std::string(newHash), accountId, std::string(oldHash));
       w.commit();
       return 0;
     });
@@ -154,7 +276,7 @@ class PostgresStorage final : public Storage {
       if (!w.exec_prepared("has_character", accountId).empty()) return CreateOutcome::AlreadyExists;
       try {
         w.exec_prepared("create_character", accountId, std::string(name), now,
-                        FormatAmount(RateFor(SkillLevels{})));
+                        FormatAmount(RateFor(SkillLevels{})), NameKey(name));
       } catch (const pqxx::unique_violation&) {
         return CreateOutcome::NameTaken;
       }
@@ -193,6 +315,39 @@ class PostgresStorage final : public Storage {
     });
   }
 
+  LevelUpResult LevelUpCharacter(int64_t accountId, int skillId, int64_t now) override {
+    const Skill* skill = FindSkill(skillId);
+    if (skill == nullptr) return Storage::LevelUpCharacter(accountId, skillId, now);
+    return Run([&](pqxx::connection& c) {
+      // A connection the database has already dropped mostly shows it here, before anything is
+      // sent, so Run may still try again on a new one.
+      c.get_notifs();
+      // One statement outside a transaction block: it is its own transaction. Lost once sent, it
+      // may have been committed, so it is reported as in doubt and never run twice.
+      pqxx::nontransaction w(c);
+      pqxx::result r;
+      try {
+        r = w.exec_prepared("level_up", accountId, skillId, now, std::string(skill->basePrice),
+                            std::string(skill->outputPerLevel));
+      } catch (const pqxx::broken_connection& e) {
+        throw pqxx::in_doubt_error(std::string("level-up sent, connection lost: ") + e.what());
+      }
+      LevelUpResult result;
+      if (r.empty()) return result;
+      result.outcome = r[0][0].as<int>() == 1 ? LevelUpOutcome::Done : LevelUpOutcome::NotEnough;
+      Character character;
+      character.accountId = accountId;
+      character.name = r[0][1].c_str();
+      character.createdAt = r[0][2].as<int64_t>();
+      character.total = ToAmount(r[0][3]);
+      character.rate = ToAmount(r[0][4]);
+      character.settledAt = r[0][5].as<int64_t>();
+      ParseLevels(r[0][6].is_null() ? "" : r[0][6].c_str(), character.levels);
+      result.character = std::move(character);
+      return result;
+    });
+  }
+
   std::vector<RankEntry> TopByRate(int limit) override {
     return Run([&](pqxx::connection& c) {
       pqxx::work w(c);
@@ -204,25 +359,107 @@ class PostgresStorage final : public Storage {
     });
   }
 
+  bool SharesServerState() const override { return true; }
+
+  bool TakeAddressToken(std::string_view kind, std::string_view address, double burst, double perMinute,
+                        int64_t now) override {
+    bool sweep = ++throttleUses_ % kThrottleSweepEvery == 0;
+    return Run([&](pqxx::connection& c) {
+      pqxx::work w(c);
+      if (sweep) w.exec_prepared("sweep_tokens", std::string(kind), burst, perMinute, now);
+      pqxx::result r = w.exec_prepared("take_token", std::string(kind), std::string(address), burst, perMinute, now);
+      w.commit();
+      return !r.empty();
+    });
+  }
+
+  bool BeginPasswordAttempt(std::string_view key, int maxAttempts, int64_t windowSeconds, int64_t now) override {
+    bool sweep = ++throttleUses_ % kThrottleSweepEvery == 0;
+    return Run([&](pqxx::connection& c) {
+      pqxx::work w(c);
+      std::string k(key);
+      if (sweep) w.exec_prepared("sweep_attempts", now - windowSeconds);
+      // Servers counting attempts for one key take turns, so none sees a count another is about
+      // to raise.
+      w.exec_prepared("lock_attempts", k);
+      w.exec_prepared("forget_attempts", k, now - windowSeconds);
+      int64_t count = w.exec_prepared("count_attempts", k)[0][0].as<int64_t>();
+      if (count >= maxAttempts) return false;
+      w.exec_prepared("add_attempt", k, now);
+      w.commit();
+      return true;
+    });
+  }
+
+  void ClearPasswordAttempts(std::string_view key) override {
+    Run([&](pqxx::connection& c) {
+      pqxx::work w(c);
+      w.exec_prepared("clear_attempts", std::string(key));
+      w.commit();
+    });
+  }
+
+  std::optional<std::string> Announcement() override {
+    return Run([&](pqxx::connection& c) -> std::optional<std::string> {
+      pqxx::work w(c);
+      pqxx::result r = w.exec_prepared("get_setting", "announcement");
+      if (r.empty()) return std::nullopt;
+      return std::string(r[0][0].c_str());
+    });
+  }
+
+  void PublishAnnouncement(std::string_view text) override {
+    Run([&](pqxx::connection& c) {
+      pqxx::work w(c);
+      w.exec_prepared("put_setting", "announcement", std::string(text));
+      w.commit();
+    });
+  }
+
  private:
   using ConnectionPool = internal::Pool<pqxx::connection>;
 
-  std::unique_ptr<pqxx::connection> Connect() {
+  // Rows made before names had keys get theirs; of two old rows that share a key, the first keeps
+  // it and the other stays without one (both still sign in by their exact names).
+  static void AddNameKeys(pqxx::work& w, const std::string& table, const std::string& id,
+                          const std::string& name) {
+    pqxx::result rows = w.exec("SELECT " + id + ", " + name + " FROM " + table +
+                               " WHERE name_key IS NULL ORDER BY " + id);
+    // A key already taken is left alone instead of failing the transaction (a failed statement
+    // would end it); other servers starting up wait on the schema lock meanwhile.
+    for (const auto& row : rows) {
+      w.exec_params("UPDATE " + table + " SET name_key = $1 WHERE " + id + " = $2 AND NOT EXISTS "
+                    "(SELECT 1 FROM " + table + " WHERE name_key = $1)",
+                    NameKey(row[1].c_str()), row[0].as<int64_t>());
+    }
+  }
+
+  std::unique_ptr<pqxx::connection> Connect(bool prepare = true) {
     try {
       auto c = std::make_unique<pqxx::connection>(url_);
-      PrepareStatements(*c);
+      if (prepare) PrepareStatements(*c);
       return c;
     } catch (const std::exception& e) {
       throw StorageError(std::string("cannot connect to PostgreSQL: ") + e.what());
     }
   }
 
-  // Runs one unit of work on a pooled connection. A lost connection is replaced on the next use;
-  // database errors surface as StorageError. Exceptions from callers' code pass through unchanged.
+  // Runs one unit of work on a pooled connection; database errors surface as StorageError.
+  // Exceptions from callers' code pass through unchanged.
+  //
+  // A connection lost before the commit was sent (a restarted database server drops every pooled
+  // connection at once) means nothing was written, so the work runs once more on a new connection
+  // rather than failing the request. A commit whose outcome is unknown (in_doubt_error) is never
+  // run again: it may have been written.
   template <typename Work>
   auto Run(Work work) -> decltype(work(std::declval<pqxx::connection&>())) {
     auto lease = pool_.Take([this] { return Connect(); });
     try {
+      try {
+        return work(*lease);
+      } catch (const pqxx::broken_connection&) {
+        lease.Renew([this] { return Connect(); });
+      }
       return work(*lease);
     } catch (const pqxx::broken_connection& e) {
       lease.Discard();
@@ -237,6 +474,7 @@ class PostgresStorage final : public Storage {
 
   const std::string url_;
   ConnectionPool pool_;
+  std::atomic<uint64_t> throttleUses_{0};
 };
 
 }  // namespace

@@ -1,12 +1,20 @@
 #include "server/sqlite_storage.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <condition_variable>
+#include <exception>
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <thread>
 
+#include "server/internal/batch_queue.h"
 #include "server/internal/pool.h"
+#include "server/text_rules.h"
 
 namespace vorenn::server {
 
@@ -24,7 +32,8 @@ CREATE INDEX IF NOT EXISTS sessions_last_used ON sessions(last_used);
 CREATE TABLE IF NOT EXISTS characters (
   account_id INTEGER PRIMARY KEY REFERENCES accounts(id), name TEXT NOT NULL UNIQUE,
   created_at INTEGER NOT NULL, total TEXT NOT NULL, rate TEXT NOT NULL, settled_at INTEGER NOT NULL);
-CREATE INDEX IF NOT EXISTS characters_rank ON characters(length(rate), rate);
+DROP INDEX IF EXISTS characters_rank;
+CREATE INDEX IF NOT EXISTS characters_ranking ON characters(length(rate) DESC, rate DESC, name);
 CREATE TABLE IF NOT EXISTS skills (
   account_id INTEGER NOT NULL REFERENCES characters(account_id), skill_id INTEGER NOT NULL,
   level INTEGER NOT NULL, PRIMARY KEY (account_id, skill_id));
@@ -33,6 +42,12 @@ CREATE TABLE IF NOT EXISTS skills (
 // A session's last use is written back at most this often, so reading the game state does not
 // cost a write per request; expiry is measured in days, so a minute of slack is harmless.
 constexpr int64_t kSessionTouchSeconds = 60;
+
+// Character changes waiting for the writer. More than the server's request threads ever queue;
+// beyond it a request fails at once as busy rather than waiting without bound.
+constexpr size_t kMaxQueuedChanges = 1024;
+// Changes folded into one transaction at most, so one commit's wait stays short.
+constexpr size_t kMaxBatch = 64;
 
 class Statement {
  public:
@@ -169,8 +184,18 @@ class SqliteStorage final : public Storage {
   SqliteStorage(std::string path, int connections) : path_(std::move(path)) {
     auto first = std::make_unique<Connection>(path_);
     first->Exec(kSchema);
+    AddNameKeys(*first, "accounts", "id", "username");
+    AddNameKeys(*first, "characters", "account_id", "name");
     pool_.Add(std::move(first));
     for (int i = 1; i < connections; ++i) pool_.Add(std::make_unique<Connection>(path_));
+    writerConnection_ = std::make_unique<Connection>(path_);
+    writer_ = std::thread([this] { WriteBatches(); });
+  }
+
+  // Changes already queued are still written and answered before the writer ends.
+  ~SqliteStorage() override {
+    queue_.Close();
+    writer_.join();
   }
 
   CreateOutcome CreateAccount(std::string_view username, std::string_view passwordHash,
@@ -178,11 +203,13 @@ class SqliteStorage final : public Storage {
     auto c = Take();
     WriteTransaction tx(*c, writers_);
     sqlite3_stmt* insert = c->Prepare(
-        "INSERT INTO accounts (username, password_hash, email, created_at) VALUES (?, ?, ?, ?)");
+        "INSERT INTO accounts (username, password_hash, email, created_at, name_key) "
+        "VALUES (?, ?, ?, ?, ?)");
     BindText(*c, insert, 1, username);
     BindText(*c, insert, 2, passwordHash);
     BindText(*c, insert, 3, email);
     BindInt(*c, insert, 4, now);
+    BindText(*c, insert, 5, NameKey(username));
     bool taken = false;
     Step(*c, insert, &taken);
     if (taken) return CreateOutcome::NameTaken;
@@ -211,6 +238,18 @@ class SqliteStorage final : public Storage {
     sqlite3_stmt* end = c->Prepare("DELETE FROM sessions WHERE account_id = ?");
     BindInt(*c, end, 1, accountId);
     Step(*c, end);
+    tx.Commit();
+  }
+
+  void UpgradePasswordHash(int64_t accountId, std::string_view oldHash, std::string_view newHash) override {
+    auto c = Take();
+    WriteTransaction tx(*c, writers_);
+    sqlite3_stmt* update =
+        c->Prepare("UPDATE accounts SET password_hash = ? WHERE id = ? AND password_hash = ?");
+    BindText(*c, update, 1, newHash);
+    BindInt(*c, update, 2, accountId);
+    BindText(*c, update, 3, oldHash);
+    Step(*c, update);
     tx.Commit();
   }
 
@@ -270,13 +309,14 @@ class SqliteStorage final : public Storage {
       return CreateOutcome::AlreadyExists;
     }
     sqlite3_stmt* insert = c->Prepare(
-        "INSERT INTO characters (account_id, name, created_at, total, rate, settled_at) "
-        "VALUES (?, ?, ?, '0', ?, ?)");
+        "INSERT INTO characters (account_id, name, created_at, total, rate, settled_at, name_key) "
+        "VALUES (?, ?, ?, '0', ?, ?, ?)");
     BindInt(*c, insert, 1, accountId);
     BindText(*c, insert, 2, name);
     BindInt(*c, insert, 3, now);
     BindText(*c, insert, 4, FormatAmount(RateFor(SkillLevels{})));
     BindInt(*c, insert, 5, now);
+    BindText(*c, insert, 6, NameKey(name));
     bool taken = false;
     Step(*c, insert, &taken);
     if (taken) return CreateOutcome::NameTaken;
@@ -285,24 +325,23 @@ class SqliteStorage final : public Storage {
   }
 
   std::optional<Character> UpdateCharacter(int64_t accountId, const CharacterChange& change) override {
-    auto c = Take();
-    // Most requests only read (the total was settled earlier in the same second). Finding that out
-    // on a snapshot keeps them from queueing behind writers that wait for the disk.
     {
+      auto c = Take();
+      // Most requests only read (the total was settled earlier in the same second). Finding that
+      // out on a snapshot keeps them from queueing behind writers that wait for the disk.
       ReadTransaction snapshot(*c);
       auto probe = Load(*c, accountId);
       if (!probe) return std::nullopt;
       if (!change(*probe)) return probe;
     }
-    WriteTransaction tx(*c, writers_);
-    auto character = Load(*c, accountId);
-    if (!character) return std::nullopt;
-    SkillLevels before = character->levels;
-    if (change(*character)) {
-      Store(*c, *character, before);
-      tx.Commit();
-    }
-    return character;
+    return Write(accountId, change);
+  }
+
+  // A level-up nearly always writes: it goes to the writer without the probe.
+  LevelUpResult LevelUpCharacter(int64_t accountId, int skillId, int64_t now) override {
+    LevelUpResult result;
+    result.character = Write(accountId, LevelUpChange(result, skillId, now));
+    return result;
   }
 
   std::vector<RankEntry> TopByRate(int limit) override {
@@ -316,7 +355,56 @@ class SqliteStorage final : public Storage {
   }
 
  private:
+  // Hands the change to the one writer, which commits every change waiting with it in one
+  // transaction and one sync; returns once this change is on disk.
+  std::optional<Character> Write(int64_t accountId, const CharacterChange& change) {
+    PendingChange pending(accountId, change);
+    if (!queue_.Push(&pending)) throw StorageError("too many changes waiting for the database");
+    {
+      std::unique_lock lock(finishedMutex_);
+      finishedSignal_.wait(lock, [&] { return pending.finished; });
+    }
+    if (pending.error) std::rethrow_exception(pending.error);
+    return std::move(pending.result);
+  }
+
   using ConnectionPool = internal::Pool<Connection>;
+
+  // Names are unique by NameKey too. Databases made before the key get the column and their rows'
+  // keys here; of two old rows that share a key, the first keeps it and the other stays without
+  // one: both still sign in by their exact names, and a new name with that key is refused.
+  static void AddNameKeys(Connection& c, const std::string& table, const char* id, const char* name) {
+    sqlite3_stmt* probe = nullptr;
+    std::string probeSql = "SELECT name_key FROM " + table + " LIMIT 0";
+    if (sqlite3_prepare_v2(c.db(), probeSql.c_str(), -1, &probe, nullptr) != SQLITE_OK) {
+      c.Exec(("ALTER TABLE " + table + " ADD COLUMN name_key TEXT").c_str());
+    }
+    sqlite3_finalize(probe);
+    c.Exec(("CREATE UNIQUE INDEX IF NOT EXISTS " + table + "_name_fold ON " + table + "(name_key)").c_str());
+    std::vector<std::pair<int64_t, std::string>> missing;
+    {
+      std::string sql = std::string("SELECT ") + id + ", " + name + " FROM " + table +
+                        " WHERE name_key IS NULL ORDER BY " + id;
+      sqlite3_stmt* stmt = nullptr;
+      if (sqlite3_prepare_v2(c.db(), sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) c.Fail();
+      Statement owner(stmt);
+      while (Step(c, stmt)) missing.emplace_back(sqlite3_column_int64(stmt, 0), ColumnText(stmt, 1));
+    }
+    if (missing.empty()) return;
+    std::string sql = "UPDATE " + table + " SET name_key = ? WHERE " + id + " = ?";
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(c.db(), sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) c.Fail();
+    Statement owner(stmt);
+    c.Exec("BEGIN IMMEDIATE");
+    for (const auto& [rowId, rowName] : missing) {
+      sqlite3_reset(stmt);
+      BindText(c, stmt, 1, NameKey(rowName));
+      BindInt(c, stmt, 2, rowId);
+      bool shared = false;
+      Step(c, stmt, &shared);
+    }
+    c.Exec("COMMIT");
+  }
 
   ConnectionPool::Lease Take() {
     return pool_.Take([this] { return std::make_unique<Connection>(path_); });
@@ -364,18 +452,128 @@ class SqliteStorage final : public Storage {
     }
   }
 
+  // One character change handed to the writer; the request's thread waits for `finished`.
+  struct PendingChange {
+    PendingChange(int64_t account, const CharacterChange& what) : accountId(account), change(&what) {}
+    int64_t accountId;
+    const CharacterChange* change;
+    std::optional<Character> result;
+    std::exception_ptr error;
+    bool finished = false;  // guarded by finishedMutex_
+  };
+
+  void WriteBatches() {
+    for (;;) {
+      std::vector<PendingChange*> batch = queue_.TakeBatch(kMaxBatch);
+      if (batch.empty()) return;
+      WriteBatch(batch);
+      // Once finished, the request's thread may end the PendingChange: nothing touches it later.
+      std::lock_guard lock(finishedMutex_);
+      for (PendingChange* pending : batch) pending->finished = true;
+      finishedSignal_.notify_all();
+    }
+  }
+
+  // Each change runs inside its own savepoint, so one that throws is undone alone and the others
+  // commit. Should SQLite abandon the whole transaction instead (a failure it rolls back itself),
+  // the failed change keeps its error and the rest are written again from scratch; a change may
+  // run more than once, its last run being the one written.
+  void WriteBatch(const std::vector<PendingChange*>& batch) {
+    Connection& c = *writerConnection_;
+    std::vector<PendingChange*> remaining = batch;
+    std::lock_guard lock(writers_);
+    while (!remaining.empty()) {
+      try {
+        c.Exec("BEGIN IMMEDIATE");
+      } catch (...) {
+        for (PendingChange* pending : remaining) pending->error = std::current_exception();
+        return;
+      }
+      std::vector<PendingChange*> applied;
+      bool abandoned = false;
+      for (PendingChange* pending : remaining) {
+        pending->error = nullptr;
+        pending->result.reset();
+        if (!ApplyInSavepoint(c, *pending)) {
+          if (sqlite3_get_autocommit(c.db())) {
+            abandoned = true;
+            break;
+          }
+          continue;
+        }
+        applied.push_back(pending);
+      }
+      if (abandoned) {
+        std::erase_if(remaining, [](PendingChange* p) { return p->error != nullptr; });
+        continue;
+      }
+      try {
+        c.Exec("COMMIT");
+      } catch (...) {
+        std::exception_ptr failure = std::current_exception();
+        sqlite3_exec(c.db(), "ROLLBACK", nullptr, nullptr, nullptr);
+        for (PendingChange* pending : applied) {
+          pending->result.reset();
+          pending->error = failure;
+        }
+      }
+      return;
+    }
+  }
+
+  // False when the change failed (its error is kept); its savepoint is then rolled back.
+  bool ApplyInSavepoint(Connection& c, PendingChange& pending) {
+    try {
+      c.Exec("SAVEPOINT one_change");
+      auto character = Load(c, pending.accountId);
+      if (character) {
+        SkillLevels before = character->levels;
+        if ((*pending.change)(*character)) Store(c, *character, before);
+      }
+      c.Exec("RELEASE one_change");
+      pending.result = std::move(character);
+      return true;
+    } catch (...) {
+      pending.error = std::current_exception();
+      if (!sqlite3_get_autocommit(c.db())) {
+        sqlite3_exec(c.db(), "ROLLBACK TO one_change", nullptr, nullptr, nullptr);
+        sqlite3_exec(c.db(), "RELEASE one_change", nullptr, nullptr, nullptr);
+      }
+      return false;
+    }
+  }
+
   const std::string path_;
   std::mutex writers_;
   ConnectionPool pool_;
+  std::unique_ptr<Connection> writerConnection_;
+  internal::BatchQueue<PendingChange*> queue_{kMaxQueuedChanges};
+  std::mutex finishedMutex_;
+  std::condition_variable finishedSignal_;
+  std::thread writer_;
 };
 
 }  // namespace
 
 std::unique_ptr<Storage> OpenSqliteStorage(const std::string& path, int connections) {
+  // Password hashes and e-mail addresses are nobody else's business: a folder the server makes is
+  // its owner's alone, and so is a new database file (SQLite gives its -wal and -shm files the
+  // database file's mode).
   std::filesystem::path parent = std::filesystem::path(path).parent_path();
   std::error_code error;
-  if (!parent.empty()) std::filesystem::create_directories(parent, error);
-  if (error) throw StorageError("cannot create " + parent.string() + ": " + error.message());
+  std::vector<std::filesystem::path> made;
+  for (auto folder = parent; !folder.empty() && !std::filesystem::exists(folder, error);
+       folder = folder.parent_path()) {
+    made.push_back(folder);
+    if (folder == folder.parent_path()) break;
+  }
+  if (!made.empty()) {
+    std::filesystem::create_directories(parent, error);
+    if (error) throw StorageError("cannot create " + parent.string() + ": " + error.message());
+    for (const auto& folder : made) std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);
+  }
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd >= 0) ::close(fd);
   return std::make_unique<SqliteStorage>(path, connections < 1 ? 1 : connections);
 }
 

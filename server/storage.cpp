@@ -5,6 +5,32 @@
 
 namespace vorenn::server {
 
+Storage::CharacterChange Storage::LevelUpChange(LevelUpResult& result, int skillId, int64_t now) {
+  return [&result, skillId, now](Character& c) {
+    int64_t settledBefore = c.settledAt;
+    Settle(c, now);
+    result.outcome = LevelUp(c, skillId);
+    return c.settledAt != settledBefore || result.outcome == LevelUpOutcome::Done;
+  };
+}
+
+Storage::LevelUpResult Storage::LevelUpCharacter(int64_t accountId, int skillId, int64_t now) {
+  LevelUpResult result;
+  result.character = UpdateCharacter(accountId, LevelUpChange(result, skillId, now));
+  return result;
+}
+
+// Only storages that share server state are asked for it.
+bool Storage::TakeAddressToken(std::string_view, std::string_view, double, double, int64_t) {
+  throw StorageError("this storage keeps no shared throttles");
+}
+bool Storage::BeginPasswordAttempt(std::string_view, int, int64_t, int64_t) {
+  throw StorageError("this storage keeps no shared throttles");
+}
+void Storage::ClearPasswordAttempts(std::string_view) {}
+std::optional<std::string> Storage::Announcement() { return std::nullopt; }
+void Storage::PublishAnnouncement(std::string_view) {}
+
 std::unique_ptr<Storage> OpenStorage(const std::string& url, int connections) {
   if (url.rfind("sqlite:", 0) == 0) return OpenSqliteStorage(url.substr(7), connections);
   if (url.rfind("postgresql://", 0) == 0 || url.rfind("postgres://", 0) == 0) {

@@ -52,6 +52,9 @@ class Storage {
   virtual std::optional<Account> FindAccount(std::string_view username) = 0;
   // Replaces the hash and ends every session of the account, together.
   virtual void ReplacePassword(int64_t accountId, std::string_view passwordHash) = 0;
+  // The same password hashed at another cost: replaces the hash only while it is still `oldHash`
+  // (a password change in between wins) and leaves the sessions alone.
+  virtual void UpgradePasswordHash(int64_t accountId, std::string_view oldHash, std::string_view newHash) = 0;
 
   // Also removes every session idle for maxIdleSeconds or more, so abandoned ones do not pile up.
   virtual void AddSession(std::string_view tokenDigest, int64_t accountId, int64_t now,
@@ -74,8 +77,41 @@ class Storage {
   using CharacterChange = std::function<bool(Character&)>;
   virtual std::optional<Character> UpdateCharacter(int64_t accountId, const CharacterChange& change) = 0;
 
+  // A level-up: settles the character's total at `now` and buys one level of `skillId` from it, in
+  // one transaction (as UpdateCharacter with Settle and LevelUp). `outcome` is meaningful only when
+  // there is a character. A store may do this in fewer round trips than UpdateCharacter needs.
+  struct LevelUpResult {
+    LevelUpOutcome outcome = LevelUpOutcome::UnknownSkill;
+    std::optional<Character> character;
+  };
+  virtual LevelUpResult LevelUpCharacter(int64_t accountId, int skillId, int64_t now);
+
   // The characters with the highest output per second, highest first; ties by name.
   virtual std::vector<RankEntry> TopByRate(int limit) = 0;
+
+  // Throws StorageError when the database cannot be read now.
+  virtual void Check() { TopByRate(1); }
+
+  // State that several server processes on one database must share so they behave as one: the
+  // sign-in throttles and the announcement. A storage that only one process uses (SQLite) keeps
+  // none and answers false here; the server then keeps that state in its own memory.
+  virtual bool SharesServerState() const { return false; }
+  // A token bucket of `burst` tokens refilled at `perMinute`, per kind and address: takes a token,
+  // or false when the bucket is empty.
+  virtual bool TakeAddressToken(std::string_view kind, std::string_view address, double burst, double perMinute,
+                                int64_t now);
+  // Counts a password attempt for `key` unless `maxAttempts` were counted in the last
+  // `windowSeconds`; false (nothing counted) then. Counting when attempts start keeps parallel
+  // guesses, on one server or several, under the limit.
+  virtual bool BeginPasswordAttempt(std::string_view key, int maxAttempts, int64_t windowSeconds, int64_t now);
+  virtual void ClearPasswordAttempts(std::string_view key);
+  // The announcement every server shows; nullopt when none was published.
+  virtual std::optional<std::string> Announcement();
+  virtual void PublishAnnouncement(std::string_view text);
+
+ protected:
+  // The change a level-up makes, reporting into `result.outcome`.
+  static CharacterChange LevelUpChange(LevelUpResult& result, int skillId, int64_t now);
 };
 
 // "sqlite:PATH" (the folder is created when missing) or "postgresql://..." / "postgres://...".

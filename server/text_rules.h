@@ -19,4 +19,11 @@ std::optional<std::string> CheckPassword(std::string_view gbk);       // 6..64 b
 std::optional<std::string> CheckCharacterName(std::string_view gbk);  // 1..16 bytes, no control characters
 std::optional<std::string> CheckEmail(std::string_view gbk);          // empty, or up to 64 bytes with one '@'
 
+// The form of a UTF-8 name under which two names count as the same: blanks trimmed at both ends,
+// full-width ASCII forms and the ideographic space made half-width, ASCII letters in lower case, and
+// Cyrillic and Greek letters that look like Latin ones replaced by those. "Alice", "alice ",
+// "Ａｌｉｃｅ" and "Аlice" (Cyrillic А) share one key. Exact bytes still identify an account when it
+// signs in; the key only decides whether a new name is free.
+std::string NameKey(std::string_view utf8);
+
 }  // namespace vorenn::server

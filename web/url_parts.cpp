@@ -9,12 +9,24 @@ namespace vorenn {
 namespace {
 
 constexpr std::string_view kHttpPrefix = "http://";
+constexpr std::string_view kHttpsPrefix = "https://";
 
-// 0-based offset where the host begins: after the first "http://", or at the start.
-size_t HostStart(std::string_view url) {
-  int32_t p = FindText(url, kHttpPrefix);
-  return p > 0 ? size_t(p - 1) + kHttpPrefix.size() : 0;
+struct Scheme {
+  size_t hostStart;  // 0-based offset where the host begins
+  bool secure;
+};
+
+// The earlier of the first "http://" and the first "https://" (they never start at the same place);
+// without either the host begins at the start and the address is plain HTTP.
+Scheme FindScheme(std::string_view url) {
+  int32_t plain = FindText(url, kHttpPrefix);
+  int32_t secure = FindText(url, kHttpsPrefix);
+  if (secure > 0 && (plain < 1 || secure < plain)) return {size_t(secure - 1) + kHttpsPrefix.size(), true};
+  if (plain > 0) return {size_t(plain - 1) + kHttpPrefix.size(), false};
+  return {0, false};
 }
+
+size_t HostStart(std::string_view url) { return FindScheme(url).hostStart; }
 
 }  // namespace
 
@@ -40,10 +52,14 @@ std::string UrlPath(std::string_view url) {
 int32_t UrlPort(std::string_view url) {
   std::string host = UrlHost(url, KeepPort::Yes);
   size_t colon = host.find(':');
-  if (colon == std::string::npos) return 80;
+  if (colon == std::string::npos) return UrlIsSecure(url) ? 443 : 80;
   double number = std::trunc(TextToNumber(std::string_view(host).substr(colon + 1)));
   if (!(number >= -2147483648.0 && number <= 2147483647.0)) return 0;
   return int32_t(number);
 }
+
+bool UrlIsSecure(std::string_view url) { return FindScheme(url).secure; }
+
+std::string_view UrlSchemePrefix(std::string_view url) { return UrlIsSecure(url) ? kHttpsPrefix : kHttpPrefix; }
 
 }  // namespace vorenn

@@ -38,13 +38,16 @@ DWORD WorkerThread(void* parameter) {
 // Waits until the worker ends or the deadline passes, dispatching window events after every
 // wake-up. The deadline is fixed at the start: input arriving during the wait (the game's 20 ms
 // animation timer is input) shortens the next wait instead of starting a new full one, so a
-// server that never answers cannot hold the request for ever.
+// server that never answers cannot hold the request for ever. When the events dispatched closed
+// the program's last window, the wait ends as timed out: the program is ending, and an answer
+// arriving now would only be handled against units that are gone.
 DWORD WaitForWorker(bound::HANDLE thread, Clock::time_point deadline) {
   for (;;) {
     auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
     DWORD ms = left <= 0 ? 0 : DWORD(std::min<int64_t>(left, 0x7FFFFFFF));
     DWORD result = bound::MsgWaitForMultipleObjects(1, &thread, /*waitAll=*/0, ms, bound::kQsAllInput);
     ProcessEvents();
+    if (ProgramEnding()) return bound::kWaitTimeout;
     if (result == bound::kWaitObject0 || result == bound::kWaitTimeout || result == bound::kWaitFailed) {
       return result;
     }
@@ -88,7 +91,8 @@ void* WebRequest(const char* url, const WebRequestArgs& args) {
 
   auto* guard = new ExchangeGuard(stream);
   DWORD threadId = 0;
-  bound::HANDLE thread = bound::CreateThread(&WorkerThread, guard, &threadId);
+  // Nothing is sent once the program is ending: no answer could be shown.
+  bound::HANDLE thread = ProgramEnding() ? nullptr : bound::CreateThread(&WorkerThread, guard, &threadId);
   bool workerEnded = false;
   if (thread == nullptr) {
     guard->Release();  // the worker's share: it never ran

@@ -33,7 +33,9 @@ struct WebRequestArgs {
 // answer body above 64 MiB, or no answer within the time-out, which runs from the start of the
 // request. While it waits, pending window events are processed after every wake-up, so handlers
 // run (and may start further requests) before it returns. A worker still running at the time-out is
-// abandoned: its transfer is cancelled and it never touches this request's stream again.
+// abandoned: its transfer is cancelled and it never touches this request's stream again. Once the
+// program is ending (its last window closed while the request waited), the request fails at once
+// the same way, and one made after that is not sent.
 void* WebRequest(const char* url, const WebRequestArgs& args = {});
 
 // The worker's procedure, run on the worker thread: consumes the request record of `stream`,

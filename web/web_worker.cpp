@@ -50,13 +50,17 @@ bool UseStream(ExchangeGuard* guard, FileNumber stream, Use use) {
 const char* OrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
 const char* IfSupplied(const std::string& text) { return IsSupplied(text) ? text.c_str() : nullptr; }
 
-// Reads the body until a read delivers nothing (or fails). False when it grows past the bound.
-bool ReadBody(HINTERNET request, std::vector<uint8_t>& body) {
+// Reads the body until a read delivers nothing. False when it grows past the bound, or when a read
+// fails after the send worked: the connection broke off before the declared length or the last
+// chunk, and the bytes so far are no answer. After a failed send the first read fails, and the
+// answer is the empty one.
+bool ReadBody(HINTERNET request, bool sent, std::vector<uint8_t>& body) {
   for (;;) {
     uint8_t chunk[kReadChunk] = {};
     DWORD count = 0;
     BOOL ok = bound::InternetReadFile(request, chunk, kReadChunk, &count);
-    if (!ok || count == 0) return true;
+    if (!ok) return !sent;
+    if (count == 0) return true;
     body.insert(body.end(), chunk, chunk + std::min(count, kReadChunk));
     if (body.size() > kMaxAnswerBody) return false;
   }
@@ -77,10 +81,11 @@ std::string QueryRawHeaders(HINTERNET request) {
   return std::string(kHeaderBuffer, ' ');
 }
 
-// Hands every "Set-Cookie: " line of the header block to the cookie store for the host.
-void CaptureCookies(std::string_view headers, const std::string& host) {
+// Hands every "Set-Cookie: " line of the header block to the cookie store for the host, under the
+// scheme the answer came by ("http://" or "https://").
+void CaptureCookies(std::string_view headers, std::string_view scheme, const std::string& host) {
   if (FindText(headers, kCookiePrefix, 1, CaseMode::kIgnoreAscii) < 1) return;
-  std::string url = "http://" + host;
+  std::string url = std::string(scheme) + host;
   while (!headers.empty()) {
     size_t end = headers.find('\n');
     std::string_view line = headers.substr(0, end);
@@ -127,7 +132,10 @@ bool RunWebRequestWorker(FileNumber stream, ExchangeGuard* guard) {
   h.connect = bound::InternetConnectA(h.internet, host.c_str(), INTERNET_PORT(port),
                                       IfSupplied(req->userName), IfSupplied(req->password));
   if (h.connect == nullptr) return false;
-  h.request = bound::HttpOpenRequestA(h.connect, OrNull(req->method), path.c_str());
+  // An https address is asked for the way a Windows program asks for it: the secure flag on the
+  // request, with the connection to host and port as for plain HTTP.
+  DWORD openFlags = INTERNET_FLAG_RELOAD | (UrlIsSecure(req->url) ? INTERNET_FLAG_SECURE : 0);
+  h.request = bound::HttpOpenRequestA(h.connect, OrNull(req->method), path.c_str(), openFlags);
   if (h.request == nullptr) return false;
 
   std::string headers = CompleteHeaders(req->extraHeaders, req->url);
@@ -140,11 +148,11 @@ bool RunWebRequestWorker(FileNumber stream, ExchangeGuard* guard) {
     data = req->body.empty() ? nullptr : req->body.data();
     dataLength = DWORD(req->body.size());
   }
-  // Whether the send worked shows in what the reads deliver.
-  bound::HttpSendRequestA(h.request, headers.c_str(), DWORD(headers.size()), data, dataLength);
+  // A failed send is not an end of its own: the reads that follow deliver nothing.
+  BOOL sent = bound::HttpSendRequestA(h.request, headers.c_str(), DWORD(headers.size()), data, dataLength);
 
   std::vector<uint8_t> body;
-  if (!ReadBody(h.request, body)) return false;
+  if (!ReadBody(h.request, sent != 0, body)) return false;
   std::string rawHeaders = QueryRawHeaders(h.request);
   // An abandoned worker's transfer was cancelled: what it holds is no answer, not even headers.
   if (guard != nullptr && guard->Abandoned()) return false;
@@ -153,7 +161,7 @@ bool RunWebRequestWorker(FileNumber stream, ExchangeGuard* guard) {
   if (!UseStream(guard, stream, writeAnswer)) return false;
 
   h.Close();
-  CaptureCookies(rawHeaders, host);
+  CaptureCookies(rawHeaders, UrlSchemePrefix(req->url), host);
   return true;
 }
 

@@ -32,6 +32,17 @@ WindowUnit* LiveWindowUnit(uint32_t windowId) {
   return dynamic_cast<WindowUnit*>(record->window);
 }
 
+// The answer of a box closed as soon as it came up: nothing is committed to.
+int UnshownBoxAnswer(uint32_t style) {
+  switch (style & platform::kBoxButtonsMask) {
+    case platform::kBoxOkCancel:
+    case platform::kBoxYesNoCancel:
+    case platform::kBoxRetryCancel: return platform::kAnswerCancel;
+    case platform::kBoxYesNo: return platform::kAnswerNo;
+    default: return platform::FirstButtonAnswer(style);
+  }
+}
+
 }  // namespace
 
 bool LoadWindow(UnitRef window, std::optional<UnitRef> parent, bool modal) {
@@ -66,7 +77,8 @@ RuntimeValue GetEventUnit() {
 int32_t ShowMessageBox(std::string_view message, int32_t style, std::string_view caption) {
   uint32_t flags = uint32_t(style);
   if ((flags & kSystemModal) == 0) flags |= kTaskModal;
-  int answer = Native().MessageBox(platform::kNoWindow, message, caption, flags);
+  int answer = ProgramEnding() ? UnshownBoxAnswer(flags)
+                               : Native().MessageBox(platform::kNoWindow, message, caption, flags);
   switch (answer) {
     case platform::kAnswerOk: return 0;
     case platform::kAnswerCancel: return 1;
@@ -127,5 +139,7 @@ void DestroyUnit(UnitRef unitOrWindow, bool closeNow) {
 }
 
 void ProcessEvents() { Native().DispatchPending(); }
+
+bool ProgramEnding() { return Native().QuitPending(); }
 
 }  // namespace vorenn

@@ -24,7 +24,9 @@ void SetTrayIcon(UnitRef window, std::span<const uint8_t> icon, std::string_view
 RuntimeValue GetEventUnit();
 
 // A modal message box without owner; the task-modal flag is added unless the style is system-modal.
-// The pressed button: OK 0, Cancel 1, Abort 2, Retry 3, Ignore 4, Yes 5, No 6.
+// The pressed button: OK 0, Cancel 1, Abort 2, Retry 3, Ignore 4, Yes 5, No 6. While the program is
+// ending no box is shown: the answer is Cancel, else No, else the first button, as if the box had
+// been closed at once.
 int32_t ShowMessageBox(std::string_view message, int32_t style, std::string_view caption);
 
 // Moves or resizes the unit; omitted edges are kept, a width or height of -1 keeps the size.
@@ -43,5 +45,10 @@ void DestroyUnit(UnitRef unitOrWindow, bool closeNow);
 
 // Dispatches the window messages waiting in the queue, leaving a quit message in place.
 void ProcessEvents();
+
+// The program is ending: the quit message (posted when its last window went) waits for the message
+// loop, which ends as soon as control returns to it. Handlers still running then (one that waited
+// for a web request) have nothing left to show.
+bool ProgramEnding();
 
 }  // namespace vorenn

@@ -1,6 +1,7 @@
 #include "engine/templates/window_template.h"
 
 #include <algorithm>
+#include <set>
 #include <utility>
 
 #include "engine/templates/internal/window_template_internal.h"
@@ -14,6 +15,7 @@ struct TemplateState {
   std::span<const EventHandler> handlers;
   bool handlersRegistered = false;
   std::vector<std::unique_ptr<WindowInstance>> instances;  // in order of creation
+  std::set<uint32_t> discardedWindowIds;  // windows whose instance has been dropped at least once
   UnitTypeResolver unitTypeResolver = nullptr;
 };
 
@@ -116,6 +118,7 @@ void DiscardInstance(WindowInstance* instance) {
   // Out of the list first: destroying windows may run code that looks instances up.
   std::unique_ptr<WindowInstance> doomed = std::move(*it);
   instances.erase(it);
+  State().discardedWindowIds.insert(doomed->windowId);
   for (UnitRecord& record : doomed->records) record.window = nullptr;
 }
 
@@ -132,6 +135,10 @@ WindowInstance* FindLoadedWindow(uint32_t windowId) {
     if ((*it)->windowId == windowId) return it->get();
   }
   return nullptr;
+}
+
+bool WindowWasClosed(uint32_t windowId) {
+  return State().discardedWindowIds.count(windowId) != 0 && FindLoadedWindow(windowId) == nullptr;
 }
 
 std::vector<WindowInstance*> LoadedWindows() {
@@ -163,6 +170,7 @@ RecordLocation FindRecordByHandle(platform::WindowHandle handle) {
 
 void ResetTemplateState() {
   State().instances.clear();
+  State().discardedWindowIds.clear();
   State().templates.clear();
   State().handlers = {};
   State().handlersRegistered = false;

@@ -176,6 +176,9 @@ void DiscardInstance(WindowInstance* instance);
 bool IsLiveInstance(const WindowInstance* instance);
 // The most recently created instance of the window, or null.
 WindowInstance* FindLoadedWindow(uint32_t windowId);
+// The window has been loaded and closed since, and is not loaded again (false for a window that
+// was never loaded).
+bool WindowWasClosed(uint32_t windowId);
 std::vector<WindowInstance*> LoadedWindows();
 UnitRecord* FindRecord(WindowInstance& instance, uint32_t unitId);
 UnitRecord* RecordAt(WindowInstance& instance, size_t index);

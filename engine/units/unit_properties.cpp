@@ -238,7 +238,13 @@ void SetUnitRect(UnitRecord& record, platform::Rect rect) {
 
 // --- the services ---
 
+// The program is ending: its window was closed and the quit message waits for the loop. A handler
+// that was waiting for an answer then finishes against units that are gone; its reads give nothing
+// and its writes go nowhere instead of ending the program with an error.
+static bool ClosedAsProgramEnds(uint32_t windowId) { return WindowWasClosed(windowId) && Native().QuitPending(); }
+
 PropertyValue ReadUnitProperty(uint32_t windowId, uint32_t unitId, int32_t index, int32_t arrayIndex) {
+  if (ClosedAsProgramEnds(windowId)) return {0, 0};
   UnitPlace place = FindUnitOrFail(windowId, unitId);
   const UnitRecord& record = *place.record;
   if (record.IsMenuItem()) return ReadMenuItem(record, index);
@@ -261,6 +267,7 @@ PropertyValue ReadUnitProperty(uint32_t windowId, uint32_t unitId, int32_t index
 
 void WriteUnitProperty(uint32_t windowId, uint32_t unitId, int32_t index, int32_t arrayIndex, uint32_t low,
                        uint32_t high) {
+  if (ClosedAsProgramEnds(windowId)) return;
   UnitPlace place = FindUnitOrFail(windowId, unitId);
   UnitRecord& record = *place.record;
   if (record.IsMenuItem()) return WriteMenuItem(record, index, low, high);

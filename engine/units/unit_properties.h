@@ -5,7 +5,9 @@
 // Failures are runtime errors: a window that is not loaded ("未载入欲访问窗口组件所在的窗口"), a unit
 // id not in the window's list ("欲访问的窗口组件不存在"), an own property of a unit without live
 // window ("指定窗口尚未载入"), a property index or font component beyond the type's table (runtime
-// error 1). Unit id 0 names the window itself, as its own record id does.
+// error 1). Unit id 0 names the window itself, as its own record id does. Once the program is
+// ending (the window has been closed and the quit message waits for the loop), reads of its units
+// give zero (the empty text) and writes do nothing; a window that was never loaded stays an error.
 #pragma once
 
 #include <cstdint>

@@ -122,7 +122,8 @@ int HeadlessBackend::InsertListItem(WindowHandle w, int index, const ListItem& i
   if (r == nullptr || r->role != WindowRole::ListView || index < 0) return -1;
   index = std::min(index, int(r->items.size()));
   r->items.insert(r->items.begin() + index, item);
-  r->subItems.insert(r->subItems.begin() + index, std::vector<std::string>());
+  auto cells = r->subItems.insert(r->subItems.begin() + index, std::vector<std::string>());
+  if (r->columns.size() > 1) cells->reserve(r->columns.size() - 1);  // filled cell by cell next
   if (r->listSelection >= index) ++r->listSelection;
   return index;
 }

@@ -80,6 +80,7 @@ class HeadlessBackend final : public Backend {
   // Message queue (headless/message_queue.cpp).
   void PostEvent(const WindowEvent& event, std::function<void()> onHandled = {}) override;
   void PostQuit(int exitCode) override;
+  bool QuitPending() override;
   bool MessageWaiting() override;
   bool DispatchMessages(bool block, int* exitCode, bool* sawInput) override;
   void DispatchPending() override;
@@ -134,7 +135,8 @@ class HeadlessBackend final : public Backend {
   bool IsShowing(WindowHandle w) const;
   // How many input events of a kind got through the sinks to the window's own handling.
   int InputReachedWindow(WindowHandle w, EventKind kind) const;
-  // Convenience input: the user scrolls a scroll bar, turns the wheel, uses the tray icon
+  // Convenience input: the user scrolls a scroll bar, turns the wheel with the pointer over w (the
+  // turn reaches the focused window, w only when nothing has the focus), uses the tray icon
   // (action 1 left click, 2 double click, 3 right click).
   void Scroll(WindowHandle w, ScrollAction action, int thumbPosition = 0);
   void Wheel(WindowHandle w, int notches, int keyState = 0);

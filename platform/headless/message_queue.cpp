@@ -30,6 +30,11 @@ void HeadlessBackend::PostQuit(int exitCode) {
   queueCv_.notify_all();
 }
 
+bool HeadlessBackend::QuitPending() {
+  std::lock_guard lock(queueMutex_);
+  return std::any_of(queue_.begin(), queue_.end(), [](const Queued& q) { return q.quit; });
+}
+
 bool HeadlessBackend::MessageWaiting() {
   {
     std::lock_guard lock(queueMutex_);
@@ -103,8 +108,12 @@ void HeadlessBackend::Dispatch(Queued& item) {
 }
 
 // Input reaches only enabled, visible windows; what a sink lets through gets the window's own
-// handling: focus on a press, a click on a button's release, characters into an edit box.
-void HeadlessBackend::DispatchInput(const WindowEvent& e) {
+// handling: focus on a press, a click on a button's release, characters into an edit box. The wheel
+// goes to the focused window, as on the desktop, not to the one under the pointer.
+void HeadlessBackend::DispatchInput(const WindowEvent& input) {
+  WindowEvent e = input;
+  // The wheel turns for the window that has the keyboard focus, wherever the pointer is.
+  if (e.kind == EventKind::Wheel && IsWindow(focus_)) e.window = focus_;
   WindowRecord* r = Find(e.window);
   if (r == nullptr || !r->enabled || !r->visible) return;
   WindowRole role = r->role;

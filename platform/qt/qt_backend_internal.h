@@ -19,10 +19,14 @@
 
 class QInputMethodEvent;
 class QKeyEvent;
+class QWheelEvent;
 class QSystemTrayIcon;
 class QTimer;
 
 namespace vorenn::platform {
+
+// The dynamic property of a QMessageBox that holds the MessageBoxStyle it was shown for.
+extern const char* const kBoxStyleProperty;
 
 class QtBackend final : public QObject, public Backend {
  public:
@@ -57,6 +61,7 @@ class QtBackend final : public QObject, public Backend {
   void KillTimer(WindowHandle w, int timerId) override;
   void PostEvent(const WindowEvent& event, std::function<void()> onHandled = {}) override;
   void PostQuit(int exitCode) override;
+  bool QuitPending() override { return quitPending_; }
   bool MessageWaiting() override;
   bool DispatchMessages(bool block, int* exitCode, bool* sawInput) override;
   void DispatchPending() override;
@@ -65,9 +70,12 @@ class QtBackend final : public QObject, public Backend {
   bool WaitForInputOrWake(Deadline deadline, bool wantInput) override;
   void Wake() override;
 
-  // qt_dialogs.cpp
+  // qt_dialogs.cpp. Each box carries the style it was asked for in the property kBoxStyleProperty.
   int MessageBox(WindowHandle owner, std::string_view gbkText, std::string_view gbkCaption,
                  uint32_t style) override;
+  // A script answers the boxes (tools/driver): they are shown even offscreen, where otherwise
+  // nobody could answer them and each took its first button unseen.
+  void SetScriptAnswersBoxes(bool on) { scriptAnswersBoxes_ = on; }
   void SetTrayIcon(WindowHandle w, std::span<const uint8_t> icon, std::string_view gbkTip) override;
   void RemoveTrayIcon(WindowHandle w) override;
 
@@ -156,6 +164,8 @@ class QtBackend final : public QObject, public Backend {
   QObject* MakeEventFilter();
   bool FilterInput(WindowHandle w, QObject* watched, QEvent* event);
   bool FilterKey(WindowHandle w, QKeyEvent* key);
+  WindowHandle WheelTarget(QObject* watched) const;
+  bool RedirectWheel(WindowHandle target, QWheelEvent* wheel);
   bool FilterCommittedText(WindowHandle w, QInputMethodEvent* input);
   bool FilterFrameChange(WindowHandle w, QEvent* event);
   void FilterScrollAction(WindowHandle w, int action);
@@ -178,6 +188,7 @@ class QtBackend final : public QObject, public Backend {
   QObject* filter_ = nullptr;
   bool passThrough_ = false;  // a replacement character being sent on to its widget
   bool offscreen_ = false;    // Qt's offscreen platform: no window manager, no frames, no tray
+  bool scriptAnswersBoxes_ = false;
 
   std::atomic<int> pendingPosts_{0};
   std::atomic<bool> quitPending_{false};

@@ -1,10 +1,16 @@
 // Qt message boxes, the notification-area icon, and installing the backend.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QGuiApplication>
+#include <QKeySequence>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QSystemTrayIcon>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -70,7 +76,45 @@ int AnswerOf(int button, uint32_t style) {
 // How long a worker thread waits for the UI thread to show its box.
 constexpr auto kWorkerBoxLimit = std::chrono::seconds(60);
 
+// Qt's own Chinese texts for its dialogs and standard buttons (确定, 取消, ...), whatever the
+// desktop's language: the program speaks Chinese. Without the translation files the texts stay
+// English.
+void InstallChineseTranslation() {
+  auto* translator = new QTranslator(qApp);
+  if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(translator);
+  } else {
+    delete translator;
+  }
+}
+
+// The translated Yes and No read "是(&Y)" and "否(&N)"; a box's buttons read 是 and 否 as the
+// program's own boxes always showed them, without the pictures some desktop styles add. The letter
+// stays the button's key.
+void PlainButtonTexts(QMessageBox& box) {
+  static const QRegularExpression kMnemonicSuffix(QStringLiteral("\\s*\\(&(\\w)\\)$"));
+  for (QAbstractButton* button : box.buttons()) {
+    button->setIcon(QIcon());
+    QRegularExpressionMatch m = kMnemonicSuffix.match(button->text());
+    if (!m.hasMatch()) continue;
+    button->setText(button->text().left(m.capturedStart()));
+    button->setShortcut(QKeySequence(m.captured(1)));
+  }
+}
+
+QtMessageHandler g_previousMessageHandler = nullptr;
+
+// The offscreen platform notes every fixed-size dialog it shows (a message box is one) on standard
+// error, though it has no window manager to pass sizes to; that note says nothing to the user.
+void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (message == QLatin1String("This plugin does not support propagateSizeHints()")) return;
+  if (g_previousMessageHandler != nullptr) g_previousMessageHandler(type, context, message);
+}
+
 }  // namespace
+
+const char* const kBoxStyleProperty = "vorennBoxStyle";
 
 int QtBackend::MessageBox(WindowHandle owner, std::string_view gbkText, std::string_view gbkCaption,
                           uint32_t style) {
@@ -85,7 +129,7 @@ int QtBackend::MessageBox(WindowHandle owner, std::string_view gbkText, std::str
     if (answer.wait_for(kWorkerBoxLimit) != std::future_status::ready) return FirstButtonAnswer(style);
     return answer.get();
   }
-  if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+  if (offscreen_ && !scriptAnswersBoxes_) {
     // Nobody can see or answer a box drawn offscreen: it is written to standard error and takes
     // its first button, as on the headless backend.
     std::string line = "[" + GbkToUtf8(gbkCaption) + "] " + GbkToUtf8(gbkText) + "\n";
@@ -97,6 +141,8 @@ int QtBackend::MessageBox(WindowHandle owner, std::string_view gbkText, std::str
   QMessageBox box(IconOf(style), FromGbk(gbkCaption), FromGbk(gbkText), set.buttons,
                   o != nullptr ? o->widget.data() : nullptr);
   box.setDefaultButton(set.first);
+  PlainButtonTexts(box);
+  box.setProperty(kBoxStyleProperty, uint(style));
   return AnswerOf(box.exec(), style);
 }
 
@@ -161,6 +207,9 @@ void InstallQtBackend(int& argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
   // The application object lives until the process ends.
   new QApplication(argc, argv);
+  if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+    g_previousMessageHandler = qInstallMessageHandler(QuietOffscreenNotes);
+  InstallChineseTranslation();
   InstallFirstWindowProbe();
   QApplication::setQuitOnLastWindowClosed(false);
   // Dialogs and units without a font of their own use the units' default GUI font.

@@ -8,6 +8,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -163,6 +164,8 @@ bool QtBackend::FilterInput(WindowHandle w, QObject* watched, QEvent* event) {
     }
     case QEvent::Wheel: {
       auto* wh = static_cast<QWheelEvent*>(event);
+      if (WindowHandle focus = WheelTarget(watched); focus != kNoWindow && focus != w)
+        return RedirectWheel(focus, wh);
       QPoint p = wh->position().toPoint();
       if (watched != entry->widget && watched->isWidgetType()) p = static_cast<QWidget*>(watched)->mapTo(entry->widget, p);
       e.kind = EventKind::Wheel;
@@ -181,6 +184,40 @@ bool QtBackend::FilterInput(WindowHandle w, QObject* watched, QEvent* event) {
   if (Deliver(e).swallow) return true;
   // A scroll bar moves only by its arrows, track and thumb; the wheel is the unit's to handle.
   return e.kind == EventKind::Wheel && role == WindowRole::VScrollBar;
+}
+
+// The wheel turns for the window that has the keyboard focus, wherever the pointer is: the focused
+// window of the program, else the one focused in the window under the pointer (a window that is not
+// active keeps its focused child). Qt itself sends the wheel to the widget under the pointer.
+WindowHandle QtBackend::WheelTarget(QObject* watched) const {
+  QWidget* focus = QApplication::focusWidget();
+  if (focus == nullptr && watched->isWidgetType()) focus = static_cast<QWidget*>(watched)->window()->focusWidget();
+  return focus != nullptr ? HandleOf(focus) : kNoWindow;
+}
+
+bool QtBackend::RedirectWheel(WindowHandle target, QWheelEvent* wheel) {
+  Entry* entry = Find(target);
+  if (entry == nullptr || entry->widget == nullptr || !entry->widget->isEnabled()) return true;
+  QPointer<QWidget> widget = entry->widget.data();
+  QPointF at = widget->mapFromGlobal(wheel->globalPosition());
+  WindowEvent e;
+  e.kind = EventKind::Wheel;
+  e.window = target;
+  e.wheelNotches = wheel->angleDelta().y() / kWheelNotch;
+  e.x = int(at.x());
+  e.y = int(at.y());
+  e.keyState = KeyStateOf(wheel->modifiers());
+  sawInput_ = true;
+  ++activity_;
+  WindowRole role = entry->role;
+  if (Deliver(e).swallow || widget == nullptr || role == WindowRole::VScrollBar) return true;
+  // What the sink lets through gets the focused widget's own handling (an edit box scrolls).
+  QWheelEvent moved(at, wheel->globalPosition(), wheel->pixelDelta(), wheel->angleDelta(), wheel->buttons(),
+                    wheel->modifiers(), wheel->phase(), wheel->inverted(), wheel->source());
+  passThrough_ = true;
+  QCoreApplication::sendEvent(widget, &moved);
+  passThrough_ = false;
+  return true;
 }
 
 bool QtBackend::FilterKey(WindowHandle w, QKeyEvent* k) {

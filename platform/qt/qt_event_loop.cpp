@@ -126,6 +126,8 @@ bool QtBackend::WaitForInputOrWake(Deadline deadline, bool wantInput) {
     return false;
   }
   if (consumeWake()) return false;
+  // A quit message waiting is input the wait is for: the program is ending.
+  if (quitPending_) return true;
   // Qt cannot wait for its queue without dispatching it: the input is dispatched here and the
   // answer says that some arrived.
   bool timedOut = false;
@@ -137,7 +139,7 @@ bool QtBackend::WaitForInputOrWake(Deadline deadline, bool wantInput) {
   for (;;) {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     if (consumeWake() || timedOut) return false;
-    if (activity_ != before) return true;
+    if (activity_ != before || quitPending_) return true;
   }
 }
 

@@ -141,7 +141,9 @@ FrameMargins QtBackend::FrameOf(WindowHandle w) const {
 
 Rect QtBackend::ScreenArea() const {
   QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen == nullptr) return kFallbackScreenArea;
+  // Offscreen there is no desktop to centre windows in: the headless backend's screen stands in, so
+  // a window comes up where it does there.
+  if (screen == nullptr || offscreen_) return kFallbackScreenArea;
   QRect a = screen->availableGeometry();
   return {a.x(), a.y(), a.width(), a.height()};
 }
@@ -272,6 +274,10 @@ void QtBackend::SetAppearance(WindowHandle w, const Appearance& appearance) {
     case WindowRole::EditBox:
       widget->setStyleSheet(EditBoxCss(qobject_cast<QLineEdit*>(widget) ? "QLineEdit" : "QPlainTextEdit", appearance));
       widget->setFont(FontOfRecord(appearance.font));
+      break;
+    case WindowRole::ListView:
+      // The list's own colours and font come with its setup; its frame is the border kind's.
+      ApplyBorder(static_cast<QFrame*>(widget), appearance.border);
       break;
     default:
       break;

@@ -10,6 +10,7 @@
 #include "platform/gbk_text.h"
 #include "platform/qt/qt_backend_internal.h"
 #include "platform/qt/qt_fonts.h"
+#include "platform/qt/qt_screen_fit.h"
 #include "platform/qt/unit_widgets.h"
 
 namespace vorenn::platform {
@@ -165,7 +166,7 @@ WindowHandle QtBackend::CreateNativeWindow(const WindowSpec& params) {
   e.visible = visible;
   e.style = params.style;
   if (params.role == WindowRole::TopLevel) {
-    e.outer = params.geometry;
+    e.outer = FitToArea(params.geometry, ScreenArea());
     ApplyClientGeometry(e);
   } else if (params.role != WindowRole::Engine) {
     w->setGeometry(params.geometry.left, params.geometry.top, params.geometry.width, params.geometry.height);
@@ -218,10 +219,11 @@ WindowRole QtBackend::RoleOf(WindowHandle w) const {
   return e ? e->role : WindowRole::TopLevel;
 }
 
-void QtBackend::SetGeometry(WindowHandle w, const Rect& r) {
+void QtBackend::SetGeometry(WindowHandle w, const Rect& asked) {
   Entry* e = Find(w);
   if (e == nullptr || e->role == WindowRole::Engine) return;
   Rect old = Geometry(w);
+  const Rect r = e->role == WindowRole::TopLevel ? FitToArea(asked, ScreenArea()) : asked;
   if (old == r) return;
   if (e->role == WindowRole::TopLevel) {
     e->outer = r;

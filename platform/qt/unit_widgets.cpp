@@ -1,5 +1,6 @@
 #include "platform/qt/unit_widgets.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QStyleOptionButton>
@@ -60,6 +61,9 @@ void CaptionWidget::SetCaption(const QString& caption) {
 }
 
 void CaptionWidget::SetAppearance(const Appearance& appearance) {
+  // The same look again changes nothing, but would still re-resolve the font and repaint.
+  if (lookApplied_ && appearance == appearance_) return;
+  lookApplied_ = true;
   appearance_ = appearance;
   ApplyBorder(this, appearance.border);
   QPalette palette = this->palette();
@@ -81,14 +85,20 @@ QColor CaptionWidget::TextColour() const {
 }
 
 void LabelWidget::paintEvent(QPaintEvent* event) {
-  QFrame::paintEvent(event);
+  // The frame lies outside the contents: a frame without a shape, or a repaint inside the contents,
+  // needs none of it (its painter and style would still be set up for it).
+  if (frameStyle() != QFrame::NoFrame && !event->region().subtracted(contentsRect()).isEmpty())
+    QFrame::paintEvent(event);
   if (caption_.isEmpty()) return;
-  QPainter painter(this);
   QRect area = contentsRect();
-  painter.setClipRect(area);
   int flags = int(HorizontalOf(appearance_.hAlign));
   flags |= appearance_.wordWrap ? int(Qt::AlignTop | Qt::TextWordWrap) : int(VerticalOf(appearance_.vAlign));
   if (!appearance_.literalPrefix) flags |= Qt::TextShowMnemonic;
+  // A label is repainted where a figure rising over it passed; laying its text out again costs more
+  // than all the rest of the paint, and is skipped when no pixel of the text lies in that region.
+  if (!event->region().intersects(TextBounds(area, flags))) return;
+  QPainter painter(this);
+  painter.setClipRect(area);
   QString text = WithQtLineBreaks(caption_);
   if (appearance_.embossed) {
     painter.setPen(Qt::white);
@@ -96,6 +106,21 @@ void LabelWidget::paintEvent(QPaintEvent* event) {
   }
   painter.setPen(TextColour());
   painter.drawText(area, flags, text);
+}
+
+QRect LabelWidget::TextBounds(const QRect& area, int flags) {
+  if (boundsCaption_ != caption_ || boundsArea_ != area || boundsFlags_ != flags || boundsFont_ != font()) {
+    boundsCaption_ = caption_;
+    boundsArea_ = area;
+    boundsFlags_ = flags;
+    boundsFont_ = font();
+    QFontMetrics metrics(boundsFont_);
+    // Glyphs may reach past their advance (italics, antialiasing); the embossed copy is one pixel
+    // further down and right.
+    int room = metrics.height() / 2 + 2;
+    bounds_ = metrics.boundingRect(area, flags, WithQtLineBreaks(caption_)).adjusted(-room, -room, room + 1, room + 1);
+  }
+  return bounds_;
 }
 
 void GroupBoxWidget::SetAppearance(const Appearance& appearance) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QFrame>
 #include <QPushButton>
 #include <QString>
@@ -35,6 +36,7 @@ class CaptionWidget : public QFrame {
   QColor TextColour() const;
   QString caption_;
   Appearance appearance_;
+  bool lookApplied_ = false;
 };
 
 // A label: the caption aligned in the client area, optionally word-wrapped, embossed (drawn once
@@ -45,6 +47,16 @@ class LabelWidget final : public CaptionWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+
+ private:
+  // Where the caption's pixels can be, worked out again only when the caption, the area, the
+  // drawing flags or the font changed since the last paint.
+  QRect TextBounds(const QRect& area, int flags);
+  QString boundsCaption_;
+  QRect boundsArea_;
+  int boundsFlags_ = 0;
+  QFont boundsFont_;
+  QRect bounds_;
 };
 
 // A group box: an etched frame whose top line carries the caption, aligned left, centred or right;

@@ -24,7 +24,11 @@ constexpr DWORD INTERNET_OPEN_TYPE_PROXY = 3;
 
 constexpr DWORD INTERNET_SERVICE_HTTP = 3;
 constexpr INTERNET_PORT INTERNET_DEFAULT_HTTP_PORT = 80;
+constexpr INTERNET_PORT INTERNET_DEFAULT_HTTPS_PORT = 443;
 constexpr DWORD INTERNET_FLAG_RELOAD = 0x80000000u;
+// HttpOpenRequestA: the request goes over TLS; the server's certificate must be valid for the
+// connection's host name and issued by an authority the system trusts.
+constexpr DWORD INTERNET_FLAG_SECURE = 0x00800000u;
 
 // HttpQueryInfoA levels and modifier.
 constexpr DWORD HTTP_QUERY_STATUS_CODE = 19;
@@ -41,6 +45,8 @@ constexpr DWORD ERROR_INTERNET_INVALID_URL = 12005;
 constexpr DWORD ERROR_INTERNET_OPERATION_CANCELLED = 12017;
 constexpr DWORD ERROR_INTERNET_CANNOT_CONNECT = 12029;
 constexpr DWORD ERROR_INTERNET_CONNECTION_ABORTED = 12030;
+constexpr DWORD ERROR_INTERNET_SECURITY_CHANNEL_ERROR = 12157;
+constexpr DWORD ERROR_INTERNET_INVALID_CA = 12045;
 constexpr DWORD ERROR_HTTP_HEADER_NOT_FOUND = 12150;
 constexpr DWORD ERROR_HTTP_INVALID_SERVER_RESPONSE = 12152;
 
@@ -69,9 +75,10 @@ using InternetReadFileFn = BOOL (*)(HINTERNET file, void* buffer, DWORD toRead, 
 // needed in bytes, terminating zero included. On success *length is the text length without it.
 using HttpQueryInfoAFn = BOOL (*)(HINTERNET request, DWORD infoLevel, void* buffer, DWORD* length,
                                   DWORD* index);
-// Stores a cookie for the host of url ("http://host[:port][/path]"). With name null, data is
-// "name=value[; attributes]". Attributes path, domain, expires and max-age are honoured; an expiry
-// in the past removes the cookie. Later requests to that host send it.
+// Stores a cookie for the host of url ("http://host[:port][/path]" or "https://..."). With name
+// null, data is "name=value[; attributes]". Attributes path, domain, expires, max-age and secure are
+// honoured; an expiry in the past removes the cookie, and a secure cookie is taken only from an
+// https url and sent only over TLS. Later requests to that host send it.
 using InternetSetCookieAFn = BOOL (*)(const char* url, const char* name, const char* data);
 // FALSE for an unknown or already closed handle.
 using InternetCloseHandleFn = BOOL (*)(HINTERNET handle);

@@ -18,6 +18,7 @@ struct Cookie {
   bool hostOnly = true;
   std::string path;
   std::optional<time_t> expires;
+  bool secureOnly = false;
 };
 
 // A server may set any number of cookies; these bounds keep the store from growing without end.
@@ -123,6 +124,8 @@ bool ParseCookie(std::string_view data, const char* name, std::string_view host,
       std::string digits(val);
       long long seconds = std::strtoll(digits.c_str(), &end, 10);
       if (!digits.empty() && *end == '\0') c.expires = seconds <= 0 ? 0 : now + time_t(seconds);
+    } else if (key == "secure") {
+      c.secureOnly = true;
     } else if (key == "expires" && !c.expires) {
       time_t when = curl_getdate(std::string(val).c_str(), nullptr);
       if (when != -1) c.expires = when;
@@ -144,6 +147,8 @@ bool SetCookie(std::string_view url, const char* name, std::string_view data) {
     return false;
   Cookie c;
   if (!ParseCookie(data, name, host, urlPath, c)) return false;
+  // Plain HTTP could otherwise plant or overwrite a cookie that only TLS may carry.
+  if (c.secureOnly && !Lower(url.substr(0, 8)).starts_with("https://")) return false;
 
   Store& store = S();
   std::lock_guard lock(store.lock);
@@ -163,7 +168,7 @@ bool SetCookie(std::string_view url, const char* name, std::string_view data) {
   return true;
 }
 
-std::string CookieHeaderFor(std::string_view host, std::string_view path) {
+std::string CookieHeaderFor(std::string_view host, std::string_view path, bool secure) {
   std::string lowerHost = Lower(host);
   time_t now = std::time(nullptr);
   std::string header;
@@ -172,6 +177,7 @@ std::string CookieHeaderFor(std::string_view host, std::string_view path) {
   std::erase_if(store.cookies, [&](const Cookie& c) { return Expired(c, now); });
   for (const Cookie& c : store.cookies) {
     if (!DomainMatches(lowerHost, c) || !PathMatches(path, c.path)) continue;
+    if (c.secureOnly && !secure) continue;
     if (!header.empty()) header += "; ";
     header += c.name.empty() ? c.value : c.name + "=" + c.value;
   }

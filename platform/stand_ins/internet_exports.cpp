@@ -125,7 +125,7 @@ VORENN_EXPORT HINTERNET InternetConnectA(HINTERNET internet, const char* serverN
   auto conn = std::make_shared<Connection>();
   conn->session = session;
   conn->host = serverName;
-  conn->port = port == 0 ? INTERNET_DEFAULT_HTTP_PORT : port;
+  conn->port = port;  // 0: the default of the request's scheme, 80 or 443
   if (userName != nullptr) conn->userName = userName;
   if (password != nullptr) conn->password = password;
   HINTERNET h = RegisterHandle(conn, session);
@@ -136,7 +136,7 @@ VORENN_EXPORT HINTERNET InternetConnectA(HINTERNET internet, const char* serverN
 VORENN_EXPORT HINTERNET HttpOpenRequestA(HINTERNET connect, const char* verb,
                                          const char* objectName, const char* version,
                                          const char* referrer, const char** acceptTypes,
-                                         DWORD /*flags*/, DWORD_PTR /*context*/) {
+                                         DWORD flags, DWORD_PTR /*context*/) {
   auto conn = Find<Connection>(connect, HandleKind::Connection);
   if (!conn) return nullptr;
   std::string_view verbText = verb == nullptr || *verb == '\0' ? "GET" : verb;
@@ -150,6 +150,7 @@ VORENN_EXPORT HINTERNET HttpOpenRequestA(HINTERNET connect, const char* verb,
   request->verb = verbText;
   request->path = EscapePath(object);
   request->http10 = version != nullptr && std::strcmp(version, "HTTP/1.0") == 0;
+  request->secure = (flags & INTERNET_FLAG_SECURE) != 0;
   if (referrer != nullptr && *referrer != '\0') {
     request->openHeaders.push_back(std::string("Referer: ") + referrer);
   }

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -63,6 +64,7 @@ struct Request : Handle {
   std::string verb;
   std::string path;
   bool http10 = false;
+  bool secure = false;                   // INTERNET_FLAG_SECURE: https, certificate verified
   std::vector<std::string> openHeaders;  // from the referrer and accept types given at opening
   std::mutex callLock;                   // one API call at a time works on the transfer
   std::unique_ptr<Transfer> transfer;    // created at sending, guarded by callLock
@@ -82,7 +84,15 @@ bool CloseHandleValue(HINTERNET value);
 // an oversized cookie. An expiry in the past removes the cookie.
 bool SetCookie(std::string_view url, const char* name, std::string_view data);
 // The value of the Cookie header for a request to host and path, or "" when no cookie applies.
-std::string CookieHeaderFor(std::string_view host, std::string_view path);
+// secure says whether the request goes over TLS: only then are secure cookies sent.
+std::string CookieHeaderFor(std::string_view host, std::string_view path, bool secure);
+
+// ---- trust --------------------------------------------------------------------------------------
+
+// Makes easy verify the server's certificate and host name against the system's authorities and
+// those of the file SSL_CERT_FILE or CURL_CA_BUNDLE names. The bundle returned (null when the
+// system's store alone is used) must outlive the transfer.
+std::shared_ptr<const std::string> ApplyTrust(CURL* easy);
 
 // ---- transfer ------------------------------------------------------------------------------------
 
@@ -115,6 +125,7 @@ class Transfer {
   CURLM* multi_;
   CURL* easy_ = nullptr;
   curl_slist* headerList_ = nullptr;
+  std::shared_ptr<const std::string> trustBundle_;
   std::string requestTarget_;
   std::string url_;
   std::string postData_;

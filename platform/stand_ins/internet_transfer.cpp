@@ -32,6 +32,12 @@ DWORD ErrorFor(CURLcode code) {
       return ERROR_INTERNET_OPERATION_CANCELLED;
     case CURLE_URL_MALFORMAT:
       return ERROR_INTERNET_INVALID_URL;
+    case CURLE_PEER_FAILED_VERIFICATION:
+      return ERROR_INTERNET_INVALID_CA;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM:
+      return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
     case CURLE_WEIRD_SERVER_REPLY:
     case CURLE_UNSUPPORTED_PROTOCOL:
     case CURLE_WRITE_ERROR:  // the header block outgrew its bound
@@ -68,11 +74,16 @@ bool Transfer::Configure(std::string_view headerText, const void* body, size_t b
   if (easy_ == nullptr || multi_ == nullptr) return false;
   const Connection& conn = *request_.connection;
   const Session& session = *conn.session;
+  const bool secure = request_.secure;
+  const uint16_t defaultPort = secure ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT;
+  const uint16_t port = conn.port != 0 ? conn.port : defaultPort;
   std::string authority = conn.host;
-  if (conn.port != INTERNET_DEFAULT_HTTP_PORT) authority += ":" + std::to_string(conn.port);
-  url_ = "http://" + authority + "/";
-  // Through a proxy the request line carries the absolute address.
-  requestTarget_ = session.proxy ? "http://" + authority + request_.path : request_.path;
+  if (port != defaultPort) authority += ":" + std::to_string(port);
+  const char* scheme = secure ? "https://" : "http://";
+  url_ = scheme + authority + "/";
+  // Through a proxy a plain request line carries the absolute address; a TLS request goes through
+  // a tunnel the proxy cannot read, with the path alone.
+  requestTarget_ = session.proxy && !secure ? "http://" + authority + request_.path : request_.path;
 
   std::set<std::string> present;
   auto add = [&](const std::string& line) {
@@ -99,11 +110,12 @@ bool Transfer::Configure(std::string_view headerText, const void* body, size_t b
     std::string lower = LowerName(name);
     if (!present.contains(lower)) headerList_ = curl_slist_append(headerList_, (name + ":").c_str());
   }
-  std::string cookies = CookieHeaderFor(conn.host, request_.path);
+  std::string cookies = CookieHeaderFor(conn.host, request_.path, secure);
   if (!cookies.empty() && !present.contains("cookie")) add("Cookie: " + cookies);
 
   curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http");
+  curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, secure ? "https" : "http");
+  if (secure) trustBundle_ = ApplyTrust(easy_);
   curl_easy_setopt(easy_, CURLOPT_URL, url_.c_str());
   curl_easy_setopt(easy_, CURLOPT_REQUEST_TARGET, requestTarget_.c_str());
   curl_easy_setopt(easy_, CURLOPT_PATH_AS_IS, 1L);

@@ -32,6 +32,13 @@ class Pool {
     Connection& operator*() { return *connection_; }
     Connection* operator->() { return connection_.get(); }
     void Discard() { connection_.reset(); }
+    // Replaces a connection found broken with a new one from `reopen`. If that throws, the lease is
+    // left empty (the pool makes a new one on a later Take) and the exception passes on.
+    template <typename Reopen>
+    void Renew(Reopen reopen) {
+      connection_.reset();
+      connection_ = reopen();
+    }
 
    private:
     Pool& pool_;

@@ -79,15 +79,29 @@ TEST_F(IniTest, FirstWriteCreatesFileAndSectionWithCrLfAndMode) {
   struct stat st;
   ASSERT_EQ(stat(path_.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
-  // A file created through the platform writer with its default mode, and an existing file's
-  // mode is kept on rewrite.
+  // A file created through the platform writer gets its default mode and keeps it there.
   const std::string other = dir_ + "/other.ini";
   ASSERT_TRUE(platform::WriteProfileString(other, "s", "k", "v"));
+  ASSERT_TRUE(platform::WriteProfileString(other, "s", "k", "w"));
   ASSERT_EQ(stat(other.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0644u);
-  ASSERT_TRUE(WriteIniItem(other, "s", "k", "w"));
-  ASSERT_EQ(stat(other.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0644u);
+}
+
+TEST_F(IniTest, AnExistingFileOpenToOthersIsClosedToItsOwnerOnTheNextWrite) {
+  struct Case {
+    mode_t found, after;
+  } cases[] = {{0644, 0600}, {0666, 0600}, {0777, 0600}, {0640, 0600}, {0600, 0600}, {0400, 0400}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.found);
+    Store("[\xB5\xC7\xC2\xBD]\r\nuser=alice\r\n\r\n[other]\r\nkeep=1\r\n");
+    ASSERT_EQ(chmod(path_.c_str(), c.found), 0);
+    ASSERT_TRUE(WriteIniItem(path_, "\xB5\xC7\xC2\xBD", "pw", "secret"));
+    struct stat st;
+    ASSERT_EQ(stat(path_.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, c.after);
+    EXPECT_EQ(Content(), "[\xB5\xC7\xC2\xBD]\r\nuser=alice\r\npw=secret\r\n\r\n[other]\r\nkeep=1\r\n");
+    ASSERT_EQ(chmod(path_.c_str(), 0600), 0);
+  }
 }
 
 TEST_F(IniTest, ReplacingAndDeletingKeysAndSections) {

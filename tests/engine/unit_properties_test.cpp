@@ -113,6 +113,26 @@ TEST_F(UnitPropertiesTest, FailuresAreRuntimeErrorsNeverCrashes) {
   }
 }
 
+TEST_F(UnitPropertiesTest, OnceTheProgramEndsTheClosedWindowsUnitsReadAsNothingAndTakeNoWrites) {
+  native_->DestroyNativeWindow(HandleOf(testing_support::kTestSelf));
+  ASSERT_EQ(FindLoadedWindow(testing_support::kTestWindow), nullptr);
+  // Closed while the program goes on: a fault as before.
+  EXPECT_THROW(ReadText(kEdit, 8), RuntimeError);
+  EXPECT_NE(testing_support::LastErrorText().find("未载入欲访问窗口组件所在的窗口"), std::string::npos);
+  native_->PostQuit(0);
+  EXPECT_EQ(ReadText(kEdit, 8), "");
+  EXPECT_EQ(ReadInt(kLabel, 0), 0);
+  EXPECT_EQ(ReadInt(kGroup, 5), 0);
+  EXPECT_EQ(ReadInt(testing_support::kTestSelf, 2), 0);
+  EXPECT_NO_THROW(WriteText(kEdit, 8, "typed"));
+  EXPECT_NO_THROW(WriteInt(kLabel, 2, 10));
+  EXPECT_NO_THROW(WriteInt(0x16017777, 0, 1));
+  // A window that was never loaded is a fault whether or not the program is ending.
+  EXPECT_THROW(ReadProperty(0x52019999, kLabel, 0), RuntimeError);
+  EXPECT_NE(testing_support::LastErrorText().find("未载入欲访问窗口组件所在的窗口"), std::string::npos);
+  EXPECT_THROW(WriteProperty(0x52019999, kLabel, 0, -1, 1, 0), RuntimeError);
+}
+
 TEST_F(UnitPropertiesTest, TransferFormsFollowTheKind) {
   // Text: a new block for the caller; null writes the empty text and reads back null.
   PropertyValue caption = ReadProperty(testing_support::kTestWindow, kLabel, 8);

@@ -250,6 +250,24 @@ TEST_F(WindowCommandsTest, MessageBoxAnswersAndStyle) {
   }
 }
 
+TEST_F(WindowCommandsTest, NoBoxIsShownOnceTheProgramIsEnding) {
+  EXPECT_FALSE(ProgramEnding());
+  EXPECT_EQ(ShowMessageBox("still open", 0, "x"), 0);
+  EXPECT_EQ(native_->MessageBoxes().size(), 1u);
+  DestroyUnit({kTestWindow, 0}, /*closeNow=*/true);
+  native_->PostQuit(0);
+  ASSERT_TRUE(ProgramEnding());
+  struct Row {
+    int32_t style, result;
+  } rows[] = {{0, 0}, {1, 1}, {2, 2}, {3, 1}, {4, 6}, {5, 1}, {0x24, 6}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.style);
+    native_->QueueMessageBoxAnswer(platform::kAnswerYes);  // never taken: nobody sees the box
+    EXPECT_EQ(ShowMessageBox("gone", row.style, "x"), row.result);
+  }
+  EXPECT_EQ(native_->MessageBoxes().size(), 1u);
+}
+
 TEST_F(WindowCommandsTest, ProcessEventsStopsAtTheQuitMessage) {
   native_->Click(HandleOf(kOther));
   native_->PostQuit(0);

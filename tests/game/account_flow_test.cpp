@@ -112,6 +112,16 @@ TEST_F(AccountFlowTest, LoginSendsTheFormEncodedRequestSavesTheSettingsAndEnters
   EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
+TEST_F(AccountFlowTest, ASettingsFileFoundOpenToOthersIsOwnerOnlyAfterTheLoginSavesIt) {
+  std::ofstream(SettingsPath()) << "[窗口]\r\n左=10\r\n[登陆]\r\n账号=old\r\n密码=old\r\n";
+  ASSERT_EQ(chmod(SettingsPath().c_str(), 0644), 0);
+  SignIn("alice", "secret1");
+  EXPECT_EQ(FileText(SettingsPath()), "[窗口]\r\n左=10\r\n[登陆]\r\n账号=alice\r\n密码=secret1\r\n");
+  struct stat info{};
+  ASSERT_EQ(stat(SettingsPath().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+}
+
 TEST_F(AccountFlowTest, AFailedLoginShowsTheServersTextAndLeavesTheSettingsFileAlone) {
   std::ofstream(SettingsPath()) << "[登陆]\r\n账号=old\r\n密码=kept\r\n";
   server_.Answer("m=login&a=login", R"({"b":"0","t":"\u8d26\u53f7\u6216\u5bc6\u7801\u9519\u8bef"})");

@@ -19,6 +19,11 @@ FakeServer::FakeServer() : server_(std::make_unique<httplib::Server>()) {
 }
 
 FakeServer::~FakeServer() {
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
   server_->stop();
   if (thread_.joinable()) thread_.join();
 }
@@ -33,6 +38,28 @@ void FakeServer::Answer(const std::string& action, const std::string& json) {
 void FakeServer::AnswerOnce(const std::string& action, const std::string& json) {
   std::lock_guard<std::mutex> guard(lock_);
   once_[action].push_back(json);
+}
+
+void FakeServer::Hold(const std::string& action) {
+  std::lock_guard<std::mutex> guard(lock_);
+  held_.push_back(action);
+}
+
+void FakeServer::ReleaseHeld() {
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    held_.clear();
+  }
+  changed_.notify_all();
+}
+
+bool FakeServer::WaitForBodies(const std::string& action, size_t count, int limitMs) const {
+  std::unique_lock<std::mutex> guard(lock_);
+  return changed_.wait_for(guard, std::chrono::milliseconds(limitMs), [&] {
+    size_t seen = 0;
+    for (const std::string& body : bodies_) seen += body.rfind(action, 0) == 0 ? 1 : 0;
+    return seen >= count;
+  });
 }
 
 std::vector<std::string> FakeServer::Bodies() const {
@@ -53,8 +80,15 @@ void FakeServer::ClearBodies() {
 }
 
 std::string FakeServer::AnswerFor(const std::string& body) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::unique_lock<std::mutex> guard(lock_);
   bodies_.push_back(body);
+  changed_.notify_all();
+  changed_.wait(guard, [&] {
+    if (stopping_) return true;
+    for (const std::string& action : held_)
+      if (body.rfind(action, 0) == 0) return false;
+    return true;
+  });
   for (auto& [action, queue] : once_) {
     if (body.rfind(action, 0) == 0 && !queue.empty()) {
       std::string answer = queue.front();

@@ -2,6 +2,7 @@
 // JSON text the test chose for the request's action ("m=...&a=...") and records every body.
 #pragma once
 
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -28,6 +29,12 @@ class FakeServer {
   // answers queued with AnswerOnce for the action go first. Unknown actions get {"b":"0","t":"?"}.
   void Answer(const std::string& action, const std::string& json);
   void AnswerOnce(const std::string& action, const std::string& json);
+  // Requests whose body begins with `action` get no answer until ReleaseHeld (or the server
+  // stops): a server that takes its time.
+  void Hold(const std::string& action);
+  void ReleaseHeld();
+  // Waits (up to limitMs of real time) until `count` bodies beginning with `action` have arrived.
+  bool WaitForBodies(const std::string& action, size_t count, int limitMs = 10000) const;
   // The bodies received so far, in order.
   std::vector<std::string> Bodies() const;
   // The bodies that begin with `action`.
@@ -41,6 +48,9 @@ class FakeServer {
   int port_ = 0;
   std::thread thread_;
   mutable std::mutex lock_;
+  mutable std::condition_variable changed_;
+  std::vector<std::string> held_;  // actions whose answers wait
+  bool stopping_ = false;
   std::map<std::string, std::string> answers_;
   std::map<std::string, std::vector<std::string>> once_;
   std::vector<std::string> bodies_;

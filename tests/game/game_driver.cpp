@@ -96,7 +96,9 @@ void GameDriver::UseTrayIcon(int action) {
   Pump();
 }
 
-void GameDriver::Wheel(game::GameUnit unit, int notches) {
+void GameDriver::Wheel(game::GameUnit unit, int notches) { Wheel(game::RefOf(unit), notches); }
+
+void GameDriver::Wheel(UnitRef unit, int notches) {
   native_->Wheel(Handle(unit), notches);
   Pump();
 }

@@ -43,7 +43,9 @@ class GameDriver {
   void Click(UnitRef unit);
   void Minimise();
   void UseTrayIcon(int action);
+  // The wheel turned with the pointer over the unit (it reaches the focused unit).
   void Wheel(game::GameUnit unit, int notches);
+  void Wheel(UnitRef unit, int notches);
   // Lets virtual time pass, firing the clocks as they fall due.
   void Advance(uint64_t ms);
   void Pump();

@@ -92,8 +92,23 @@ TEST_F(SkillsTest, TheWindowShowsAtMostEightRowsAndTheBarAndWheelScrollTheCanvas
   EXPECT_EQ(game_.Int(units::kSkillCanvas, prop::kTop), 3 - maximum);
   game_.Wheel(units::kSkillScrollBar, 1);
   EXPECT_EQ(game_.Int(units::kSkillScrollBar, prop::kScrollPosition), maximum - 20);
-  game_.Wheel(units::kSkillViewport, 5);  // the viewport's own wheel does nothing
-  EXPECT_EQ(game_.Int(units::kSkillScrollBar, prop::kScrollPosition), maximum - 20);
+}
+
+TEST_F(SkillsTest, TheWheelOverASkillRowScrollsTheFocusedBar) {
+  std::string skills;
+  for (int id = 1; id <= 10; ++id) skills += (id > 1 ? "," : "") + SkillJson(id, "1");
+  server_.Answer("m=user&a=login", UserInfoJson("0", "1", skills));
+  SignIn();
+  ASSERT_EQ(game_.Native().Focus(), game_.Handle(units::kSkillScrollBar));
+  game_.Wheel(Rows()[1]->PriceBox(), -2);
+  EXPECT_EQ(game_.Int(units::kSkillScrollBar, prop::kScrollPosition), 40);
+  EXPECT_EQ(game_.Int(units::kSkillCanvas, prop::kTop), 3 - 40);
+  game_.Wheel(units::kSkillViewport, 1);  // over the viewport the bar turns too
+  EXPECT_EQ(game_.Int(units::kSkillScrollBar, prop::kScrollPosition), 20);
+  // Where another unit holds the focus, the wheel is that unit's.
+  game_.Native().SetFocus(game_.Handle(units::kSignOutButton));
+  game_.Wheel(Rows()[1]->PriceBox(), -2);
+  EXPECT_EQ(game_.Int(units::kSkillScrollBar, prop::kScrollPosition), 20);
 }
 
 class SkillsDeathTest : public SkillsTest {

@@ -114,6 +114,23 @@ TEST(JsonParse, AcceptsAndRejectsDocuments) {
   }
 }
 
+// 誠 is D5 5C: its second byte is a backslash's, and must not escape the quote after it.
+TEST(JsonParse, DoubleByteCharactersAreTakenWhole) {
+  Parsed p = ParseText("{\"名\":\"誠\",\"b\":\"謀\\\\\",\"c\":[\"誠\\\"\"]}");
+  ASSERT_EQ(p.ok, 1) << p.error;
+  EXPECT_EQ(p.value->GetMember("名")->AsText(), "誠");
+  EXPECT_EQ(p.value->GetMember("b")->AsText(), "謀\\");
+  EXPECT_EQ(p.value->GetMember("c")->GetElement(1)->AsText(), "誠\"");
+
+  // A lead byte pairs only with a trail byte: a quote or a line break after it is still one.
+  p = ParseText("[\"a\xC4\",\"\xC4\"]");
+  ASSERT_EQ(p.ok, 1) << p.error;
+  EXPECT_EQ(p.value->GetElement(2)->AsText(), "\xC4");
+  EXPECT_EQ(ParseText("{\"a\":\"\xC4\n\"}").error, "JSON文本格式不正确");
+  // The trail byte of a character is never half of an escape pair either.
+  EXPECT_EQ(ParseText("[\"誠\\\"]").ok, 0);
+}
+
 TEST(JsonParse, UnknownWordsAreStoredInObjects) {
   Parsed p = ParseText("{\"a\":True,\"b\":nul,\"c\":true }");
   ASSERT_EQ(p.ok, 1) << p.error;

@@ -51,6 +51,9 @@ TEST(JsonReadingPaths, TextAndFileGiveTheSameValueOrError) {
       "[1 2]",
       "[1,,2]",
       "{\"\xC4\xE3\":\"\xBA\xC3\",\"k\":[[],{}]}",  // GBK names and texts
+      "{\"\xD5\x5C\":\"\xD5\x5C\"}",              // a trail byte 0x5C before the closing quote
+      "[\"\xD5\x5C\\\\\",\"\xD5\x5C\\\"\"]",         // ... and before escaped characters
+      "[\"\xC4\",\"\xC4\n\"]",                      // a lead byte alone before a quote, a line break
       "[\"\\u\",\"\\\\u4F60\"]",
       "{\"a\":1}   trailing words",
       "[",
@@ -123,6 +126,34 @@ TEST(JsonReadingPaths, DecodedEscapesMatchTheirConversionAlsoWhenRemembered) {
   EXPECT_EQ(DecodeUnicodeEscapes("\\u0041\\u005c\\u0041"), "A\\A");
   EXPECT_EQ(DecodeUnicodeEscapes("\\u005cu0041"), "A");  // a decoded backslash starts a new escape
   EXPECT_EQ(DecodeUnicodeEscapes("\\ud800x"), "x");      // half a pair is dropped
+}
+
+// Reading a member's text in place from an element's blob must give what rebuilding the element and
+// its member gives, whatever the member's kind, and also for blobs that are not whole objects.
+TEST(JsonReadingPaths, MemberTextsReadInPlaceMatchRebuiltValues) {
+  std::unique_ptr<JsonValue> list = JsonParser().Parse(
+      "[{\"name\":\"\\u73a9\",\"money\":\"12.5\",\"n\":900000000000000000000000000001,\"i\":-7,"
+      "\"f\":1.5,\"t\":true,\"z\":null,\"o\":{\"name\":\"x\"},\"a\":[1]},"
+      "{\"name\":\"a\",\"name\":\"b\"}, \"not an object\", [1, 2], {}]",
+      nullptr, nullptr);
+  ASSERT_EQ(list->ArraySize(), 5);
+  std::unique_ptr<JsonValue> extra = JsonValue::FromBlob(list->ElementBlobAt(1));
+  extra->SetMemberBlob("cut", std::string_view("\x04\0\0\0\xCE\xC4\xB1\xBE\x09\0", 10));  // "文本", count cut short
+  std::vector<std::string> blobs;
+  for (int32_t i = 1; i <= list->ArraySize(); ++i) blobs.emplace_back(list->ElementBlobAt(i));
+  blobs.push_back(extra->ToBlob());
+  blobs.push_back(blobs[0].substr(0, blobs[0].size() / 2));  // a blob cut short
+  blobs.emplace_back();
+  for (const std::string& blob : blobs) {
+    std::unique_ptr<JsonValue> rebuilt = JsonValue::FromBlob(blob);
+    for (const char* name : {"name", "money", "n", "i", "f", "t", "z", "o", "a", "cut", "missing", ""}) {
+      std::string scratch;
+      EXPECT_EQ(JsonValue::MemberTextInBlob(blob, name, scratch), rebuilt->GetMember(name)->AsText()) << name;
+    }
+  }
+  EXPECT_EQ(list->ElementBlobAt(0), "");
+  EXPECT_EQ(list->ElementBlobAt(6), "");
+  EXPECT_EQ(list->ElementBlobAt(2), list->GetElement(2)->ToBlob());
 }
 
 }  // namespace

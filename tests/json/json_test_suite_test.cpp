@@ -58,7 +58,7 @@ std::string ReadFile(const fs::path& path) {
 
 TEST(JsonTestSuite, EveryFileGetsOurAnswer) {
   const fs::path dir = VORENN_JSON_SUITE_DIR;
-  ASSERT_TRUE(fs::is_directory(dir)) << dir << " is missing: shared/testdata must sit beside the source tree";
+  ASSERT_TRUE(fs::is_directory(dir)) << dir << " is missing from the source tree";
 
   std::map<std::string, std::string> actual;
   JsonParser parser;

@@ -73,6 +73,42 @@ TEST_F(HeadlessTest, DispatchPendingLeavesTheQuitMessageQueued) {
   EXPECT_EQ(code, 0);
 }
 
+TEST_F(HeadlessTest, QuitPendingFromPostUntilALoopTakesIt) {
+  WindowHandle w = Make(WindowRole::TopLevel);
+  EXPECT_FALSE(h->QuitPending());
+  h->Post(w, 1, 0, 0);
+  h->PostQuit(0);
+  h->DispatchPending();
+  EXPECT_TRUE(h->QuitPending());
+  EXPECT_FALSE(Dispatch());
+  EXPECT_FALSE(h->QuitPending());
+}
+
+TEST_F(HeadlessTest, TheWheelTurnsForTheFocusedWindowWhereverThePointerIs) {
+  WindowHandle top = Make(WindowRole::TopLevel);
+  WindowHandle under = Make(WindowRole::EditBox, top);
+  WindowHandle bar = Make(WindowRole::VScrollBar, top);
+  std::vector<std::pair<WindowHandle, int>> turns;
+  for (WindowHandle w : {under, bar}) {
+    h->SetEventSink(w, [w, &turns](const WindowEvent& e) {
+      if (e.kind == EventKind::Wheel) turns.push_back({w, e.wheelNotches});
+      return EventAnswer{};
+    });
+  }
+  h->Wheel(under, -1);  // nothing has the focus: the window under the pointer
+  Dispatch();
+  h->SetFocus(bar);
+  h->Wheel(under, 2);
+  Dispatch();
+  EXPECT_EQ(turns, (std::vector<std::pair<WindowHandle, int>>{{under, -1}, {bar, 2}}));
+  EXPECT_EQ(h->InputReachedWindow(bar, EventKind::Wheel), 1);
+  // A focused window that does not show takes the turn, and nothing happens.
+  h->Show(bar, false);
+  h->Wheel(under, 1);
+  Dispatch();
+  EXPECT_EQ(turns.size(), 2u);
+}
+
 TEST_F(HeadlessTest, DestroyDeliversDestroyedToChildrenFirstAndForgetsTheTree) {
   WindowHandle top = Make(WindowRole::TopLevel);
   WindowHandle panel = Make(WindowRole::Panel, top);

@@ -2,9 +2,14 @@
 // can show it without a display.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QEvent>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -149,6 +154,80 @@ TEST_F(QtBackendTest, TheMessageAwareWaitEndsWithTheThreadOrTheTimeOut) {
 TEST_F(QtBackendTest, AnOffscreenMessageBoxTakesItsFirstButtonInsteadOfWaitingForEver) {
   EXPECT_EQ(Native().MessageBox(kNoWindow, "text", "caption", kBoxYesNo | kBoxIconQuestion), kAnswerYes);
   EXPECT_EQ(Native().MessageBox(kNoWindow, "text", "caption", kBoxRetryCancel), kAnswerRetry);
+}
+
+TEST_F(QtBackendTest, AQuitMessageEndsAMessageAwareWaitAsInput) {
+  ThreadRef slow = StartThread(
+      [](void*) -> uint32_t {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        return 0;
+      },
+      nullptr);
+  ThreadRef threads[] = {slow};
+  // The last window closes while the wait dispatches: the quit message is posted from inside it.
+  QTimer::singleShot(10, [] { Native().PostQuit(0); });
+  EXPECT_EQ(WaitForThreadsOrInput(threads, false, 10000, true), 1u);
+  EXPECT_FALSE(slow->Ended());
+  EXPECT_TRUE(Native().QuitPending());
+  // Posted from another thread, it ends the wait as well.
+  int code = -1;
+  EXPECT_FALSE(Native().DispatchMessages(false, &code, nullptr));
+  std::thread other([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    Native().PostQuit(3);
+  });
+  EXPECT_EQ(WaitForThreadsOrInput(threads, false, 10000, true), 1u);
+  other.join();
+  EXPECT_FALSE(slow->Ended());
+  EXPECT_FALSE(Native().DispatchMessages(false, &code, nullptr));
+  EXPECT_EQ(code, 3);
+  EXPECT_FALSE(Native().QuitPending());
+  EXPECT_EQ(WaitForThreadsOrInput(threads, false, 10000, false), kWaitObject0);
+}
+
+// The box on the screen once it runs its own loop: its button texts and the style it was shown for,
+// then a click on the button whose text is `press`.
+struct SeenBox {
+  std::vector<std::string> buttons;  // UTF-8, sorted
+  uint32_t style = 0;
+  bool pictures = false;  // a button shows a picture beside its text
+};
+
+SeenBox ShowAndPress(uint32_t style, const std::string& press, int* answer) {
+  SeenBox seen;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    seen.style = box->property(kBoxStyleProperty).toUInt();
+    QAbstractButton* pressed = nullptr;
+    for (QAbstractButton* b : box->buttons()) {
+      seen.buttons.push_back(b->text().toStdString());
+      seen.pictures = seen.pictures || !b->icon().isNull();
+      if (b->text().toStdString() == press) pressed = b;
+    }
+    std::sort(seen.buttons.begin(), seen.buttons.end());
+    if (pressed != nullptr) pressed->click();
+  });
+  *answer = Native().MessageBox(kNoWindow, "text", "caption", style);
+  return seen;
+}
+
+TEST_F(QtBackendTest, BoxButtonsReadAsAChineseDesktopShowsThem) {
+  static_cast<QtBackend&>(Native()).SetScriptAnswersBoxes(true);  // shown although offscreen
+  int answer = 0;
+  SeenBox yesNo = ShowAndPress(kBoxYesNo | kBoxIconQuestion, "否", &answer);
+  EXPECT_EQ(yesNo.buttons, (std::vector<std::string>{"否", "是"}));
+  EXPECT_EQ(yesNo.style, uint32_t(kBoxYesNo | kBoxIconQuestion));
+  EXPECT_FALSE(yesNo.pictures);
+  EXPECT_EQ(answer, kAnswerNo);
+  SeenBox ok = ShowAndPress(kBoxOk, "确定", &answer);
+  EXPECT_EQ(ok.buttons, std::vector<std::string>{"确定"});
+  EXPECT_EQ(answer, kAnswerOk);
+  SeenBox okCancel = ShowAndPress(kBoxOkCancel | 0x2000, "取消", &answer);
+  EXPECT_EQ(okCancel.buttons, (std::vector<std::string>{"取消", "确定"}));
+  EXPECT_EQ(okCancel.style, uint32_t(kBoxOkCancel | 0x2000));
+  EXPECT_EQ(answer, kAnswerCancel);
+  static_cast<QtBackend&>(Native()).SetScriptAnswersBoxes(false);
 }
 
 }  // namespace

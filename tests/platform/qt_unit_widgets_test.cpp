@@ -211,6 +211,37 @@ TEST_F(QtUnitWidgetsTest, MouseAndWheelReachTheSinkFirstAndCanBeKeptFromTheWidge
   EXPECT_EQ(static_cast<QScrollBar*>(q_->WidgetOf(bar))->value(), 40);
 }
 
+TEST_F(QtUnitWidgetsTest, TheWheelTurnsForTheFocusedUnitNotTheOneUnderThePointer) {
+  WindowHandle top = Make(WindowRole::TopLevel, kNoWindow, {0, 0, 200, 200});
+  WindowHandle panel = Make(WindowRole::Panel, top, {0, 0, 200, 200});
+  WindowHandle edit = Make(WindowRole::EditBox, panel, {10, 10, 80, 20}, "row");
+  WindowHandle bar = Make(WindowRole::VScrollBar, panel, {100, 0, 16, 100});
+  q_->SetScrollBar(bar, {0, 100, 10, 40});
+  PumpQt();
+  for (WindowHandle w : {panel, edit, bar}) Answer(w, [](const WindowEvent&) { return EventAnswer{}; });
+  q_->SetFocus(bar);
+  PumpQt();
+  seen_.clear();
+  QWidget* e = q_->WidgetOf(edit);
+  QWheelEvent wheel(QPointF(5, 5), e->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -240), Qt::NoButton,
+                    Qt::ControlModifier, Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(e, &wheel);
+  ASSERT_EQ(Count(EventKind::Wheel), 1);
+  const WindowEvent& turn = *std::find_if(seen_.begin(), seen_.end(),
+                                          [](const WindowEvent& s) { return s.kind == EventKind::Wheel; });
+  EXPECT_EQ(turn.window, bar);
+  EXPECT_EQ(turn.wheelNotches, -2);
+  EXPECT_EQ(turn.keyState, kKeyCtrl);
+  EXPECT_EQ(static_cast<QScrollBar*>(q_->WidgetOf(bar))->value(), 40);  // the unit moves it, not Qt
+  // With the focus on the edit box the turn is the edit box's own again.
+  q_->SetFocus(edit);
+  PumpQt();
+  seen_.clear();
+  QCoreApplication::sendEvent(e, &wheel);
+  ASSERT_EQ(Count(EventKind::Wheel), 1);
+  EXPECT_EQ(seen_.back().window, edit);
+}
+
 TEST_F(QtUnitWidgetsTest, ScrollBarActionsGoToTheSinkWhichDecidesWhereTheThumbStands) {
   WindowHandle top = Make(WindowRole::TopLevel, kNoWindow, {0, 0, 200, 200});
   WindowHandle bar = Make(WindowRole::VScrollBar, top, {0, 0, 16, 100});

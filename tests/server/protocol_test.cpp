@@ -77,6 +77,22 @@ TEST(Protocol, PlaysFromRegistrationToLeaderboard) {
   EXPECT_EQ(board["phb"][0]["money"], "9");
 }
 
+TEST(Protocol, AHashOfTheOlderCostSignsInAndIsMadeAgainAtTheCurrentOne) {
+  TestServer server;  // hashes at the light cost
+  ASSERT_EQ(server.kit.storage->CreateAccount("veteran", HashPassword("secret1", InteractiveHashCost()), "", 1),
+            CreateOutcome::Created);
+  std::string first = server.Post("m=login&a=login&username=veteran&password=secret1&lv=1.0").value("md5", "");
+  ASSERT_EQ(first.size(), 32u);
+  std::string stored = server.kit.storage->FindAccount("veteran")->passwordHash;
+  EXPECT_FALSE(DearerThan(stored, TestServer::LightSettings().hashCost)) << stored;
+  EXPECT_TRUE(DearerThan(HashPassword("x", StandardHashCost()), LightHashCost()));
+  EXPECT_FALSE(DearerThan(HashPassword("x", LightHashCost()), StandardHashCost()));
+  EXPECT_TRUE(VerifyPassword(stored, "secret1"));
+  // The session of that sign-in outlives the upgrade, and the password still works.
+  EXPECT_NE(server.Post("m=user&a=xin&md5=" + first).value("b", ""), "-2");
+  EXPECT_EQ(server.Post("m=login&a=login&username=veteran&password=secret1&lv=1.0").value("b", ""), "1");
+}
+
 TEST(Protocol, AnswersAreAsciiJsonWithAJsonContentType) {
   TestServer server;
   auto result = server.Raw("m=login&a=login&username=nobody&password=secret1");
@@ -262,6 +278,7 @@ class BrokenStorage final : public Storage {
   CreateOutcome CreateAccount(std::string_view, std::string_view, std::string_view, int64_t) override { Fail(); }
   std::optional<Account> FindAccount(std::string_view) override { Fail(); }
   void ReplacePassword(int64_t, std::string_view) override { Fail(); }
+  void UpgradePasswordHash(int64_t, std::string_view, std::string_view) override { Fail(); }
   void AddSession(std::string_view, int64_t, int64_t, int64_t) override { Fail(); }
   std::optional<int64_t> UseSession(std::string_view, int64_t, int64_t) override { Fail(); }
   CreateOutcome CreateCharacter(int64_t, std::string_view, int64_t) override { Fail(); }

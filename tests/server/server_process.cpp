@@ -10,10 +10,9 @@
 #include <chrono>
 #include <cstdio>
 #include <thread>
+#include <vector>
 
 namespace vorenn::server::test {
-
-namespace {
 
 int FreeLoopbackPort() {
   int fd = socket(AF_INET, SOCK_STREAM, 0);
@@ -27,16 +26,19 @@ int FreeLoopbackPort() {
   return ntohs(address.sin_port);
 }
 
-}  // namespace
-
-ServerProcess::ServerProcess(const std::string& db, int port, int threads) : port_(port) {
-  std::string listen = "127.0.0.1:" + std::to_string(port);
-  std::string threadCount = std::to_string(threads);
+ServerProcess::ServerProcess(const std::string& db, int port, int threads, const std::vector<std::string>& extra)
+    : port_(port) {
+  std::vector<std::string> args = {VORENN_SERVER_BIN, "--listen", "127.0.0.1:" + std::to_string(port), "--db", db,
+                                   "--quiet", "--threads", std::to_string(threads), "--unthrottled", "127.0.0.1",
+                                   "--max-per-address", "4096"};
+  args.insert(args.end(), extra.begin(), extra.end());
+  std::vector<char*> argv;
+  for (auto& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
   pid_ = fork();
   if (pid_ == 0) {
     if (!freopen("/dev/null", "w", stderr)) _exit(126);
-    execl(VORENN_SERVER_BIN, VORENN_SERVER_BIN, "--listen", listen.c_str(), "--db", db.c_str(),
-          "--quiet", "--threads", threadCount.c_str(), static_cast<char*>(nullptr));
+    execv(VORENN_SERVER_BIN, argv.data());
     _exit(127);
   }
 }
@@ -69,9 +71,25 @@ void ServerProcess::Kill() {
   pid_ = -1;
 }
 
-std::unique_ptr<ServerProcess> StartServer(const std::string& db, int threads) {
+int ServerProcess::Terminate(double seconds) {
+  if (pid_ <= 0) return -1;
+  kill(pid_, SIGTERM);
+  auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  Kill();
+  return -1;
+}
+
+std::unique_ptr<ServerProcess> StartServer(const std::string& db, int threads, const std::vector<std::string>& extra) {
   for (int attempt = 0; attempt < 3; ++attempt) {
-    auto server = std::make_unique<ServerProcess>(db, FreeLoopbackPort(), threads);
+    auto server = std::make_unique<ServerProcess>(db, FreeLoopbackPort(), threads, extra);
     if (server->Ready()) return server;
   }
   return nullptr;

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -12,7 +13,8 @@ namespace vorenn::server::test {
 
 class ServerProcess {
  public:
-  ServerProcess(const std::string& db, int port, int threads);
+  // `extra` options follow the usual ones (a later option wins over an earlier one).
+  ServerProcess(const std::string& db, int port, int threads, const std::vector<std::string>& extra = {});
   ~ServerProcess() { Kill(); }
   ServerProcess(const ServerProcess&) = delete;
   ServerProcess& operator=(const ServerProcess&) = delete;
@@ -23,6 +25,9 @@ class ServerProcess {
   nlohmann::json Post(const std::string& body);
   // SIGKILL, then reaps the process. Safe to call twice.
   void Kill();
+  // SIGTERM, then waits up to `seconds` for the process to end: its exit status, or -1 when it was
+  // still running (it is then killed).
+  int Terminate(double seconds);
   int port() const { return port_; }
 
  private:
@@ -32,6 +37,10 @@ class ServerProcess {
 
 // Starts the server on `db` on a free port; a port can be taken by someone else before the server
 // binds it, so up to three ports are tried. Null when none worked.
-std::unique_ptr<ServerProcess> StartServer(const std::string& db, int threads = 8);
+std::unique_ptr<ServerProcess> StartServer(const std::string& db, int threads = 8,
+                                           const std::vector<std::string>& extra = {});
+
+// A loopback port that was free a moment ago.
+int FreeLoopbackPort();
 
 }  // namespace vorenn::server::test

@@ -53,16 +53,25 @@ GameSettings TestServer::LightSettings() {
   GameSettings settings;
   settings.hashCost = LightHashCost();
   settings.announcement = "公告";
+  settings.hashThreads = 4;
+  // The tests' own requests come from here; the per-address limits are tried from other addresses.
+  settings.unthrottled = {"127.0.0.1"};
   return settings;
 }
 
-TestServer::TestServer(const std::string& storageKind, GameSettings settings) : kit(storageKind, 16) {
-  if (!kit.storage) throw std::runtime_error("no storage");
-  service_ = std::make_unique<GameService>(*kit.storage, clock, std::move(settings));
+HttpSettings TestServer::OpenHttp() {
   HttpSettings http;
   http.port = 0;
   http.threads = 16;
   http.logRequests = false;
+  http.maxConnectionsPerAddress = 4096;
+  return http;
+}
+
+TestServer::TestServer(const std::string& storageKind, GameSettings settings, HttpSettings http)
+    : kit(storageKind, 16) {
+  if (!kit.storage) throw std::runtime_error("no storage");
+  service_ = std::make_unique<GameService>(*kit.storage, clock, std::move(settings));
   http_ = std::make_unique<HttpServer>(*service_, http);
   port = http_->Bind();
   if (port <= 0) throw std::runtime_error("cannot bind a loopback port");

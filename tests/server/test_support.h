@@ -43,10 +43,14 @@ struct StorageKit {
 // A GameService behind an HttpServer on 127.0.0.1 with a free port, on a ManualClock.
 class TestServer {
  public:
-  explicit TestServer(const std::string& storageKind = "sqlite", GameSettings settings = LightSettings());
+  explicit TestServer(const std::string& storageKind = "sqlite", GameSettings settings = LightSettings(),
+                      HttpSettings http = OpenHttp());
   ~TestServer();
 
   static GameSettings LightSettings();
+  // A free port, no request log, and no cap on connections from one address (the tests' clients
+  // all come from 127.0.0.1).
+  static HttpSettings OpenHttp();
 
   // Posts `body` to /game/do.php; the parsed answer (a null value when the answer is not JSON).
   nlohmann::json Post(const std::string& body);

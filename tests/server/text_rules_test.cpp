@@ -67,6 +67,16 @@ TEST(FieldRules, AcceptAndRefuseByLengthCharactersAndEncoding) {
       {CheckAccountName, "a b", false},
       {CheckAccountName, "a_b", false},
       {CheckAccountName, "ab\xd5", false},  // a lead byte without its trail byte
+      // 0x80 cannot lead a double-byte character: it is one on its own, and what follows is checked.
+      {CheckAccountName, "ab\x80\x01" "c", false},
+      {CheckAccountName, "ab\x80\"c", false},
+      {CheckAccountName, "ab\x80 c", false},
+      {CheckAccountName, "abc\x80", false},
+      {CheckAccountName, "ab\xff" "cd", false},
+      {CheckAccountName, "Alice", true},
+      {CheckAccountName, "\xa7\xa1lice", false},   // Cyrillic А beside Latin letters
+      {CheckAccountName, "\xa6\xa1lpha", false},   // Greek Α beside Latin letters
+      {CheckAccountName, "\xa7\xa1\xa7\xa2\xa7\xa3", true},  // Cyrillic only
       {CheckPassword, "123456", true},
       {CheckPassword, "12345", false},
       {CheckPassword, std::string(64, 'x'), true},
@@ -80,6 +90,10 @@ TEST(FieldRules, AcceptAndRefuseByLengthCharactersAndEncoding) {
       {CheckCharacterName, std::string(17, 'n'), false},
       {CheckCharacterName, "a\nb", false},
       {CheckCharacterName, "\x81\x20", false},
+      {CheckCharacterName, "a\x7f", false},
+      {CheckCharacterName, "  ", false},              // blanks only: nothing left of the name
+      {CheckCharacterName, "\xa1\xa1", false},      // the ideographic space alone
+      {CheckCharacterName, "B\xa7\xe0" "b", false},    // Latin with a Cyrillic о
       {CheckEmail, "", true},
       {CheckEmail, "a@b.c", true},
       {CheckEmail, "ab.c", false},
@@ -93,6 +107,21 @@ TEST(FieldRules, AcceptAndRefuseByLengthCharactersAndEncoding) {
       EXPECT_FALSE(why->empty());
     }
   }
+}
+
+TEST(NameKey, NamesThatLookAlikeShareAKey) {
+  std::string alice = NameKey("alice");
+  EXPECT_EQ(alice, "alice");
+  EXPECT_EQ(NameKey("Alice"), alice);
+  EXPECT_EQ(NameKey("  ALICE "), alice);
+  EXPECT_EQ(NameKey("\xef\xbc\xa1lice"), alice);                 // full-width Ａ
+  EXPECT_EQ(NameKey("\xe3\x80\x80" "alice\xe3\x80\x80"), alice);  // ideographic spaces
+  EXPECT_EQ(NameKey("\xd0\x90lice"), alice);                      // Cyrillic А
+  EXPECT_EQ(NameKey("\xd0\x90\xd0\x92\xd0\xa1"), "abc");       // Cyrillic АВС
+  EXPECT_NE(NameKey("alice2"), alice);
+  EXPECT_EQ(NameKey("a b"), "a b");                                // inner blanks stay
+  EXPECT_EQ(NameKey("\xe5\xbc\xa0\xe4\xb8\x89"), "\xe5\xbc\xa0\xe4\xb8\x89");  // 张三 as it is
+  EXPECT_EQ(NameKey("   "), "");
 }
 
 TEST(JsonString, WritesPureAsciiThatParsesBackToTheText) {

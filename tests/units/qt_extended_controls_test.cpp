@@ -6,10 +6,12 @@
 #include <QBuffer>
 #include <QImage>
 #include <QPushButton>
+#include <QTreeView>
 #include <QWidget>
 
 #include "platform/backend.h"
 #include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_backend_internal.h"
 
 // fontconfig keeps a cache for the life of the process; that is not a leak of ours.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
@@ -71,6 +73,90 @@ TEST_F(QtExtendedControlsTest, ListRowsAndColumnsFollowTheContract) {
   n.DeleteListItems(list);
   EXPECT_EQ(n.ListItemCount(list), 0);
   EXPECT_EQ(n.ListColumnCount(list), 2);
+  n.DestroyNativeWindow(top);
+}
+
+// The leaderboard's setup: report view, grid lines, full-row selection, white backgrounds.
+ListSetup LeaderboardSetup(bool showSelectionAlways) {
+  ListSetup setup;
+  setup.fullRowSelect = setup.gridLines = setup.singleSelection = true;
+  setup.showSelectionAlways = showSelectionAlways;
+  return setup;
+}
+
+uint32_t Rgb(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
+bool Grey(uint32_t rgb) {
+  int r = int(rgb >> 16), g = int((rgb >> 8) & 0xFF), b = int(rgb & 0xFF);
+  return r == g && g == b;
+}
+
+TEST_F(QtExtendedControlsTest, TheListsBorderIsDrawnAsItsKindSays) {
+  Backend& n = Native();
+  WindowHandle top = Make(WindowRole::TopLevel, kNoWindow, {0, 0, 200, 160}, 0, "borders");
+  WindowHandle list = Make(WindowRole::ListView, top, {20, 20, 120, 80});
+  n.SetListSetup(list, LeaderboardSetup(false));
+  n.InsertListColumn(list, 0, {"a", 60, 0, -1, false});
+  // Left edge, the pixels inward from the outside, at mid height (below the header), and the
+  // bottom-right corner's pixel.
+  auto edges = [&](int border) {
+    Appearance a;
+    a.border = border;
+    a.backgroundColour = 0xFFFFFF;
+    n.SetAppearance(list, a);
+    QApplication::processEvents();
+    QImage image = Grab("borders");
+    std::vector<uint32_t> left;
+    for (int x = 20; x < 24; ++x) left.push_back(Rgb(image, x, 80));
+    left.push_back(Rgb(image, 139, 99));
+    return left;
+  };
+  constexpr uint32_t kWhite = 0xFFFFFF, kBlack = 0;
+  std::vector<uint32_t> line = edges(5);
+  EXPECT_EQ(line[0], kBlack);  // one black pixel, then the list's white
+  EXPECT_EQ(line[1], kWhite);
+  EXPECT_EQ(line[4], kBlack);
+  std::vector<uint32_t> none = edges(0);
+  EXPECT_EQ(none[0], kWhite);
+  EXPECT_EQ(none[4], kWhite);
+  std::vector<uint32_t> sunken = edges(1);  // two dark lines at the top left, light at the bottom right
+  EXPECT_TRUE(Grey(sunken[0]) && sunken[0] < 0xA0A0A0);
+  EXPECT_TRUE(Grey(sunken[1]) && sunken[1] < 0xA0A0A0);
+  EXPECT_EQ(sunken[2], kWhite);
+  EXPECT_GT(sunken[4], 0xC0C0C0u);
+  std::vector<uint32_t> shallow = edges(3);  // one dark line
+  EXPECT_TRUE(Grey(shallow[0]) && shallow[0] < 0xA0A0A0);
+  EXPECT_EQ(shallow[1], kWhite);
+  n.DestroyNativeWindow(top);
+}
+
+TEST_F(QtExtendedControlsTest, ASelectionShowsWithoutTheFocusOnlyWhenTheListAlwaysShowsIt) {
+  Backend& n = Native();
+  auto& qt = static_cast<QtBackend&>(n);
+  WindowHandle top = Make(WindowRole::TopLevel, kNoWindow, {0, 0, 200, 140}, 0, "selection");
+  WindowHandle list = Make(WindowRole::ListView, top, {0, 0, 200, 100});
+  WindowHandle edit = Make(WindowRole::EditBox, top, {0, 110, 100, 20});
+  n.InsertListColumn(list, 0, {"a", 200, 0, -1, false});
+  n.InsertListItem(list, 0, {"row", -1, 0, 0, 0});
+  auto* view = static_cast<QTreeView*>(qt.WidgetOf(list));
+  qt.WidgetOf(top)->activateWindow();
+  // The colour in the selected row, right of its text.
+  auto rowColour = [&](bool always, WindowHandle focus) {
+    n.SetListSetup(list, LeaderboardSetup(always));
+    n.SetListSelection(list, 0);
+    n.SetFocus(focus);
+    QApplication::processEvents();
+    QRect row = view->visualRect(view->model()->index(0, 0));
+    QPoint at = view->viewport()->mapTo(qt.WidgetOf(top), row.center() + QPoint(60, 0));
+    return Rgb(Grab("selection"), at.x(), at.y());
+  };
+  ASSERT_EQ(n.ListSelection(list), -1);
+  uint32_t focused = rowColour(false, list);
+  ASSERT_TRUE(view->hasFocus()) << "the offscreen window did not take the focus";
+  EXPECT_NE(focused, 0xFFFFFFu);
+  EXPECT_FALSE(Grey(focused));  // the highlight colour
+  EXPECT_EQ(rowColour(false, edit), 0xFFFFFFu);  // hidden without the focus
+  EXPECT_EQ(rowColour(true, edit), SystemColourOf(SystemColour::ButtonFace) & 0xFFFFFF);
+  EXPECT_EQ(rowColour(true, list), focused);
   n.DestroyNativeWindow(top);
 }
 

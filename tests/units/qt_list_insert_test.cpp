@@ -56,12 +56,23 @@ TEST(QtListInsert, TheReturnedIndexIsWhereTheRowIs) {
     ListSetup setup;
     setup.sort = c.sort;
     Native().SetListSetup(list, setup);
+    Native().InsertListColumn(list, 0, {"a", 50, 0, -1, false});
+    Native().InsertListColumn(list, 1, {"b", 50, 0, -1, false});
     for (const Insert& insert : c.inserts) {
       int index = Native().InsertListItem(list, insert.at, {insert.text, -1, 0, 0, 0});
       EXPECT_EQ(index, insert.expectedIndex) << c.name << ": " << insert.text;
       EXPECT_EQ(Native().ListItemText(list, index, 0), insert.text) << c.name;
     }
     EXPECT_EQ(Rows(list), c.expectedRows) << c.name;
+    if (c.sort == 1) {  // a row whose first cell changes moves to its place; its other cells go along
+      ASSERT_TRUE(Native().SetListItemText(list, 0, 1, "first"));
+      ASSERT_TRUE(Native().SetListItemText(list, 0, 0, "p"));
+      EXPECT_EQ(Rows(list), (std::vector<std::string>{"m", "n", "p", "z"}));
+      EXPECT_EQ(Native().ListItemText(list, 2, 1), "first");
+      ASSERT_TRUE(Native().SetListItemText(list, 3, 0, "m"));  // after the equal row above it
+      EXPECT_EQ(Rows(list), (std::vector<std::string>{"m", "m", "n", "p"}));
+      EXPECT_EQ(Native().InsertListItem(list, 0, {"m", -1, 0, 0, 0}), 2);  // a new row after equal rows
+    }
     Native().DestroyNativeWindow(params.parent);
   }
 }

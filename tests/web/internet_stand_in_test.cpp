@@ -1,6 +1,10 @@
 // The internet stand-in against a recording loopback server: what goes on the wire, what comes back
 // from bad servers, cookies, and cancellation by closing a handle from another thread.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -123,6 +127,12 @@ TEST(InternetStandIn, BadServersEndInFailureNotInAHang) {
       {"closes at once", {"", Reply::Mode::Close, 0ms}, false, "", true},
       {"closes mid-body", {"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npartial", Reply::Mode::Close, 0ms},
        true, "partial", true},
+      {"closes mid-chunk",
+       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n7\r\npartial\r\n5\r\nab", Reply::Mode::Close, 0ms},
+       true, "partialab", true},
+      {"closes before the last chunk",
+       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n7\r\npartial\r\n", Reply::Mode::Close, 0ms},
+       true, "partial", true},
       {"huge header block",
        {"HTTP/1.1 200 OK\r\n" + std::string(20, 'x') + ": " + std::string(90000, 'v') + "\r\n" +
             [] {
@@ -207,6 +217,48 @@ TEST(InternetStandIn, RefusesUnsafeOrUnknownInput) {
   EXPECT_EQ(f.open(kAgent, INTERNET_OPEN_TYPE_PROXY, "", nullptr, 0), nullptr);
 }
 
+TEST(InternetStandIn, ASecureRequestSpeaksTlsOrNothing) {
+  // A plain-HTTP server answers the handshake with an HTTP answer: the request fails instead of
+  // falling back to clear text, and what reached the server was no HTTP request.
+  int listener = socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+  ASSERT_EQ(listen(listener, 1), 0);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  std::string received;
+  std::thread plainServer([&] {
+    int peer = accept(listener, nullptr, nullptr);
+    if (peer < 0) return;
+    char buffer[4096];
+    ssize_t n = recv(peer, buffer, sizeof buffer, 0);
+    if (n > 0) received.assign(buffer, size_t(n));
+    const char answer[] = "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nclear text";
+    send(peer, answer, sizeof answer - 1, MSG_NOSIGNAL);
+    close(peer);
+  });
+
+  const InternetFunctions& f = Internet();
+  OpenedRequest r;
+  r.session = f.open(kAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+  r.connection = f.connect(r.session, "127.0.0.1", ntohs(address.sin_port), nullptr, nullptr,
+                           INTERNET_SERVICE_HTTP, 0, 0);
+  r.request = f.openRequest(r.connection, "POST", "/game/do.php", "HTTP/1.1", nullptr, nullptr,
+                            INTERNET_FLAG_RELOAD | INTERNET_FLAG_SECURE, 0);
+  Exchange e = RunExchange(r.request, "", "m=login&a=login&password=secret");
+  plainServer.join();
+  close(listener);
+  EXPECT_FALSE(e.sent);
+  EXPECT_EQ(e.body, "");
+  ASSERT_FALSE(received.empty());
+  EXPECT_EQ(received[0], '\x16');  // a TLS handshake record
+  EXPECT_EQ(received.find("secret"), std::string::npos);
+  EXPECT_EQ(received.find("POST"), std::string::npos);
+}
+
 TEST(InternetStandIn, CookieStoreDecidesWhatLaterRequestsSend) {
   LoopbackServer server([](const std::string&) { return OkReply(""); });
   const InternetFunctions& f = Internet();
@@ -238,6 +290,11 @@ TEST(InternetStandIn, CookieStoreDecidesWhatLaterRequestsSend) {
       {"http://127.0.0.1", "e", "5\r\nX-Injected: 1; path=/ck5", false, "/ck5", "(none)"},
       {"no scheme", "f", "6", false, "/", "(none)"},
       {"http://other.test", "g", "7; path=/ck6", true, "/ck6", "(none)"},  // another host's cookie
+      // A secure cookie comes only over TLS and goes only over TLS; plain HTTP can neither plant
+      // one nor receive it. A cookie set over TLS without the attribute goes everywhere.
+      {"http://127.0.0.1", "s", "8; secure; path=/ck7", false, "/ck7", "(none)"},
+      {"https://127.0.0.1", "s", "9; Secure; path=/ck8", true, "/ck8", "(none)"},
+      {"https://127.0.0.1:8443", "t", "10; path=/ck9", true, "/ck9", "t=10"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.url) + " " + c.data);

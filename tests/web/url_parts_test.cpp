@@ -42,5 +42,34 @@ TEST(UrlParts, HostPathAndPortOfAddresses) {
   }
 }
 
+TEST(UrlParts, HttpsAddressesAreSecureWithPort443ByDefault) {
+  struct Row {
+    const char* url;
+    const char* host;
+    const char* path;
+    int32_t port;
+    bool secure;
+  } rows[] = {
+      {"https://Game.Example.org/game/do.php", "game.example.org", "/game/do.php", 443, true},
+      {"https://127.0.0.1:8443/game/do.php", "127.0.0.1", "/game/do.php", 8443, true},
+      {"https://t/x", "t", "/x", 443, true},
+      {"https://h", "h", "/", 443, true},
+      // The prefix found first decides, wherever the other one stands later.
+      {"http://h/?next=https://x/", "h", "/?next=https://x/", 80, false},
+      {"https://h/?next=http://x/", "h", "/?next=http://x/", 443, true},
+      // Only the lower-case prefix counts, as for http.
+      {"HTTPS://h/x", "https", "//h/x", 0, false},
+      {"h:443/x", "h", "/x", 443, false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.url);
+    EXPECT_EQ(UrlHost(r.url, KeepPort::No), r.host);
+    EXPECT_EQ(UrlPath(r.url), r.path);
+    EXPECT_EQ(UrlPort(r.url), r.port);
+    EXPECT_EQ(UrlIsSecure(r.url), r.secure);
+    EXPECT_EQ(UrlSchemePrefix(r.url), r.secure ? "https://" : "http://");
+  }
+}
+
 }  // namespace
 }  // namespace vorenn

@@ -252,7 +252,7 @@ TEST_F(WebRequestTest, CredentialsAnswerAChallengeAndBlankOnesCountAsNone) {
   EXPECT_EQ(server.Requests()[1].find("Authorization"), std::string::npos);
 }
 
-TEST_F(WebRequestTest, BadAnswersGiveEmptyOrPartialBytes) {
+TEST_F(WebRequestTest, BadOrCutShortAnswersGiveEmptyBytes) {
   struct Case {
     const char* name;
     Reply reply;
@@ -261,9 +261,21 @@ TEST_F(WebRequestTest, BadAnswersGiveEmptyOrPartialBytes) {
   } cases[] = {
       {"garbage", {"\x7f\x45LF garbage\r\n\r\n", Reply::Mode::Close, 0ms}, true, ""},
       {"closes at once", {"", Reply::Mode::Close, 0ms}, true, ""},
-      // What was read before the break is still the answer.
+      // A body cut short is no answer, however much of it came: the length it declared, or the
+      // chunk that ends it, never arrived.
       {"closes mid-body", {"HTTP/1.1 200 OK\r\nContent-Length: 99\r\n\r\nhalf", Reply::Mode::Close, 0ms},
-       false, "half"},
+       true, ""},
+      {"closes inside a chunk",
+       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nhalf\r\n9\r\nof a", Reply::Mode::Close, 0ms},
+       true, ""},
+      {"closes before the last chunk",
+       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nhalf\r\n", Reply::Mode::Close, 0ms},
+       true, ""},
+      {"whole chunked body", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nwhol\r\n1\r\ne\r\n0\r\n\r\n",
+                              Reply::Mode::Close, 0ms},
+       false, "whole"},
+      {"no length, ends by closing", {"HTTP/1.0 200 OK\r\n\r\nuntil close", Reply::Mode::Close, 0ms},
+       false, "until close"},
       {"byte by byte", {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nslow", Reply::Mode::Slow, 2ms},
        false, "slow"},
   };
@@ -335,6 +347,29 @@ TEST_F(WebRequestTest, AHandlerMayStartAnotherRequestDuringTheWait) {
   Answer outer = Send({.url = slow.Url("/outer")});
   EXPECT_EQ(outer.body, "outer");
   EXPECT_EQ(inner, "inner");
+}
+
+TEST_F(WebRequestTest, AQuitDuringTheWaitEndsTheRequestAtOnceAndNothingIsSentAfterIt) {
+  LoopbackServer held([](const std::string&) { return Reply{"", Reply::Mode::Hold, 0ms}; });
+  // The program's last window closes while the request waits: its quit message is posted.
+  std::thread user([&] {
+    if (held.WaitForRequests(1, 10s)) platform::Native().PostQuit(0);
+  });
+  auto start = std::chrono::steady_clock::now();
+  Answer a = Send({.url = held.Url("/"), .timeoutSeconds = 60});
+  user.join();
+  EXPECT_TRUE(a.empty);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 20s);
+  ASSERT_EQ(held.Requests().size(), 1u);
+  // Still ending: a further request does not go out.
+  LoopbackServer fresh([](const std::string&) { return OkReply("late"); });
+  EXPECT_TRUE(Send({.url = fresh.Url("/")}).empty);
+  std::this_thread::sleep_for(100ms);
+  EXPECT_TRUE(fresh.Requests().empty());
+  // The loop takes the quit message; requests work again.
+  int code = -1;
+  EXPECT_FALSE(platform::Native().DispatchMessages(/*block=*/false, &code, nullptr));
+  EXPECT_EQ(Send({.url = fresh.Url("/")}).body, "late");
 }
 
 }  // namespace

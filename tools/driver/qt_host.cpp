@@ -7,7 +7,6 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -62,8 +61,12 @@ class QtHost final : public QObject, public DriverHost {
   explicit QtHost(platform::QtBackend& backend) : backend_(backend) {
     qApp->installEventFilter(this);
     QObject::connect(&stepTimer_, &QTimer::timeout, this, [this] { StepIfIdle(); });
+    backend_.SetScriptAnswersBoxes(true);
   }
-  ~QtHost() override { qApp->removeEventFilter(this); }
+  ~QtHost() override {
+    backend_.SetScriptAnswersBoxes(false);
+    qApp->removeEventFilter(this);
+  }
   const char* Name() const override { return "qt"; }
 
   void Click(WindowHandle w) override {
@@ -141,15 +144,25 @@ class QtHost final : public QObject, public DriverHost {
   }
 
   void SetBoxSink(std::function<void(const ShownBox&)> sink) override { sink_ = std::move(sink); }
-  void FlushBoxes() override {}
-  void RuntimeErrorBoxComing(const std::string&) override {}
 
-  std::optional<std::string> TrayTip(WindowHandle) override {
-    for (QSystemTrayIcon* tray : backend_.findChildren<QSystemTrayIcon*>()) {
-      if (tray->isVisible()) return ToGbk(tray->toolTip());
-    }
-    return std::nullopt;
+  // Boxes are kept as they appear and handed over between lines, as the headless backend's record
+  // is, so that a line's own output comes before the boxes it showed on both.
+  void FlushBoxes() override {
+    std::deque<ShownBox> boxes;
+    boxes.swap(shown_);
+    for (const ShownBox& box : boxes)
+      if (sink_) sink_(box);
   }
+
+  void RuntimeErrorBoxComing(const std::string& gbkText) override {
+    FlushBoxes();
+    // The process ends right after this box: it is handed over now, and not again when it shows.
+    if (sink_) sink_(ShownBox{platform::kBoxOk | platform::kBoxIconError, "\xB4\xED\xCE\xF3", gbkText});
+    ++boxesAlreadyHandedOver_;
+  }
+
+  // The tip the window asked for, whether or not the desktop has a notification area to show it.
+  std::optional<std::string> TrayTip(WindowHandle w) override { return backend_.TrayTipOf(w); }
 
   ShotResult Shot(WindowHandle w, const std::string& path, std::string* note) override {
     if (platform::Native().SaveWindowPicture(w, path)) return ShotResult::kSaved;
@@ -191,7 +204,13 @@ class QtHost final : public QObject, public DriverHost {
   }
 
   void Answer(QMessageBox& box) {
-    if (sink_) sink_(ShownBox{StyleOf(box), ToGbk(box.windowTitle()), ToGbk(box.text())});
+    if (boxesAlreadyHandedOver_ > 0) {
+      --boxesAlreadyHandedOver_;
+    } else {
+      QVariant asked = box.property(platform::kBoxStyleProperty);
+      uint32_t style = asked.isValid() ? uint32_t(asked.toUInt()) : StyleOf(box);
+      shown_.push_back(ShownBox{style, ToGbk(box.windowTitle()), ToGbk(box.text())});
+    }
     QAbstractButton* button = nullptr;
     if (!answers_.empty()) {
       button = box.button(ButtonOf(answers_.front()));
@@ -217,6 +236,8 @@ class QtHost final : public QObject, public DriverHost {
   platform::QtBackend& backend_;
   std::deque<int> answers_;
   std::function<void(const ShownBox&)> sink_;
+  std::deque<ShownBox> shown_;  // not yet handed over
+  int boxesAlreadyHandedOver_ = 0;
   std::function<bool()> step_;
   QTimer stepTimer_;
   bool stepping_ = false;

@@ -1,12 +1,13 @@
 // The driver on the Qt backend, in real time: input is sent to the units' widgets as Qt mouse, key
 // and wheel events (so each widget's own handling and the engine's event filter both see them),
 // `advance` waits while dispatching, and message boxes are answered as they appear, from the queue
-// of answers or with their first button; pictures come from the backend. This is the only part of
-// the driver that knows Qt: the backend interface has no way to give a widget native input or to
+// of answers or with their default button; pictures come from the backend. This is the only part
+// of the driver that knows Qt: the backend interface has no way to give a widget native input or to
 // answer a box that is already showing.
 //
-// On Qt's offscreen platform the backend answers every box itself (its first button) without
-// showing it: there `answer` has no effect and no MSGBOX line is printed.
+// While the host lives the backend shows every box, on Qt's offscreen platform too, so a script
+// reads the same MSGBOX lines and gives the same answers there as on the headless backend; the
+// notification-area tip is the one the window asked for, whether or not a tray shows it.
 #pragma once
 
 #include <memory>

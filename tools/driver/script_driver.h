@@ -10,7 +10,9 @@
 //   set NAME TEXT            types TEXT into an edit box (its content becomes TEXT)
 //   click NAME               clicks a button
 //   key NAME KEY             KEY is Tab, Enter, Esc, Space, Backspace or one character
-//   wheel NAME N             turns the wheel N notches (positive: away from the user) over the unit
+//   wheel NAME N             turns the wheel N notches (positive: away from the user) with the
+//                            pointer over the unit; the turn reaches the focused unit, as on the
+//                            desktop
 //   answer N                 0 OK, 1 Cancel, 2 Abort, 3 Retry, 4 Ignore, 5 Yes, 6 No: the answer of
 //                            the next message box (unanswered boxes take their first button)
 //   advance MS               lets MS milliseconds pass, firing the timers that fall due

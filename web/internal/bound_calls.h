@@ -41,11 +41,10 @@ inline HINTERNET InternetConnectA(HINTERNET internet, const char* host, INTERNET
 inline BOOL InternetCloseHandle(HINTERNET handle) {
   return CallDllCommand<BOOL>(kRowInternetCloseHandle, handle);
 }
-inline HINTERNET HttpOpenRequestA(HINTERNET connect, const char* verb, const char* path) {
+inline HINTERNET HttpOpenRequestA(HINTERNET connect, const char* verb, const char* path, DWORD flags) {
   return CallDllCommand<HINTERNET>(kRowHttpOpenRequest, connect, verb, path, "HTTP/1.1",
                                    static_cast<const char*>(nullptr),
-                                   static_cast<const char**>(nullptr), INTERNET_FLAG_RELOAD,
-                                   DWORD_PTR(0));
+                                   static_cast<const char**>(nullptr), flags, DWORD_PTR(0));
 }
 inline BOOL HttpSendRequestA(HINTERNET request, const char* headers, DWORD headersLength,
                              void* optional, DWORD optionalLength) {

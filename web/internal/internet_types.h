@@ -17,6 +17,7 @@ constexpr DWORD INTERNET_OPEN_TYPE_DIRECT = 1;
 constexpr DWORD INTERNET_OPEN_TYPE_PROXY = 3;
 constexpr DWORD INTERNET_SERVICE_HTTP = 3;
 constexpr DWORD INTERNET_FLAG_RELOAD = 0x80000000u;
+constexpr DWORD INTERNET_FLAG_SECURE = 0x00800000u;  // https: TLS, with the peer verified
 constexpr DWORD HTTP_QUERY_RAW_HEADERS_CRLF = 22;  // lines ending in CRLF, then an empty line
 
 }  // namespace vorenn

@@ -118,6 +118,40 @@ TEST_F(VorennScriptTest, ShotOnQtWritesAPictureOfTheWindowAndHeadlessOnlyNotesIt
   EXPECT_NE(o.err.find("no picture saved"), std::string::npos) << o.err;
 }
 
+TEST_F(VorennScriptTest, OneScriptGivesTheSameTranscriptOnBothBackends) {
+  const std::string script =
+      "click 按钮_注册账号\n"
+      "set 编辑框_账号 alice\n"
+      "set 编辑框_密码1 one\n"
+      "set 编辑框_密码2 two\n"
+      "click 按钮_确认\n"
+      "click 按钮_取消\n"
+      "click 按钮_登陆\n"
+      "prop 分组框_游戏 visible 1\n"
+      "answer 6\n"
+      "click 按钮_退出\n"
+      "expect 分组框_游戏 visible 1\n"
+      "answer 5\n"
+      "click 按钮_退出\n"
+      "expect 分组框_登陆 visible 1\n"
+      "minimize\n"
+      "dump\n"
+      "tray 1\n"
+      "expect 窗口_主 visible 1\n";
+  // Nothing listens on port 1: the login fails at once with the transport message.
+  const std::string server = "VORENN_SERVER_URL=http://127.0.0.1:1/game/do.php";
+  Outcome headless = Run(script, "--headless", server);
+  Outcome qt = Run(script, "", server + " QT_QPA_PLATFORM=offscreen");
+  EXPECT_EQ(headless.status, 0) << headless.err;
+  EXPECT_EQ(qt.status, 0) << qt.err;
+  EXPECT_EQ(qt.out, headless.out);
+  const std::string sure = "MSGBOX style=4 caption=询问 text=确认要退出登录？\n";
+  EXPECT_NE(headless.out.find("MSGBOX style=0 caption=信息： text=两次输入的密码不同！\n"), std::string::npos);
+  EXPECT_NE(headless.out.find("MSGBOX style=0 caption=信息： text=错误信息：\\r\\n"), std::string::npos);
+  EXPECT_NE(headless.out.find(sure + sure), std::string::npos);
+  EXPECT_NE(headless.out.find("{\"tray\":true,\"tip\":\"点击恢复！\\r\\nVorenn 1.0\"}\n"), std::string::npos);
+}
+
 // For the idle benchmark: the program stays in its own loop after the last line until it is ended.
 TEST_F(VorennScriptTest, KeepOpenLeavesTheProgramRunningAfterTheLastLine) {
   std::ofstream(dir_ / "script.txt") << "echo kept\n";
