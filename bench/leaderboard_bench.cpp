@@ -23,10 +23,10 @@
 #include <vector>
 
 #include "bench/bench_table.h"
-#include "engine/exit_routine.h"
-#include "engine/init_runtime.h"
-#include "engine/window_template.h"
-#include "engine/window_template_units.h"
+#include "engine/runtime/exit_routine.h"
+#include "engine/runtime/init_runtime.h"
+#include "engine/templates/window_template.h"
+#include "engine/templates/window_template_units.h"
 #include "game/engine_calls.h"
 #include "game/game_entry.h"
 #include "game/program_image.h"

@@ -15,7 +15,7 @@
 #include "bench/bench_table.h"
 #include "bench/child_process.h"
 #include "commands/command_values.h"
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 #include "platform/headless/headless_backend.h"
 #include "web/web_dll_rows.h"
 #include "web/web_request.h"

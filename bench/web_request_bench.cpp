@@ -5,7 +5,7 @@
 #include <array>
 
 #include "commands/command_values.h"
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 #include "platform/headless/headless_backend.h"
 #include "tests/web/internet_functions.h"
 #include "tests/web/loopback_server.h"

@@ -1,7 +1,7 @@
 // Reading the program's template segment at start-up, and copying its records for a window load.
 #include <benchmark/benchmark.h>
 
-#include "engine/window_template.h"
+#include "engine/templates/window_template.h"
 #include "resources/window_segment.h"
 
 namespace {

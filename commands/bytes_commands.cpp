@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "commands/calendar.h"
-#include "engine/runtime_error.h"
+#include "engine/core/runtime_error.h"
 
 namespace vorenn {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "commands/command_values.h"
-#include "engine/runtime_value.h"
+#include "engine/core/runtime_value.h"
 
 namespace vorenn {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 
 namespace vorenn {
 namespace {

@@ -1,6 +1,6 @@
 // How command table entries read their RuntimeValue arguments and hand out their results.
 //
-// Blocks (engine memory, see engine/runtime_value.h):
+// Blocks (engine memory, see engine/core/runtime_value.h):
 //   text        zero-terminated GBK bytes; null is the empty text
 //   byte array  offset 0 int32 dimension count (1), offset 4 int32 byte count n, offset 8 n bytes;
 //               null is the empty byte array
@@ -18,7 +18,7 @@
 #include <span>
 #include <string_view>
 
-#include "engine/runtime_value.h"
+#include "engine/core/runtime_value.h"
 
 namespace vorenn {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/runtime_value.h"
+#include "engine/core/runtime_value.h"
 
 namespace vorenn {
 

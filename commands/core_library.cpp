@@ -15,9 +15,7 @@ std::array<CommandFn, kCoreCommandCount> BuildTable() {
   std::array<CommandFn, kCoreCommandCount> table{};
   core_entries::InstallTextEntries(table.data());
   core_entries::InstallFileAndTimeEntries(table.data());
-#ifdef VORENN_HAVE_WINDOW_COMMANDS
   core_entries::InstallWindowEntries(table.data());
-#endif
   return table;
 }
 

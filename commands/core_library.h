@@ -2,7 +2,7 @@
 // notify function and its descriptor.
 #pragma once
 
-#include "engine/library.h"
+#include "engine/core/library.h"
 
 namespace vorenn {
 
@@ -24,16 +24,16 @@ enum CoreCommand : int {
 };
 constexpr int kCoreCommandCount = 53;
 
-// The command table. The nine window commands' slots are filled when the engine's window functions
-// are built into the program (engine/window_commands.h); until then they are null.
+// The command table. The nine window commands call the engine's window functions
+// (engine/standard_units/window_commands.h).
 const CommandFn* CoreCommands();
 
 // Notify: code 1 answers 0; code 6 (the program ends) closes every file still open; other codes -1.
 intptr_t CoreLibraryNotify(int code, intptr_t arg1, intptr_t arg2);
 
-// The core library's data types are the standard unit types. Their descriptors belong to the unit
-// code, which hands them over here before the library table is assembled; until then the
-// descriptor lists no types.
+// The core library's data types are the standard unit types. Their descriptors belong to the
+// engine's standard units, which the program's main hands over here before it assembles the library
+// table; without them the descriptor lists no types.
 void SetCoreLibraryTypes(const TypeDescriptor* types, int count);
 
 LibraryDescriptor CoreLibrary();

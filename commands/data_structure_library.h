@@ -10,8 +10,8 @@
 // An argument of the wrong type makes the command do nothing and report false.
 #pragma once
 
-#include <cstddef>  // engine/runtime_value.h uses offsetof
-#include "engine/library.h"
+#include <cstddef>  // engine/core/runtime_value.h uses offsetof
+#include "engine/core/library.h"
 
 namespace vorenn {
 

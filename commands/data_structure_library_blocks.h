@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 
 namespace vorenn {
 

@@ -12,12 +12,12 @@
 // Encoding names are matched without regard to case.
 #pragma once
 
-#include <cstddef>  // engine/runtime_value.h uses offsetof
+#include <cstddef>  // engine/core/runtime_value.h uses offsetof
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "engine/library.h"
+#include "engine/core/library.h"
 
 namespace vorenn {
 

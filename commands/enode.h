@@ -5,14 +5,14 @@
 // every function below: reads find nothing, writes report false.
 #pragma once
 
-#include <cstddef>  // engine/runtime_value.h uses offsetof
+#include <cstddef>  // engine/core/runtime_value.h uses offsetof
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "engine/runtime_value.h"
+#include "engine/core/runtime_value.h"
 
 namespace vorenn {
 

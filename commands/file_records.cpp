@@ -8,7 +8,7 @@
 #include "commands/file_table.h"
 #include "commands/memory_file.h"
 #include "commands/text_commands.h"
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 
 namespace vorenn {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <climits>
 
-#include "engine/memory.h"
-#include "engine/type_descriptor.h"
+#include "engine/core/memory.h"
+#include "engine/core/type_descriptor.h"
 
 namespace vorenn {
 

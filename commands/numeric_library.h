@@ -19,11 +19,11 @@
 //   9 UnlNumDivide      (a, b, integer places)      -> new number
 #pragma once
 
-#include <cstddef>  // engine/runtime_value.h uses offsetof
+#include <cstddef>  // engine/core/runtime_value.h uses offsetof
 
 #include "commands/unlnum.h"
-#include "engine/library.h"
-#include "engine/runtime_value.h"
+#include "engine/core/library.h"
+#include "engine/core/runtime_value.h"
 
 namespace vorenn {
 

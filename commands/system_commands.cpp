@@ -1,6 +1,6 @@
 #include "commands/system_commands.h"
 
-#include "engine/program_directory.h"
+#include "engine/core/program_directory.h"
 #include "platform/profile_file.h"
 
 namespace vorenn {

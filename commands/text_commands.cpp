@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 
 namespace vorenn {
 namespace {

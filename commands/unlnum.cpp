@@ -5,7 +5,7 @@
 #include <cstring>
 #include <utility>
 
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 
 namespace vorenn {
 

@@ -1,4 +1,5 @@
-// Table entries of the window commands; the work is done by the engine (engine/window_commands.h).
+// Table entries of the window commands; the work is done by the engine
+// (engine/standard_units/window_commands.h).
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -9,7 +10,7 @@
 #include "commands/conversion_commands.h"
 #include "commands/core_library.h"
 #include "commands/internal/core_entries.h"
-#include "engine/window_commands.h"
+#include "engine/standard_units/window_commands.h"
 
 namespace vorenn::core_entries {
 namespace {

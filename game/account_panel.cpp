@@ -31,23 +31,16 @@ std::string Content(GameUnit box) { return ReadText(box, prop::kContent); }
 
 AccountPanel::~AccountPanel() = default;
 
-std::unique_ptr<AccountPanel> AccountPanel::Copy() const {
-  auto copy = std::make_unique<AccountPanel>();
-  copy->mode_ = mode_.Copy();
-  copy->settingsPath_ = settingsPath_.Copy();
-  return copy;
-}
-
 void AccountPanel::Init() {
   settingsPath_ = EngineText(SettingsFilePath(GetRunDirectory()));
   MoveUnit(units::kSignInGroup, 2, -1);
   WriteInt(units::kWindow, prop::kHeight, 245);
 }
 
-void AccountPanel::ShowPanel(int32_t show) { SetVisible(units::kSignInGroup, IsYes(show)); }
+void AccountPanel::ShowPanel(bool show) { SetVisible(units::kSignInGroup, show); }
 
-void AccountPanel::SetLoginMode(int32_t on) {
-  if (IsYes(on)) {
+void AccountPanel::SetLoginMode(bool on) {
+  if (on) {
     mode_ = EngineText(kLoginMode);
     SetFormHeights(246, 217);
     WriteText(units::kPassword1Caption, prop::kCaption, "密码：");
@@ -59,30 +52,30 @@ void AccountPanel::SetLoginMode(int32_t on) {
     SetVisible(u, false);
 }
 
-void AccountPanel::SetChangePasswordMode(int32_t on) {
+void AccountPanel::SetChangePasswordMode(bool on) {
   static constexpr GameUnit kShown[] = {units::kPassword2Caption, units::kPassword3Caption, units::kPassword2Box,
                                         units::kPassword3Box,     units::kConfirmButton,     units::kCancelButton};
-  if (IsYes(on)) {
+  if (on) {
     mode_ = EngineText(kChangePasswordMode);
     SetFormHeights(277, 249);
     WriteText(units::kPassword1Caption, prop::kCaption, "旧密码：");
     WriteText(units::kPassword2Caption, prop::kCaption, "新密码：");
     WriteText(units::kPassword3Caption, prop::kCaption, "确认密码：");
   }
-  for (GameUnit u : kShown) SetVisible(u, IsYes(on));
+  for (GameUnit u : kShown) SetVisible(u, on);
 }
 
-void AccountPanel::SetRegisterMode(int32_t on) {
+void AccountPanel::SetRegisterMode(bool on) {
   static constexpr GameUnit kShown[] = {units::kPassword2Caption, units::kPassword2Box, units::kEmailCaption,
                                         units::kEmailBox,         units::kConfirmButton, units::kCancelButton};
-  if (IsYes(on)) {
+  if (on) {
     mode_ = EngineText(kRegisterMode);
     SetFormHeights(277, 249);
     WriteInt(units::kEmailCaption, prop::kTop, 172);
     WriteInt(units::kEmailBox, prop::kTop, 174);
     WriteText(units::kPassword2Caption, prop::kCaption, "确认密码：");
   }
-  for (GameUnit u : kShown) SetVisible(u, IsYes(on));
+  for (GameUnit u : kShown) SetVisible(u, on);
 }
 
 void AccountPanel::SaveSettings() {

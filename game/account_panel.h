@@ -20,19 +20,17 @@ class AccountPanel {
   AccountPanel(const AccountPanel&) = delete;
   AccountPanel& operator=(const AccountPanel&) = delete;
 
-  // The operations, in the order of the class's table of virtual operations.
-  virtual ~AccountPanel();
-  virtual std::unique_ptr<AccountPanel> Copy() const;
+  ~AccountPanel();
   // Settings path; the box moved to 2, -1; the window 245 high.
-  virtual void Init();
-  virtual void ShowPanel(int32_t show);
-  virtual void SetLoginMode(int32_t on);
-  virtual void SetChangePasswordMode(int32_t on);
-  virtual void SetRegisterMode(int32_t on);
-  virtual void SaveSettings();
-  virtual void LoadSettings();
-  virtual void Login();
-  virtual void SubmitAccountForm();
+  void Init();
+  void ShowPanel(bool show);
+  void SetLoginMode(bool on);
+  void SetChangePasswordMode(bool on);
+  void SetRegisterMode(bool on);
+  void SaveSettings();
+  void LoadSettings();
+  void Login();
+  void SubmitAccountForm();
 
   std::string_view Mode() const { return mode_.View(); }
   std::string_view SettingsPath() const { return settingsPath_.View(); }

@@ -1,7 +1,7 @@
 #include "game/big_number.h"
 
 #include "commands/numeric_library.h"
-#include "engine/services.h"
+#include "engine/runtime/services.h"
 #include "game/engine_calls.h"
 
 namespace vorenn::game {

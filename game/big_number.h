@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/runtime_value.h"
+#include "engine/core/runtime_value.h"
 
 namespace vorenn {
 struct UnlNum;

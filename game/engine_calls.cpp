@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "commands/core_library.h"
-#include "engine/library_table.h"
-#include "engine/services.h"
+#include "engine/core/library_table.h"
+#include "engine/runtime/services.h"
 #include "resources/window_ids.h"
 
 namespace vorenn::game {

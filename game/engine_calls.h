@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/runtime_value.h"
+#include "engine/core/runtime_value.h"
 
 namespace vorenn::game {
 
@@ -103,8 +103,5 @@ inline int32_t ReadInt(GameUnit unit, int32_t index) { return ReadInt(RefOf(unit
 inline void WriteInt(GameUnit unit, int32_t index, int32_t value) { WriteInt(RefOf(unit), index, value); }
 inline std::string ReadText(GameUnit unit, int32_t index) { return ReadText(RefOf(unit), index); }
 inline void WriteText(GameUnit unit, int32_t index, const std::string& text) { WriteText(RefOf(unit), index, text); }
-
-// A flag argument means yes only when it is exactly 1.
-constexpr bool IsYes(int32_t flag) { return flag == 1; }
 
 }  // namespace vorenn::game

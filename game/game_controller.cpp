@@ -23,26 +23,11 @@ void StartClocks(bool running) {
 
 GameController::~GameController() = default;
 
-std::unique_ptr<GameController> GameController::Copy() const {
-  auto copy = std::make_unique<GameController>();
-  copy->accrualSeconds_ = accrualSeconds_;
-  copy->refreshSeconds_ = refreshSeconds_;
-  copy->userId_ = userId_.Copy();
-  copy->userName_ = userName_.Copy();
-  copy->registeredAt_ = registeredAt_;
-  copy->serverNow_ = serverNow_;
-  copy->clockOffset_ = clockOffset_;
-  copy->totalAmount_ = totalAmount_.Copy();
-  copy->ratePerSecond_ = ratePerSecond_.Copy();
-  copy->pendingAmount_ = pendingAmount_.Copy();
-  return copy;
-}
-
-void GameController::ShowGame(int32_t show) {
-  int32_t visible = IsYes(show) ? 1 : 0;
+void GameController::ShowGame(bool show) {
+  int32_t visible = show ? 1 : 0;
   WriteInt(units::kGameGroup, prop::kVisible, visible);
   WriteInt(units::kCreateGroup, prop::kVisible, visible);
-  StartClocks(IsYes(show));
+  StartClocks(show);
   FocusUnit(units::kSkillScrollBar);
 }
 
@@ -76,11 +61,9 @@ void GameController::ResetGame() {
   for (auto& row : rows) row->DestroyUnits();
 }
 
-void GameController::Unused(int32_t value) { (void)value; }
-
-void GameController::ShowCreatePanel(int32_t show) {
-  if (IsYes(show)) MoveUnit(units::kCreateGroup, 2, -1);
-  WriteInt(units::kCreateGroup, prop::kVisible, IsYes(show) ? 1 : 0);
+void GameController::ShowCreatePanel(bool show) {
+  if (show) MoveUnit(units::kCreateGroup, 2, -1);
+  WriteInt(units::kCreateGroup, prop::kVisible, show ? 1 : 0);
 }
 
 void GameController::CreateCharacter() {

@@ -23,23 +23,20 @@ class GameController {
   GameController(const GameController&) = delete;
   GameController& operator=(const GameController&) = delete;
 
-  // The operations, in the order of the class's table of virtual operations.
-  virtual ~GameController();
-  virtual std::unique_ptr<GameController> Copy() const;
+  ~GameController();
   // The game and creation boxes shown or hidden, both clocks started or stopped, and the keyboard
   // focus to the skills scroll bar.
-  virtual void ShowGame(int32_t show);
+  void ShowGame(bool show);
   // Without a token the stored sign-in token is sent again.
-  virtual void EnterWithToken(std::optional<std::string> token);
-  virtual void ResetGame();
+  void EnterWithToken(std::optional<std::string> token);
+  void ResetGame();
   // Applies every member of the user information that is present.
-  virtual void ApplyUserInfo(const JsonValue& info);
-  virtual void Unused(int32_t value);
-  virtual void ShowCreatePanel(int32_t show);
-  virtual void CreateCharacter();
+  void ApplyUserInfo(const JsonValue& info);
+  void ShowCreatePanel(bool show);
+  void CreateCharacter();
   // Once per second while the game runs.
-  virtual void Tick();
-  virtual void UpdateCultivationTime();
+  void Tick();
+  void UpdateCultivationTime();
 
   // The rising figures move up one pixel per animation tick and vanish at the top of their path.
   void AnimationStep();

@@ -1,8 +1,8 @@
 #include "game/game_entry.h"
 
-#include "engine/misc_service.h"
-#include "engine/services.h"
-#include "engine/unit_events.h"
+#include "engine/runtime/misc_service.h"
+#include "engine/runtime/services.h"
+#include "engine/units/unit_events.h"
 #include "game/engine_calls.h"
 #include "game/globals.h"
 #include "game/window_events.h"

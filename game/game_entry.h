@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "engine/window_template.h"
+#include "engine/templates/window_template.h"
 
 namespace vorenn::game {
 

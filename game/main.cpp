@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine/init_runtime.h"
+#include "engine/runtime/init_runtime.h"
 #include "game/game_entry.h"
 #include "game/program_image.h"
 #include "platform/headless/headless_backend.h"

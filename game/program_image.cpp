@@ -6,11 +6,12 @@
 #include "commands/data_structure_library.h"
 #include "commands/encoding.h"
 #include "commands/numeric_library.h"
-#include "engine/init_runtime.h"
-#include "engine/standard_units.h"
+#include "engine/runtime/init_runtime.h"
+#include "engine/standard_units/standard_units.h"
 #include "game/game_entry.h"
 #include "resources/window_segment.h"
-#include "units/extended_libraries.h"
+#include "units/image_button_library.h"
+#include "units/list_view_library.h"
 #include "web/web_dll_rows.h"
 
 namespace vorenn::game {
@@ -21,9 +22,9 @@ void InstallProgramImage() {
   static const LibraryDescriptor libraries[] = {
       CoreLibrary(),
       EncodingLibrary(),
-      ExtendedUnits2Library(),
+      ImageButtonLibrary(),
       NumericLibraryDescriptor(),
-      ExtendedUnits1Library(),
+      ListViewLibrary(),
       DataStructureLibrary(),
   };
   static const auto dllRows = MakeWebDllRows();

@@ -23,12 +23,10 @@ RuntimeValue ListCommand(int command, std::initializer_list<RuntimeValue> args) 
 
 RankingPanel::~RankingPanel() = default;
 
-std::unique_ptr<RankingPanel> RankingPanel::Copy() const { return std::make_unique<RankingPanel>(); }
-
-void RankingPanel::ShowRanking(int32_t show) {
+void RankingPanel::ShowRanking(bool show) {
   int32_t height = ReadInt(units::kWindow, prop::kHeight);
   MoveUnit(units::kRankingList, 2, 36, std::nullopt, height - 70);
-  WriteInt(units::kRankingList, prop::kVisible, IsYes(show) ? 1 : 0);
+  WriteInt(units::kRankingList, prop::kVisible, show ? 1 : 0);
 }
 
 void RankingPanel::LoadRanking() {

@@ -16,13 +16,11 @@ class RankingPanel {
   RankingPanel(const RankingPanel&) = delete;
   RankingPanel& operator=(const RankingPanel&) = delete;
 
-  // The operations, in the order of the class's table of virtual operations.
-  virtual ~RankingPanel();
-  virtual std::unique_ptr<RankingPanel> Copy() const;
+  ~RankingPanel();
   // Places the list at 2, 36 with the window's height less 70, then shows or hides it.
-  virtual void ShowRanking(int32_t show);
+  void ShowRanking(bool show);
   // Asks the server for the leaderboard and fills the list: rank, name, output per second.
-  virtual void LoadRanking();
+  void LoadRanking();
 };
 
 // LoadRanking's second half: empties the list and fills it from the answer's "phb" entries.

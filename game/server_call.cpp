@@ -1,6 +1,6 @@
 #include "game/server_call.h"
 
-#include "engine/services.h"
+#include "engine/runtime/services.h"
 #include "game/engine_calls.h"
 #include "game/globals.h"
 #include "json/json_parser.h"

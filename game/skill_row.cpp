@@ -73,12 +73,12 @@ void SkillRow::Refresh(const BigNumber& total, const BigNumber& rate) {
   std::string mark;
   std::string waiting;
   if (total.Less(price_)) {
-    affordable_ = 0;
+    affordable_ = false;
     mark = "×";
     std::string seconds = price_.Minus(total).DividedBy(rate, 0).Text();
     waiting = TextLength(seconds) < kEndlessDigits ? FormatDuration(ToNumber(seconds)) : "无限期";
   } else {
-    affordable_ = 1;
+    affordable_ = true;
     mark = "√";
     waiting = "现在";
   }
@@ -89,7 +89,7 @@ void SkillRow::Refresh(const BigNumber& total, const BigNumber& rate) {
 }
 
 void SkillRow::LevelUp() {
-  if (affordable_ == 0) return;
+  if (!affordable_) return;
   std::string query = LevelUpRequest(ToText(rowId_), Globals().signInToken.View());
   // Nothing of the row is used after the request: a sign-out during the wait destroys it.
   std::unique_ptr<JsonValue> answer = CallServer(query);

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/runtime_value.h"
+#include "engine/core/runtime_value.h"
 #include "game/big_number.h"
 #include "game/engine_calls.h"
 
@@ -28,18 +28,17 @@ class SkillRow {
   SkillRow(const SkillRow&) = delete;
   SkillRow& operator=(const SkillRow&) = delete;
 
-  // The operations, in the order of the class's table of virtual operations. A copy refers to the
-  // same units; destroying a row leaves its units alone.
-  virtual ~SkillRow();
-  virtual std::unique_ptr<SkillRow> Copy() const;
-  virtual void CreateUnits();
-  virtual void Load(const JsonValue& item);
-  virtual void DestroyUnits();
-  virtual void Refresh(const BigNumber& total, const BigNumber& rate);
-  virtual void LevelUp();
+  // A copy refers to the same units; destroying a row leaves its units alone.
+  ~SkillRow();
+  std::unique_ptr<SkillRow> Copy() const;
+  void CreateUnits();
+  void Load(const JsonValue& item);
+  void DestroyUnits();
+  void Refresh(const BigNumber& total, const BigNumber& rate);
+  void LevelUp();
 
   double RowId() const { return rowId_; }
-  int32_t Affordable() const { return affordable_; }
+  bool Affordable() const { return affordable_; }
   UnitRef PriceBox() const { return priceBox_; }
   UnitRef OutputBox() const { return outputBox_; }
   UnitRef TimeBox() const { return timeBox_; }
@@ -55,7 +54,7 @@ class SkillRow {
   BigNumber output_;
   double level_ = 0;
   BigNumber price_;
-  int32_t affordable_ = 0;
+  bool affordable_ = false;
 };
 
 // The row geometry above.

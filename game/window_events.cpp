@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/services.h"
+#include "engine/runtime/services.h"
 #include "game/globals.h"
 #include "game/server_address.h"
 #include "game/window_units.h"

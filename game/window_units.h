@@ -2,9 +2,10 @@
 // references carry, and the property indices the game reads and writes.
 #pragma once
 
-#include "engine/runtime_value.h"
+#include "engine/core/runtime_value.h"
 #include "game/engine_calls.h"
 #include "resources/window_ids.h"
+#include "units/list_view_library.h"
 
 namespace vorenn::game::units {
 
@@ -81,13 +82,3 @@ inline constexpr int32_t kButtonCaption = 22;    // SuperBtn
 inline constexpr int32_t kShowStateMinimised = 2;
 
 }  // namespace vorenn::game::prop
-
-namespace vorenn::game {
-
-// The list view's commands in the command table of extended units 1 (library 5).
-inline constexpr int kListViewLibrary = 5;
-inline constexpr int kCmdClearItems = 0;
-inline constexpr int kCmdInsertItem = 1;
-inline constexpr int kCmdSetItemText = 2;
-
-}  // namespace vorenn::game

@@ -42,6 +42,8 @@ int64_t SteadyNowMs();  // whole milliseconds, rounded down
 // At least `ms` from now: counted from the next whole millisecond, since SteadyNowMs rounds down.
 Deadline DeadlineAfterMs(uint32_t ms);
 
+// Every operation is pure: a backend states for each what it does, and says so where it refuses
+// one (the headless backend draws no pictures), so no feature goes missing without a word.
 class Backend {
  public:
   virtual ~Backend() = default;
@@ -120,71 +122,61 @@ class Backend {
   virtual void SetTrayIcon(WindowHandle w, std::span<const uint8_t> icon, std::string_view gbkTip) = 0;
   virtual void RemoveTrayIcon(WindowHandle w) = 0;
 
-  // --- what the standard units need beyond plain windows. The defaults keep a backend that lacks
-  // one working, with the feature missing. ---
+  // --- what the standard units need beyond plain windows ---
   // Moves a child window under another parent; its geometry stays in the new parent's coordinates.
-  virtual void SetParent(WindowHandle w, WindowHandle parent) { (void)w, (void)parent; }
+  virtual void SetParent(WindowHandle w, WindowHandle parent) = 0;
   // A top-level window's frame around its client area; zero for children.
-  virtual FrameMargins FrameOf(WindowHandle w) const { return (void)w, FrameMargins{}; }
+  virtual FrameMargins FrameOf(WindowHandle w) const = 0;
   // The screen area windows are centred in.
-  virtual Rect ScreenArea() const { return {0, 0, 1024, 768}; }
+  virtual Rect ScreenArea() const = 0;
   // Minimized / maximized / normal; changing it delivers Minimized or Restored (and Moved/Resized
   // when the frame moves). Only top-level windows.
-  virtual void SetShowState(WindowHandle w, ShowState state) { (void)w, (void)state; }
-  virtual ShowState ShowStateOf(WindowHandle w) const { return (void)w, ShowState::Normal; }
+  virtual void SetShowState(WindowHandle w, ShowState state) = 0;
+  virtual ShowState ShowStateOf(WindowHandle w) const = 0;
   // Role-dependent style bits (WindowStyle) after creation.
-  virtual void SetStyle(WindowHandle w, uint32_t style) { (void)w, (void)style; }
-  virtual void SetAppearance(WindowHandle w, const Appearance& appearance) { (void)w, (void)appearance; }
+  virtual void SetStyle(WindowHandle w, uint32_t style) = 0;
+  virtual void SetAppearance(WindowHandle w, const Appearance& appearance) = 0;
   // EditBox selection in bytes of its text.
-  virtual void SetSelection(WindowHandle w, int start, int length) { (void)w, (void)start, (void)length; }
-  virtual void Selection(WindowHandle w, int* start, int* length) const {
-    (void)w;
-    *start = 0;
-    *length = 0;
-  }
+  virtual void SetSelection(WindowHandle w, int start, int length) = 0;
+  virtual void Selection(WindowHandle w, int* start, int* length) const = 0;
   // VScrollBar range, page and thumb.
-  virtual void SetScrollBar(WindowHandle w, const ScrollBarState& state) { (void)w, (void)state; }
+  virtual void SetScrollBar(WindowHandle w, const ScrollBarState& state) = 0;
   // The pointer shown while the mouse is over w.
-  virtual void SetPointer(WindowHandle w, PointerShape shape) { (void)w, (void)shape; }
+  virtual void SetPointer(WindowHandle w, PointerShape shape) = 0;
   // Writes a PNG picture of a top-level window as it is drawn, frame included. False when the
   // backend draws nothing (headless) or the file cannot be written.
-  virtual bool SaveWindowPicture(WindowHandle w, const std::string& path) { return (void)w, (void)path, false; }
+  virtual bool SaveWindowPicture(WindowHandle w, const std::string& path) = 0;
 
-  // --- what the list view and the image button need (platform/extended_controls.h); the defaults
-  // leave the feature missing. Rows and columns count from 0. ---
-  virtual void SetListSetup(WindowHandle w, const ListSetup& setup) { (void)w, (void)setup; }
+  // --- what the list view and the image button need (platform/extended_controls.h). Rows and
+  // columns count from 0. ---
+  virtual void SetListSetup(WindowHandle w, const ListSetup& setup) = 0;
   // Inserts a column at `index` (clamped to the end); its index, or -1 when refused.
-  virtual int InsertListColumn(WindowHandle w, int index, const ListColumn& column) {
-    return (void)w, (void)index, (void)column, -1;
-  }
-  virtual int ListColumnCount(WindowHandle w) const { return (void)w, 0; }
+  virtual int InsertListColumn(WindowHandle w, int index, const ListColumn& column) = 0;
+  virtual int ListColumnCount(WindowHandle w) const = 0;
   // Inserts a row at `index` (beyond the end: appended); its index, or -1 when refused.
-  virtual int InsertListItem(WindowHandle w, int index, const ListItem& item) {
-    return (void)w, (void)index, (void)item, -1;
-  }
+  virtual int InsertListItem(WindowHandle w, int index, const ListItem& item) = 0;
   // False when the row or column does not exist.
-  virtual bool SetListItemText(WindowHandle w, int row, int column, std::string_view gbk) {
-    return (void)w, (void)row, (void)column, (void)gbk, false;
-  }
-  virtual std::string ListItemText(WindowHandle w, int row, int column) const {
-    return (void)w, (void)row, (void)column, std::string();
-  }
-  virtual int ListItemCount(WindowHandle w) const { return (void)w, 0; }
-  virtual void DeleteListItems(WindowHandle w) { (void)w; }
+  virtual bool SetListItemText(WindowHandle w, int row, int column, std::string_view gbk) = 0;
+  virtual std::string ListItemText(WindowHandle w, int row, int column) const = 0;
+  virtual int ListItemCount(WindowHandle w) const = 0;
+  virtual void DeleteListItems(WindowHandle w) = 0;
   // Selects and focuses the row; -1 clears the selection. The selected row, or -1.
-  virtual void SetListSelection(WindowHandle w, int row) { (void)w, (void)row; }
-  virtual int ListSelection(WindowHandle w) const { return (void)w, -1; }
+  virtual void SetListSelection(WindowHandle w, int row) = 0;
+  virtual int ListSelection(WindowHandle w) const = 0;
   // Owner-drawn buttons (kStyleOwnerDrawn): the painter draws every paint request.
-  virtual void SetButtonPainter(WindowHandle w, ButtonPainter painter) { (void)w, (void)painter; }
-  virtual void Repaint(WindowHandle w) { (void)w; }
-  virtual void SetChecked(WindowHandle w, bool checked) { (void)w, (void)checked; }
-  virtual bool IsChecked(WindowHandle w) const { return (void)w, false; }
+  virtual void SetButtonPainter(WindowHandle w, ButtonPainter painter) = 0;
+  virtual void Repaint(WindowHandle w) = 0;
+  virtual void SetChecked(WindowHandle w, bool checked) = 0;
+  virtual bool IsChecked(WindowHandle w) const = 0;
   // The tip shown while the mouse rests on w; empty removes it.
-  virtual void SetToolTip(WindowHandle w, std::string_view gbk) { (void)w, (void)gbk; }
-  virtual std::string ToolTip(WindowHandle w) const { return (void)w, std::string(); }
+  virtual void SetToolTip(WindowHandle w, std::string_view gbk) = 0;
+  virtual std::string ToolTip(WindowHandle w) const = 0;
   // Decodes picture-file bytes (BMP, PNG, GIF, JPEG); null when they hold no picture.
-  virtual PictureRef DecodePicture(std::span<const uint8_t> data) { return (void)data, nullptr; }
+  virtual PictureRef DecodePicture(std::span<const uint8_t> data) = 0;
 };
+
+// The screen a backend answers when the system shows it none.
+constexpr Rect kFallbackScreenArea{0, 0, 1024, 768};
 
 // The installed backend. Installing replaces the previous one, which is kept alive (not destroyed)
 // because worker threads may still be waking it.

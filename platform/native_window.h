@@ -47,6 +47,10 @@ struct FrameMargins {
   int left = 0, top = 0, right = 0, bottom = 0;
   friend bool operator==(const FrameMargins&, const FrameMargins&) = default;
 };
+// The frame a backend reports for a top-level window when the system gives none (headless, or
+// offscreen and hidden): 4-pixel borders and a 23-pixel caption, so every backend lays units out
+// in the same client area.
+constexpr FrameMargins kStandardFrame{4, 27, 4, 4};
 
 // How a top-level window is shown.
 enum class ShowState : uint8_t { Normal, Minimized, Maximized };

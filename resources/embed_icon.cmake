@@ -9,7 +9,7 @@ file(WRITE ${OUT} "// Generated from resources/vorenn.ico by resources/embed_ico
 
 #include <cstdint>
 
-#include \"engine/memory.h\"
+#include \"engine/core/memory.h\"
 
 namespace vorenn {
 namespace {

@@ -1,5 +1,5 @@
 // The program's window-template segment, built from resources/window.json by vorenn-template and
-// embedded into the program. Its format is described in engine/window_template.h.
+// embedded into the program. Its format is described in engine/templates/window_template.h.
 #pragma once
 
 #include <cstdint>

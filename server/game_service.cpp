@@ -310,15 +310,10 @@ std::string GameService::LevelUp(const FormFields& fields) {
   int skillId = ParseSkillId(*id);
   if (skillId == 0) return Failure("0", "技能不存在");
   int64_t now = clock_.NowSeconds();
-  LevelUpOutcome outcome = LevelUpOutcome::UnknownSkill;
-  auto character = storage_.UpdateCharacter(*accountId, [&](Character& c) {
-    bool settled = SettleChange(c, now);
-    outcome = server::LevelUp(c, skillId);
-    return settled || outcome == LevelUpOutcome::Done;
-  });
-  if (!character) return Failure("-1", "请先创建角色");
-  if (outcome == LevelUpOutcome::NotEnough) return Failure("0", "经验不足");
-  return UserInfo(*character, CurrentAnnouncement(), now, "升级成功");
+  Storage::LevelUpResult result = storage_.LevelUpCharacter(*accountId, skillId, now);
+  if (!result.character) return Failure("-1", "请先创建角色");
+  if (result.outcome == LevelUpOutcome::NotEnough) return Failure("0", "经验不足");
+  return UserInfo(*result.character, CurrentAnnouncement(), now, "升级成功");
 }
 
 std::string GameService::Ranking(const FormFields& fields) {

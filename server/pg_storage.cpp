@@ -34,6 +34,57 @@ ALTER TABLE accounts ADD COLUMN IF NOT EXISTS name_key TEXT;
 CREATE UNIQUE INDEX IF NOT EXISTS accounts_name_fold ON accounts(name_key);
 ALTER TABLE characters ADD COLUMN IF NOT EXISTS name_key TEXT;
 CREATE UNIQUE INDEX IF NOT EXISTS characters_name_fold ON characters(name_key);
+-- A level-up in one call, so it costs one round trip: lock the character, settle its total at
+-- p_now, price the next level of the skill as ceil(base x 115^level / 100^level) in exact
+-- integers, buy it when affordable, and return the character as it stands. The skill's base price
+-- and output per level come from the caller, which owns the game's rules. Outcome 1 = bought,
+-- 0 = not enough; no row = no character.
+CREATE OR REPLACE FUNCTION vorenn_level_up(p_account BIGINT, p_skill INTEGER, p_now BIGINT,
+                                           p_base NUMERIC, p_output NUMERIC)
+RETURNS TABLE (r_outcome INTEGER, r_name TEXT, r_created_at BIGINT, r_total TEXT, r_rate TEXT,
+               r_settled_at BIGINT, r_levels TEXT)
+LANGUAGE plpgsql AS $fn$
+DECLARE
+  ch characters%ROWTYPE;
+  current_level BIGINT;
+  numerator NUMERIC;
+  denominator NUMERIC := 1;
+  price NUMERIC;
+  bought BOOLEAN := false;
+  changed BOOLEAN := false;
+BEGIN
+  SELECT * INTO ch FROM characters WHERE account_id = p_account FOR UPDATE;
+  IF NOT FOUND THEN RETURN; END IF;
+  IF p_now > ch.settled_at THEN
+    ch.total := ch.total + ch.rate * (p_now - ch.settled_at);
+    ch.settled_at := p_now;
+    changed := true;
+  END IF;
+  SELECT level INTO current_level FROM skills WHERE account_id = p_account AND skill_id = p_skill;
+  current_level := COALESCE(current_level, 0);
+  numerator := p_base;
+  FOR i IN 1..current_level LOOP
+    numerator := numerator * 115;
+    denominator := denominator * 100;
+  END LOOP;
+  price := div(numerator + denominator - 1, denominator);
+  IF ch.total >= price THEN
+    ch.total := ch.total - price;
+    ch.rate := ch.rate + p_output;
+    bought := true;
+    changed := true;
+    INSERT INTO skills (account_id, skill_id, level) VALUES (p_account, p_skill, current_level + 1)
+      ON CONFLICT (account_id, skill_id) DO UPDATE SET level = excluded.level;
+  END IF;
+  IF changed THEN
+    UPDATE characters SET total = ch.total, rate = ch.rate, settled_at = ch.settled_at
+      WHERE account_id = p_account;
+  END IF;
+  RETURN QUERY SELECT CASE WHEN bought THEN 1 ELSE 0 END, ch.name, ch.created_at, ch.total::text,
+    ch.rate::text, ch.settled_at,
+    (SELECT string_agg(s.skill_id || ':' || s.level, ',') FROM skills s WHERE s.account_id = p_account);
+END
+$fn$;
 -- What several servers on this database share so they behave as one: sign-in throttles and the
 -- announcement. The throttle rows are short-lived and need no durability, hence UNLOGGED.
 CREATE UNLOGGED TABLE IF NOT EXISTS address_buckets (
@@ -80,6 +131,7 @@ void PrepareStatements(pqxx::connection& c) {
   c.prepare("store_skill",
             "INSERT INTO skills (account_id, skill_id, level) VALUES ($1, $2, $3) "
             "ON CONFLICT (account_id, skill_id) DO UPDATE SET level = excluded.level");
+  c.prepare("level_up", "SELECT * FROM vorenn_level_up($1, $2, $3, $4::numeric, $5::numeric)");
   // Refilled by the time since it was last used, capped at the burst; a token is taken only when
   // one is there (else no row comes back). One statement, so servers racing on one address queue
   // on its row.
@@ -105,6 +157,20 @@ void PrepareStatements(pqxx::connection& c) {
             "SELECT name, rate::text AS rate_text FROM characters c ORDER BY c.rate DESC, c.name LIMIT $1");
 }
 
+// "id:level,id:level..." as vorenn_level_up lists a character's skills.
+void ParseLevels(std::string_view text, SkillLevels& levels) {
+  while (!text.empty()) {
+    size_t comma = text.find(',');
+    std::string_view item = text.substr(0, comma);
+    size_t colon = item.find(':');
+    if (colon == std::string_view::npos) throw StorageError("corrupt skill list from the database");
+    int id = std::stoi(std::string(item.substr(0, colon)));
+    int64_t level = std::stoll(std::string(item.substr(colon + 1)));
+    if (id >= 1 && id <= kSkillCount) levels[id - 1] = level;
+    text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+  }
+}
+
 Amount ToAmount(const pqxx::field& field) {
   auto amount = ParseAmount(field.c_str());
   if (!amount) throw StorageError("corrupt amount in the database");
@@ -114,12 +180,14 @@ Amount ToAmount(const pqxx::field& field) {
 class PostgresStorage final : public Storage {
  public:
   PostgresStorage(std::string url, int connections) : url_(std::move(url)) {
-    auto first = Connect();
+    auto first = Connect(false);
     pqxx::work schema(*first);
     schema.exec(kSchema);
     AddNameKeys(schema, "accounts", "id", "username");
     AddNameKeys(schema, "characters", "account_id", "name");
     schema.commit();
+    // Statements are prepared once the schema (and the function they call) exists.
+    PrepareStatements(*first);
     pool_.Add(std::move(first));
     for (int i = 1; i < connections; ++i) pool_.Add(Connect());
   }
@@ -247,6 +315,39 @@ class PostgresStorage final : public Storage {
     });
   }
 
+  LevelUpResult LevelUpCharacter(int64_t accountId, int skillId, int64_t now) override {
+    const Skill* skill = FindSkill(skillId);
+    if (skill == nullptr) return Storage::LevelUpCharacter(accountId, skillId, now);
+    return Run([&](pqxx::connection& c) {
+      // A connection the database has already dropped mostly shows it here, before anything is
+      // sent, so Run may still try again on a new one.
+      c.get_notifs();
+      // One statement outside a transaction block: it is its own transaction. Lost once sent, it
+      // may have been committed, so it is reported as in doubt and never run twice.
+      pqxx::nontransaction w(c);
+      pqxx::result r;
+      try {
+        r = w.exec_prepared("level_up", accountId, skillId, now, std::string(skill->basePrice),
+                            std::string(skill->outputPerLevel));
+      } catch (const pqxx::broken_connection& e) {
+        throw pqxx::in_doubt_error(std::string("level-up sent, connection lost: ") + e.what());
+      }
+      LevelUpResult result;
+      if (r.empty()) return result;
+      result.outcome = r[0][0].as<int>() == 1 ? LevelUpOutcome::Done : LevelUpOutcome::NotEnough;
+      Character character;
+      character.accountId = accountId;
+      character.name = r[0][1].c_str();
+      character.createdAt = r[0][2].as<int64_t>();
+      character.total = ToAmount(r[0][3]);
+      character.rate = ToAmount(r[0][4]);
+      character.settledAt = r[0][5].as<int64_t>();
+      ParseLevels(r[0][6].is_null() ? "" : r[0][6].c_str(), character.levels);
+      result.character = std::move(character);
+      return result;
+    });
+  }
+
   std::vector<RankEntry> TopByRate(int limit) override {
     return Run([&](pqxx::connection& c) {
       pqxx::work w(c);
@@ -333,10 +434,10 @@ class PostgresStorage final : public Storage {
     }
   }
 
-  std::unique_ptr<pqxx::connection> Connect() {
+  std::unique_ptr<pqxx::connection> Connect(bool prepare = true) {
     try {
       auto c = std::make_unique<pqxx::connection>(url_);
-      PrepareStatements(*c);
+      if (prepare) PrepareStatements(*c);
       return c;
     } catch (const std::exception& e) {
       throw StorageError(std::string("cannot connect to PostgreSQL: ") + e.what());

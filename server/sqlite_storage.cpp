@@ -5,10 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <condition_variable>
+#include <exception>
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <thread>
 
+#include "server/internal/batch_queue.h"
 #include "server/internal/pool.h"
 #include "server/text_rules.h"
 
@@ -38,6 +42,12 @@ CREATE TABLE IF NOT EXISTS skills (
 // A session's last use is written back at most this often, so reading the game state does not
 // cost a write per request; expiry is measured in days, so a minute of slack is harmless.
 constexpr int64_t kSessionTouchSeconds = 60;
+
+// Character changes waiting for the writer. More than the server's request threads ever queue;
+// beyond it a request fails at once as busy rather than waiting without bound.
+constexpr size_t kMaxQueuedChanges = 1024;
+// Changes folded into one transaction at most, so one commit's wait stays short.
+constexpr size_t kMaxBatch = 64;
 
 class Statement {
  public:
@@ -178,6 +188,14 @@ class SqliteStorage final : public Storage {
     AddNameKeys(*first, "characters", "account_id", "name");
     pool_.Add(std::move(first));
     for (int i = 1; i < connections; ++i) pool_.Add(std::make_unique<Connection>(path_));
+    writerConnection_ = std::make_unique<Connection>(path_);
+    writer_ = std::thread([this] { WriteBatches(); });
+  }
+
+  // Changes already queued are still written and answered before the writer ends.
+  ~SqliteStorage() override {
+    queue_.Close();
+    writer_.join();
   }
 
   CreateOutcome CreateAccount(std::string_view username, std::string_view passwordHash,
@@ -307,24 +325,23 @@ class SqliteStorage final : public Storage {
   }
 
   std::optional<Character> UpdateCharacter(int64_t accountId, const CharacterChange& change) override {
-    auto c = Take();
-    // Most requests only read (the total was settled earlier in the same second). Finding that out
-    // on a snapshot keeps them from queueing behind writers that wait for the disk.
     {
+      auto c = Take();
+      // Most requests only read (the total was settled earlier in the same second). Finding that
+      // out on a snapshot keeps them from queueing behind writers that wait for the disk.
       ReadTransaction snapshot(*c);
       auto probe = Load(*c, accountId);
       if (!probe) return std::nullopt;
       if (!change(*probe)) return probe;
     }
-    WriteTransaction tx(*c, writers_);
-    auto character = Load(*c, accountId);
-    if (!character) return std::nullopt;
-    SkillLevels before = character->levels;
-    if (change(*character)) {
-      Store(*c, *character, before);
-      tx.Commit();
-    }
-    return character;
+    return Write(accountId, change);
+  }
+
+  // A level-up nearly always writes: it goes to the writer without the probe.
+  LevelUpResult LevelUpCharacter(int64_t accountId, int skillId, int64_t now) override {
+    LevelUpResult result;
+    result.character = Write(accountId, LevelUpChange(result, skillId, now));
+    return result;
   }
 
   std::vector<RankEntry> TopByRate(int limit) override {
@@ -338,6 +355,19 @@ class SqliteStorage final : public Storage {
   }
 
  private:
+  // Hands the change to the one writer, which commits every change waiting with it in one
+  // transaction and one sync; returns once this change is on disk.
+  std::optional<Character> Write(int64_t accountId, const CharacterChange& change) {
+    PendingChange pending(accountId, change);
+    if (!queue_.Push(&pending)) throw StorageError("too many changes waiting for the database");
+    {
+      std::unique_lock lock(finishedMutex_);
+      finishedSignal_.wait(lock, [&] { return pending.finished; });
+    }
+    if (pending.error) std::rethrow_exception(pending.error);
+    return std::move(pending.result);
+  }
+
   using ConnectionPool = internal::Pool<Connection>;
 
   // Names are unique by NameKey too. Databases made before the key get the column and their rows'
@@ -422,9 +452,105 @@ class SqliteStorage final : public Storage {
     }
   }
 
+  // One character change handed to the writer; the request's thread waits for `finished`.
+  struct PendingChange {
+    PendingChange(int64_t account, const CharacterChange& what) : accountId(account), change(&what) {}
+    int64_t accountId;
+    const CharacterChange* change;
+    std::optional<Character> result;
+    std::exception_ptr error;
+    bool finished = false;  // guarded by finishedMutex_
+  };
+
+  void WriteBatches() {
+    for (;;) {
+      std::vector<PendingChange*> batch = queue_.TakeBatch(kMaxBatch);
+      if (batch.empty()) return;
+      WriteBatch(batch);
+      // Once finished, the request's thread may end the PendingChange: nothing touches it later.
+      std::lock_guard lock(finishedMutex_);
+      for (PendingChange* pending : batch) pending->finished = true;
+      finishedSignal_.notify_all();
+    }
+  }
+
+  // Each change runs inside its own savepoint, so one that throws is undone alone and the others
+  // commit. Should SQLite abandon the whole transaction instead (a failure it rolls back itself),
+  // the failed change keeps its error and the rest are written again from scratch; a change may
+  // run more than once, its last run being the one written.
+  void WriteBatch(const std::vector<PendingChange*>& batch) {
+    Connection& c = *writerConnection_;
+    std::vector<PendingChange*> remaining = batch;
+    std::lock_guard lock(writers_);
+    while (!remaining.empty()) {
+      try {
+        c.Exec("BEGIN IMMEDIATE");
+      } catch (...) {
+        for (PendingChange* pending : remaining) pending->error = std::current_exception();
+        return;
+      }
+      std::vector<PendingChange*> applied;
+      bool abandoned = false;
+      for (PendingChange* pending : remaining) {
+        pending->error = nullptr;
+        pending->result.reset();
+        if (!ApplyInSavepoint(c, *pending)) {
+          if (sqlite3_get_autocommit(c.db())) {
+            abandoned = true;
+            break;
+          }
+          continue;
+        }
+        applied.push_back(pending);
+      }
+      if (abandoned) {
+        std::erase_if(remaining, [](PendingChange* p) { return p->error != nullptr; });
+        continue;
+      }
+      try {
+        c.Exec("COMMIT");
+      } catch (...) {
+        std::exception_ptr failure = std::current_exception();
+        sqlite3_exec(c.db(), "ROLLBACK", nullptr, nullptr, nullptr);
+        for (PendingChange* pending : applied) {
+          pending->result.reset();
+          pending->error = failure;
+        }
+      }
+      return;
+    }
+  }
+
+  // False when the change failed (its error is kept); its savepoint is then rolled back.
+  bool ApplyInSavepoint(Connection& c, PendingChange& pending) {
+    try {
+      c.Exec("SAVEPOINT one_change");
+      auto character = Load(c, pending.accountId);
+      if (character) {
+        SkillLevels before = character->levels;
+        if ((*pending.change)(*character)) Store(c, *character, before);
+      }
+      c.Exec("RELEASE one_change");
+      pending.result = std::move(character);
+      return true;
+    } catch (...) {
+      pending.error = std::current_exception();
+      if (!sqlite3_get_autocommit(c.db())) {
+        sqlite3_exec(c.db(), "ROLLBACK TO one_change", nullptr, nullptr, nullptr);
+        sqlite3_exec(c.db(), "RELEASE one_change", nullptr, nullptr, nullptr);
+      }
+      return false;
+    }
+  }
+
   const std::string path_;
   std::mutex writers_;
   ConnectionPool pool_;
+  std::unique_ptr<Connection> writerConnection_;
+  internal::BatchQueue<PendingChange*> queue_{kMaxQueuedChanges};
+  std::mutex finishedMutex_;
+  std::condition_variable finishedSignal_;
+  std::thread writer_;
 };
 
 }  // namespace

@@ -5,6 +5,21 @@
 
 namespace vorenn::server {
 
+Storage::CharacterChange Storage::LevelUpChange(LevelUpResult& result, int skillId, int64_t now) {
+  return [&result, skillId, now](Character& c) {
+    int64_t settledBefore = c.settledAt;
+    Settle(c, now);
+    result.outcome = LevelUp(c, skillId);
+    return c.settledAt != settledBefore || result.outcome == LevelUpOutcome::Done;
+  };
+}
+
+Storage::LevelUpResult Storage::LevelUpCharacter(int64_t accountId, int skillId, int64_t now) {
+  LevelUpResult result;
+  result.character = UpdateCharacter(accountId, LevelUpChange(result, skillId, now));
+  return result;
+}
+
 // Only storages that share server state are asked for it.
 bool Storage::TakeAddressToken(std::string_view, std::string_view, double, double, int64_t) {
   throw StorageError("this storage keeps no shared throttles");

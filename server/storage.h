@@ -77,6 +77,15 @@ class Storage {
   using CharacterChange = std::function<bool(Character&)>;
   virtual std::optional<Character> UpdateCharacter(int64_t accountId, const CharacterChange& change) = 0;
 
+  // A level-up: settles the character's total at `now` and buys one level of `skillId` from it, in
+  // one transaction (as UpdateCharacter with Settle and LevelUp). `outcome` is meaningful only when
+  // there is a character. A store may do this in fewer round trips than UpdateCharacter needs.
+  struct LevelUpResult {
+    LevelUpOutcome outcome = LevelUpOutcome::UnknownSkill;
+    std::optional<Character> character;
+  };
+  virtual LevelUpResult LevelUpCharacter(int64_t accountId, int skillId, int64_t now);
+
   // The characters with the highest output per second, highest first; ties by name.
   virtual std::vector<RankEntry> TopByRate(int limit) = 0;
 
@@ -99,6 +108,10 @@ class Storage {
   // The announcement every server shows; nullopt when none was published.
   virtual std::optional<std::string> Announcement();
   virtual void PublishAnnouncement(std::string_view text);
+
+ protected:
+  // The change a level-up makes, reporting into `result.outcome`.
+  static CharacterChange LevelUpChange(LevelUpResult& result, int skillId, int64_t now);
 };
 
 // "sqlite:PATH" (the folder is created when missing) or "postgresql://..." / "postgres://...".

@@ -1,4 +1,4 @@
-// Writes the template segment that engine/window_template.h describes and reads.
+// Writes the template segment that engine/templates/window_template.h describes and reads.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "units/list_view_blocks.h"
 
-#include "engine/template_reader.h"
+#include "engine/templates/template_reader.h"
 
 namespace vorenn {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "engine/internal/unit_tables.h"
+#include "engine/units/descriptor_tables.h"
 #include "units/list_view_blocks.h"
 
 namespace vorenn {
@@ -34,7 +34,7 @@ constexpr uint16_t kOwnKinds[] = {
     kKindLogical, kKindLogical, kKindInteger,         kKindLogical,         kDataBlock,    // 33-37
     kKindText,                                                                             // 38
 };
-constexpr auto kProperties = internal::PropertyTable(kOwnKinds);
+constexpr auto kProperties = PropertyTable(kOwnKinds);
 constexpr std::array<EventDescriptor, 0> kEvents{};
 constexpr uint32_t kState = 0x80000040;
 constexpr int kListCommands[] = {0, 1, 2};
@@ -51,7 +51,7 @@ uint32_t Resolved(int32_t colour) {
 
 const TypeDescriptor& ListViewUnitType() {
   static const TypeDescriptor type = [] {
-    TypeDescriptor t = internal::UnitTypeDescriptorOf("ListView", kState, kProperties, kEvents,
+    TypeDescriptor t = UnitTypeDescriptorOf("ListView", kState, kProperties, kEvents,
                                                       &StandardUnitInterface<ListViewUnit>);
     t.commandCount = int(std::size(kListCommands));
     t.commands = kListCommands;
@@ -186,18 +186,18 @@ bool ListViewUnit::RestyleNeeded(int index) const {
   }
 }
 
-int ListViewUnit::SetOwnProperty(int index, const UnitValue& value) {
-  if (index == kListReadOnlyText) return 0;
+bool ListViewUnit::SetOwnProperty(int index, const UnitValue& value) {
+  if (index == kListReadOnlyText) return false;
   bool restyle = RestyleNeeded(index);
   properties_.Set(index, value);
   PullIntoRange();
-  if (restyle) return 1;
+  if (restyle) return true;
   switch (index) {
     case kListSelection: ApplySelection(); break;
     case kListItems: InsertInitialItems(); break;
     default: ApplySetup(); break;
   }
-  return 0;
+  return false;
 }
 
 bool ListViewUnit::GetOwnProperty(int index, UnitValue* value) {

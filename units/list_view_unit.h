@@ -23,7 +23,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/unit_base.h"
+#include "engine/units/unit_base.h"
 
 namespace vorenn {
 
@@ -56,7 +56,7 @@ class ListViewUnit final : public Unit {
  public:
   explicit ListViewUnit(const UnitCreateArgs& args);
   bool Init(const UnitCreateArgs& args);
-  int SetOwnProperty(int index, const UnitValue& value) override;
+  bool SetOwnProperty(int index, const UnitValue& value) override;
   bool GetOwnProperty(int index, UnitValue* value) override;
   std::vector<uint8_t> UnitData() const override;
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/internal/unit_tables.h"
+#include "engine/units/descriptor_tables.h"
 
 namespace vorenn {
 namespace {
@@ -30,9 +30,9 @@ constexpr uint16_t kOwnKinds[] = {
     kKindColour,  kKindColourOrDefault, kKindLogical, kIcon,                kIcon,         // 28-32
     kKindText,    kKindPick,                                                               // 33-34
 };
-constexpr auto kProperties = internal::PropertyTable(kOwnKinds);
+constexpr auto kProperties = PropertyTable(kOwnKinds);
 constexpr int kEventArguments[] = {0};
-constexpr auto kEvents = internal::EventTable(kEventArguments);
+constexpr auto kEvents = EventTable(kEventArguments);
 constexpr uint32_t kState = 0x80000040;
 
 uint32_t Resolved(int32_t colour) {
@@ -43,7 +43,7 @@ uint32_t Resolved(int32_t colour) {
 }  // namespace
 
 const TypeDescriptor& SuperBtnUnitType() {
-  static const TypeDescriptor type = internal::UnitTypeDescriptorOf(
+  static const TypeDescriptor type = UnitTypeDescriptorOf(
       "SuperBtn", kState, kProperties, kEvents, &StandardUnitInterface<SuperBtnUnit>);
   return type;
 }
@@ -120,7 +120,7 @@ void SuperBtnUnit::UpdateLook() {
   ApplyAppearance();
 }
 
-int SuperBtnUnit::SetOwnProperty(int index, const UnitValue& value) {
+bool SuperBtnUnit::SetOwnProperty(int index, const UnitValue& value) {
   const UnitValue old = properties_.Get(index);
   properties_.Set(index, value);
   PullIntoRange();
@@ -128,12 +128,12 @@ int SuperBtnUnit::SetOwnProperty(int index, const UnitValue& value) {
   // seconds) needs no repaint. The checked state is always passed on: the control may hold another.
   if (index != kBtnChecked && index != kBtnToggle && index != kBtnDefaultButton &&
       properties_.Get(index) == old) {
-    return 0;
+    return false;
   }
   switch (index) {
     case kBtnToggle:
     case kBtnDefaultButton:
-      return 1;
+      return true;
     case kBtnChecked:
       if (Flag(kBtnToggle)) Native().SetChecked(Handle(), Flag(kBtnChecked));
       break;
@@ -153,7 +153,7 @@ int SuperBtnUnit::SetOwnProperty(int index, const UnitValue& value) {
   }
   UpdateLook();
   Native().Repaint(Handle());
-  return 0;
+  return false;
 }
 
 bool SuperBtnUnit::GetOwnProperty(int index, UnitValue* value) {

@@ -20,7 +20,7 @@
 
 #include <cstdint>
 
-#include "engine/unit_base.h"
+#include "engine/units/unit_base.h"
 #include "units/super_btn_drawing.h"
 
 namespace vorenn {
@@ -41,7 +41,7 @@ class SuperBtnUnit final : public Unit {
   explicit SuperBtnUnit(const UnitCreateArgs& args);
   ~SuperBtnUnit() override;
   bool Init(const UnitCreateArgs& args);
-  int SetOwnProperty(int index, const UnitValue& value) override;
+  bool SetOwnProperty(int index, const UnitValue& value) override;
   bool GetOwnProperty(int index, UnitValue* value) override;
   std::vector<uint8_t> UnitData() const override;
 

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "commands/command_values.h"
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 
 namespace vorenn {
 namespace {

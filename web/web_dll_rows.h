@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "engine/dll_call.h"
+#include "engine/core/dll_call.h"
 
 namespace vorenn {
 

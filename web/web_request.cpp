@@ -7,8 +7,8 @@
 #include <cstring>
 #include <mutex>
 
-#include "engine/memory.h"
-#include "engine/window_commands.h"
+#include "engine/core/memory.h"
+#include "engine/standard_units/window_commands.h"
 #include "web/exchange_stream.h"
 #include "web/internal/bound_calls.h"
 #include "web/internal/exchange_guard.h"

@@ -1,8 +1,8 @@
 // How the core command entries are put into the table (commands/core_library.cpp).
 #pragma once
 
-#include "engine/library.h"
-#include "engine/runtime_value.h"
+#include "engine/core/library.h"
+#include "engine/core/runtime_value.h"
 
 namespace vorenn::core_entries {
 
@@ -16,7 +16,7 @@ inline const RuntimeValue& Arg(int argc, const RuntimeValue* args, int i) {
 void InstallTextEntries(CommandFn* table);
 // Date-time, file and INI commands.
 void InstallFileAndTimeEntries(CommandFn* table);
-// The window commands (only built together with the engine's window functions).
+// The window commands, over the engine's window functions (engine/standard_units/window_commands.h).
 void InstallWindowEntries(CommandFn* table);
 
 }  // namespace vorenn::core_entries

@@ -7,11 +7,11 @@
 #include <memory>
 #include <vector>
 
-#include "engine/unit_contract.h"
+#include "engine/units/unit_contract.h"
 #include "platform/headless/headless_backend.h"
+#include "tests/support/bare_parent_window.h"
 #include "units/list_view_unit.h"
 #include "units/super_btn_unit.h"
-#include "tests/support/bare_parent_window.h"
 
 namespace {
 

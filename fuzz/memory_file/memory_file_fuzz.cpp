@@ -11,7 +11,7 @@
 #include "commands/command_values.h"
 #include "commands/file_table.h"
 #include "commands/memory_file.h"
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 
 namespace {
 

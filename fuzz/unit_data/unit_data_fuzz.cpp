@@ -8,10 +8,10 @@
 #include <memory>
 #include <vector>
 
-#include "engine/runtime_value.h"
-#include "engine/standard_units.h"
-#include "engine/tray_icon.h"
-#include "engine/unit_contract.h"
+#include "engine/core/runtime_value.h"
+#include "engine/standard_units/standard_units.h"
+#include "engine/standard_units/tray_icon.h"
+#include "engine/units/unit_contract.h"
 #include "platform/headless/headless_backend.h"
 #include "tests/support/bare_parent_window.h"
 
@@ -34,6 +34,9 @@ std::unique_ptr<UnitWindow> Create(const TypeDescriptor& type, UnitWindow* paren
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static platform::HeadlessBackend& native = platform::InstallHeadlessBackend();
+  // What the runtime does at start-up: the contract learns the standard types from it.
+  static const bool typesHanded = (SetStandardUnitTypes(StandardUnitTypes()), true);
+  (void)typesHanded;
   static Parent parent = [] {
     platform::WindowSpec params;
     return Parent(native.CreateNativeWindow(params));

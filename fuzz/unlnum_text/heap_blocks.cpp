@@ -2,7 +2,7 @@
 // so that it builds with clang and its sanitizers without the rest of the engine.
 #include <cstdlib>
 
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 
 namespace vorenn {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/runtime_error.h"
-#include "engine/window_template.h"
+#include "engine/core/runtime_error.h"
+#include "engine/templates/window_template.h"
 
 namespace {
 

@@ -26,8 +26,8 @@ struct RecordedMessageBox {
   int answer;
 };
 
-// The frame of every headless top-level window: 4-pixel borders and a 23-pixel caption.
-constexpr FrameMargins kHeadlessFrame{4, 27, 4, 4};
+// The frame of every headless top-level window.
+constexpr FrameMargins kHeadlessFrame = kStandardFrame;
 
 struct TrayIconRecord {
   size_t iconBytes = 0;
@@ -115,7 +115,9 @@ class HeadlessBackend final : public Backend {
   // metrics (kHeadlessFrame), so a window keeps the client area its units were laid out for.
   void SetParent(WindowHandle w, WindowHandle parent) override;
   FrameMargins FrameOf(WindowHandle w) const override;
-  Rect ScreenArea() const override { return {0, 0, 1024, 768}; }
+  Rect ScreenArea() const override { return kFallbackScreenArea; }
+  // Refused: nothing is drawn headless, so there is no picture to write.
+  bool SaveWindowPicture(WindowHandle, const std::string&) override { return false; }
   void SetShowState(WindowHandle w, ShowState state) override;
   ShowState ShowStateOf(WindowHandle w) const override;
   void SetStyle(WindowHandle w, uint32_t style) override;

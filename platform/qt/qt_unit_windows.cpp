@@ -12,7 +12,6 @@
 #include <algorithm>
 
 #include "platform/gbk_text.h"
-#include "platform/headless/headless_backend.h"
 #include "platform/qt/qt_backend_internal.h"
 #include "platform/qt/qt_fonts.h"
 #include "platform/qt/unit_widgets.h"
@@ -137,14 +136,14 @@ FrameMargins QtBackend::FrameOf(WindowHandle w) const {
     QRect f = e->widget->frameGeometry(), g = e->widget->geometry();
     return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
   }
-  return kHeadlessFrame;
+  return kStandardFrame;
 }
 
 Rect QtBackend::ScreenArea() const {
   QScreen* screen = QGuiApplication::primaryScreen();
   // Offscreen there is no desktop to centre windows in: the headless backend's screen stands in, so
   // a window comes up where it does there.
-  if (screen == nullptr || offscreen_) return Backend::ScreenArea();
+  if (screen == nullptr || offscreen_) return kFallbackScreenArea;
   QRect a = screen->availableGeometry();
   return {a.x(), a.y(), a.width(), a.height()};
 }

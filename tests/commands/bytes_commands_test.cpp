@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "commands/command_values.h"
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 
 namespace vorenn {
 namespace {

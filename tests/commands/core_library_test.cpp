@@ -8,7 +8,7 @@
 
 #include "commands/calendar.h"
 #include "commands/command_values.h"
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 
 namespace vorenn {
 namespace {

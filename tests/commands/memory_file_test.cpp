@@ -9,7 +9,7 @@
 
 #include "commands/command_values.h"
 #include "commands/file_table.h"
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 
 namespace vorenn {
 namespace {

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "commands/numeric_library.h"
-#include "engine/memory.h"
-#include "engine/type_descriptor.h"
+#include "engine/core/memory.h"
+#include "engine/core/type_descriptor.h"
 
 namespace vorenn {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/dll_call.h"
+#include "engine/core/dll_call.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "engine/frame.h"
-#include "engine/program_directory.h"
+#include "engine/core/program_directory.h"
+#include "engine/runtime/frame.h"
 #include "frame_test_support.h"
 #include "platform/shared_library.h"
 

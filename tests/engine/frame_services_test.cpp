@@ -9,14 +9,15 @@
 #include <unistd.h>
 #include <vector>
 
-#include "engine/frame.h"
-#include "engine/init_runtime.h"
-#include "engine/library_callback.h"
-#include "engine/library_table.h"
-#include "engine/memory.h"
-#include "engine/misc_service.h"
-#include "engine/program_directory.h"
-#include "engine/services.h"
+#include "engine/core/event_suppression.h"
+#include "engine/core/library_table.h"
+#include "engine/core/memory.h"
+#include "engine/core/program_directory.h"
+#include "engine/runtime/frame.h"
+#include "engine/runtime/init_runtime.h"
+#include "engine/runtime/misc_service.h"
+#include "engine/runtime/services.h"
+#include "engine/templates/library_callback.h"
 #include "frame_test_support.h"
 
 namespace vorenn {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "engine/exit_routine.h"
+#include "engine/runtime/exit_routine.h"
 #include "platform/headless/headless_backend.h"
 
 namespace vorenn::test {

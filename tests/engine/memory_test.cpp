@@ -1,10 +1,10 @@
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "engine/runtime_error.h"
+#include "engine/core/runtime_error.h"
 
 namespace vorenn {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/message_loop.h"
+#include "engine/runtime/message_loop.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -7,10 +7,11 @@
 #include <thread>
 #include <vector>
 
-#include "engine/exit_routine.h"
-#include "engine/frame.h"
-#include "engine/init_runtime.h"
-#include "engine/library_callback.h"
+#include "engine/runtime/exit_routine.h"
+#include "engine/runtime/frame.h"
+#include "engine/runtime/init_runtime.h"
+#include "engine/templates/library_callback.h"
+#include "engine/templates/loaded_windows.h"
 #include "frame_test_support.h"
 
 namespace vorenn {

@@ -1,7 +1,7 @@
 // The program's own window from the real template, on the headless backend.
 #include <gtest/gtest.h>
 
-#include "engine/window_template.h"
+#include "engine/templates/window_template.h"
 #include "resources/window_ids.h"
 #include "tests/engine/unit_test_support.h"
 

@@ -3,9 +3,9 @@
 
 #include <cstdio>
 
-#include "engine/frame.h"
-#include "engine/library_table.h"
-#include "engine/runtime_error.h"
+#include "engine/core/library_table.h"
+#include "engine/core/runtime_error.h"
+#include "engine/runtime/frame.h"
 #include "frame_test_support.h"
 
 namespace vorenn {

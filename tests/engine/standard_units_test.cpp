@@ -1,9 +1,9 @@
 // The behaviour of the standard units that the game relies on.
 #include <gtest/gtest.h>
 
-#include "engine/unit_contract.h"
-#include "engine/window_commands.h"
-#include "engine/window_template.h"
+#include "engine/standard_units/window_commands.h"
+#include "engine/templates/window_template.h"
+#include "engine/units/unit_contract.h"
 #include "resources/window_ids.h"
 #include "tests/engine/unit_test_support.h"
 
@@ -182,6 +182,21 @@ TEST_F(StandardUnitsTest, EnterAndEscapeActOnlyWhenTheWindowAsksForIt) {
   Pump();
   EXPECT_EQ(CalledHandlers(), (std::vector<int>{11, 12}));
   EXPECT_EQ(FindLoadedWindow(kTestWindow), nullptr);
+}
+
+TEST_F(StandardUnitsTest, AFocusedMultiLineEditBoxKeepsTabAndEnterForItsText) {
+  WriteInt(kTestSelf, 21, 1);  // Enter moves the focus
+  WriteInt(kEdit, 15, 1);      // multi-line: the edit box is made anew
+  native_->SetFocus(HandleOf(kEdit));
+  native_->PressKey(HandleOf(kEdit), 9);
+  native_->PressKey(HandleOf(kEdit), 13);
+  Pump();
+  EXPECT_EQ(native_->Focus(), HandleOf(kEdit));
+  WriteInt(kEdit, 15, 0);
+  native_->SetFocus(HandleOf(kEdit));
+  native_->PressKey(HandleOf(kEdit), 13);
+  Pump();
+  EXPECT_NE(native_->Focus(), HandleOf(kEdit));
 }
 
 TEST_F(StandardUnitsTest, LabelLayoutAndEditBoxInputModes) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/runtime_error.h"
+#include "engine/core/runtime_error.h"
 #include "tools/segment_writer.h"
 
 namespace vorenn::testing_support {

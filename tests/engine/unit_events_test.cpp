@@ -2,11 +2,12 @@
 // runtime errors of a bad event.
 #include <gtest/gtest.h>
 
-#include "engine/frame.h"
-#include "engine/library_callback.h"
-#include "engine/services.h"
-#include "engine/window_commands.h"
-#include "engine/window_template.h"
+#include "engine/core/event_suppression.h"
+#include "engine/runtime/frame.h"
+#include "engine/runtime/services.h"
+#include "engine/standard_units/window_commands.h"
+#include "engine/templates/library_callback.h"
+#include "engine/templates/window_template.h"
 #include "tests/engine/unit_test_support.h"
 
 namespace vorenn {

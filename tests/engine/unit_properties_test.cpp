@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/memory.h"
-#include "engine/services.h"
-#include "engine/unit_fonts.h"
-#include "engine/window_template.h"
+#include "engine/core/memory.h"
+#include "engine/runtime/services.h"
+#include "engine/templates/window_template.h"
+#include "engine/units/unit_fonts.h"
 #include "tests/engine/unit_test_support.h"
 
 namespace vorenn {

@@ -3,19 +3,21 @@
 #include <array>
 #include <cstring>
 
-#include "engine/frame.h"
-#include "engine/internal/unit_tables.h"
-#include "engine/library_table.h"
-#include "engine/standard_units.h"
-#include "engine/unit_base.h"
-#include "engine/memory.h"
-#include "engine/runtime_error.h"
-#include "engine/services.h"
-#include "engine/unit_contract.h"
-#include "engine/window_loader.h"
-#include "engine/window_template.h"
-#include "resources/window_segment.h"
+#include "engine/core/event_suppression.h"
+#include "engine/core/library_table.h"
+#include "engine/core/memory.h"
+#include "engine/core/runtime_error.h"
+#include "engine/runtime/frame.h"
+#include "engine/runtime/init_runtime.h"
+#include "engine/runtime/services.h"
+#include "engine/standard_units/standard_units.h"
+#include "engine/templates/window_loader.h"
+#include "engine/templates/window_template.h"
+#include "engine/units/descriptor_tables.h"
+#include "engine/units/unit_base.h"
+#include "engine/units/unit_contract.h"
 #include "resources/window_ids.h"
+#include "resources/window_segment.h"
 #include "tools/segment_writer.h"
 #include "tools/template_description.h"
 
@@ -64,14 +66,14 @@ class StandInUnit final : public Unit {
 };
 
 constexpr uint16_t kNoOwnKinds[] = {kKindInteger};
-constexpr auto kStandInProperties = internal::PropertyTable(kNoOwnKinds);
+constexpr auto kStandInProperties = PropertyTable(kNoOwnKinds);
 constexpr int kStandInEvents[] = {0};
-constexpr auto kStandInEventTable = internal::EventTable(kStandInEvents);
-const TypeDescriptor kStandIn = internal::UnitTypeDescriptorOf(
+constexpr auto kStandInEventTable = EventTable(kStandInEvents);
+const TypeDescriptor kStandIn = UnitTypeDescriptorOf(
     "StandIn", 0x80000040, kStandInProperties, kStandInEventTable, &StandardUnitInterface<StandInUnit>);
 const TypeDescriptor kNoType{"", "", "", 0, nullptr, 0, 0, 0, nullptr, 0, nullptr, nullptr, 0, nullptr};
 // A type that makes a window but does not say it raises events.
-const TypeDescriptor kSilent = internal::UnitTypeDescriptorOf(
+const TypeDescriptor kSilent = UnitTypeDescriptorOf(
     "Silent", 0x80000000, kStandInProperties, kStandInEventTable, &StandardUnitInterface<StandInUnit>);
 const TypeDescriptor kLibrary3Types[] = {kStandIn, kSilent};
 const TypeDescriptor kLibrary5Types[] = {kNoType, kNoType, kNoType, kStandIn};
@@ -107,7 +109,7 @@ void UnitTest::SetUp() {
   SetRuntimeErrorPorts({SuppressEvents, Keep, Throw});
   ResetTemplateState();
   InstallLibraries();
-  InstallUnitContract();
+  InstallStandardUnits();
   g_calls.clear();
   g_answers.fill(kNoAnswer);
   for (auto& a : g_actions) a = nullptr;

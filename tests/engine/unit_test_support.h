@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/runtime_value.h"
-#include "engine/unit_events.h"
+#include "engine/core/runtime_value.h"
+#include "engine/units/unit_events.h"
 #include "platform/headless/headless_backend.h"
 #include "tools/template_description.h"
 

@@ -1,12 +1,13 @@
 // The window commands: loading, moving, focus, copies, destruction, the tray icon, message boxes.
 #include <gtest/gtest.h>
 
-#include "engine/loader_host.h"
-#include "engine/unit_contract.h"
-#include "engine/unit_lifecycle.h"
-#include "engine/window_loader.h"
-#include "engine/window_commands.h"
-#include "engine/window_template.h"
+#include "engine/runtime/init_runtime.h"
+#include "engine/runtime/loader_host.h"
+#include "engine/standard_units/window_commands.h"
+#include "engine/templates/window_loader.h"
+#include "engine/templates/window_template.h"
+#include "engine/units/unit_contract.h"
+#include "engine/units/unit_lifecycle.h"
 #include "tests/engine/unit_test_support.h"
 
 namespace vorenn {
@@ -127,7 +128,7 @@ TEST_F(WindowCommandsTest, AModalWindowRunsItsOwnLoopWithTheOthersDisabled) {
   d.windows[1].code = "Dialog";
   ASSERT_TRUE(LoadDescription(d));
   InstallFrameLoaderHost();
-  InstallUnitContract();
+  InstallStandardUnits();
   platform::WindowHandle main = HandleOf(kTestSelf);
   bool mainDisabledMeanwhile = false;
   native_->SetIdleDriver([&] {

@@ -1,4 +1,4 @@
-#include "engine/window_loader.h"
+#include "engine/templates/window_loader.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/window_template_units.h"
+#include "engine/templates/window_template_units.h"
 #include "resources/window_ids.h"
 #include "resources/window_segment.h"
 #include "tests/engine/template_test_support.h"

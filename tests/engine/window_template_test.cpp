@@ -1,4 +1,4 @@
-#include "engine/window_template.h"
+#include "engine/templates/window_template.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -5,12 +5,12 @@
 
 #include <filesystem>
 
-#include "engine/exit_routine.h"
-#include "engine/frame.h"
-#include "engine/init_runtime.h"
-#include "engine/program_directory.h"
-#include "engine/window_template.h"
-#include "engine/window_template_units.h"
+#include "engine/core/program_directory.h"
+#include "engine/runtime/exit_routine.h"
+#include "engine/runtime/frame.h"
+#include "engine/runtime/init_runtime.h"
+#include "engine/templates/window_template.h"
+#include "engine/templates/window_template_units.h"
 #include "game/game_entry.h"
 #include "game/program_image.h"
 #include "game/server_address.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/runtime_value.h"
+#include "engine/core/runtime_value.h"
 #include "game/engine_calls.h"
 #include "platform/headless/headless_backend.h"
 

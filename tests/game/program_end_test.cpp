@@ -8,9 +8,9 @@
 #include <sstream>
 #include <thread>
 
-#include "engine/exit_routine.h"
-#include "engine/frame.h"
-#include "engine/message_loop.h"
+#include "engine/runtime/exit_routine.h"
+#include "engine/runtime/frame.h"
+#include "engine/runtime/message_loop.h"
 #include "game/game_entry.h"
 #include "tests/game/game_flow_fixture.h"
 

@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "engine/memory.h"
-#include "engine/runtime_error.h"
+#include "engine/core/memory.h"
+#include "engine/core/runtime_error.h"
 #include "tests/reliability/injected_flows.h"
 #include "tests/reliability/injection_sweep.h"
 

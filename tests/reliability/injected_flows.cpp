@@ -4,7 +4,7 @@
 #include <new>
 #include <utility>
 
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 #include "json/json_parser.h"
 #include "json/json_value.h"
 #include "tests/game/game_flow_fixture.h"

@@ -13,8 +13,8 @@
 #include <filesystem>
 
 #include "commands/unlnum.h"
-#include "engine/memory.h"
-#include "engine/runtime_error.h"
+#include "engine/core/memory.h"
+#include "engine/core/runtime_error.h"
 #include "tests/reliability/heap_injection.h"
 
 #if defined(__SANITIZE_ADDRESS__)

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 
 namespace vorenn::testing {
 namespace {

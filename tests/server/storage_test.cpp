@@ -198,3 +198,175 @@ TEST_P(StorageContract, ConcurrentLevelUpsSpendTheTotalExactlyOnce) {
 }
 
 }  // namespace vorenn::server::test
+
+namespace vorenn::server::test {
+
+namespace {
+
+// Starts `count` threads at once, so their writes reach the store together (on SQLite: in one
+// batch of the writer), and waits for them.
+template <typename Body>
+void TogetherOnThreads(int count, Body body) {
+  std::atomic<int> waiting{count};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < count; ++t) {
+    threads.emplace_back([&, t] {
+      --waiting;
+      while (waiting.load() > 0) std::this_thread::yield();
+      body(t);
+    });
+  }
+  for (auto& thread : threads) thread.join();
+}
+
+}  // namespace
+
+TEST_P(StorageContract, AFailingChangeAmongConcurrentOnesLeavesTheOthersWritten) {
+  Storage& s = storage();
+  constexpr int kPlayers = 8;
+  std::vector<int64_t> ids;
+  for (int p = 0; p < kPlayers; ++p) {
+    ids.push_back(NewAccount(s, "batch" + std::to_string(p)));
+    ASSERT_EQ(s.CreateCharacter(ids[p], "batch" + std::to_string(p), 0), CreateOutcome::Created);
+  }
+  // Player 0 can never afford a level; player 1's change throws halfway; the rest buy one level a
+  // round. The refused and the failed change must not undo or repeat anyone else's.
+  for (int p = 2; p < kPlayers; ++p) {
+    s.UpdateCharacter(ids[p], [](Character& c) {
+      c.total = 1000;
+      return true;
+    });
+  }
+  constexpr int kRounds = 5;
+  std::atomic<int> bought{0};
+  std::atomic<int> refused{0};
+  std::atomic<int> thrown{0};
+  for (int round = 0; round < kRounds; ++round) {
+    TogetherOnThreads(kPlayers, [&](int p) {
+      if (p == 1) {
+        // SQLite tries a change on a snapshot first and writes it in the writer's batch: the throw
+        // has to come from the run inside the batch, the one that would be written.
+        int run = 0;
+        const int failingRun = GetParam() == "sqlite" ? 1 : 0;
+        try {
+          s.UpdateCharacter(ids[p], [&](Character& c) -> bool {
+            c.levels[3] = 50;
+            c.total = 999999;
+            if (run++ == failingRun) throw std::runtime_error("halfway");
+            return true;
+          });
+        } catch (const std::runtime_error&) {
+          ++thrown;
+        }
+        return;
+      }
+      LevelUpOutcome outcome = LevelUpOutcome::UnknownSkill;
+      auto c = s.UpdateCharacter(ids[p], [&](Character& c) {
+        outcome = LevelUp(c, 2);
+        return outcome == LevelUpOutcome::Done;
+      });
+      ASSERT_TRUE(c);
+      if (outcome == LevelUpOutcome::Done) ++bought;
+      if (outcome == LevelUpOutcome::NotEnough) ++refused;
+    });
+  }
+  EXPECT_EQ(thrown.load(), kRounds);
+  EXPECT_EQ(refused.load(), kRounds);
+  EXPECT_EQ(bought.load(), (kPlayers - 2) * kRounds);
+  Amount spent;
+  for (int l = 0; l < kRounds; ++l) spent += NextLevelPrice(*FindSkill(2), l);
+  for (int p = 0; p < kPlayers; ++p) {
+    auto c = s.UpdateCharacter(ids[p], [](Character&) { return false; });
+    ASSERT_TRUE(c);
+    SkillLevels expected{};
+    if (p >= 2) expected[1] = kRounds;
+    EXPECT_EQ(c->levels, expected) << "player " << p;
+    EXPECT_EQ(c->total, p >= 2 ? Amount(1000 - spent) : Amount(0)) << "player " << p;
+    EXPECT_EQ(c->rate, RateFor(expected)) << "player " << p;
+  }
+}
+
+TEST_P(StorageContract, ManyPlayersLevellingUpAtOnceEachSpendExactlyOnce) {
+  Storage& s = storage();
+  constexpr int kPlayers = 12;
+  constexpr int kThreadsPerPlayer = 3;
+  constexpr int kTriesPerThread = 5;
+  std::vector<int64_t> ids;
+  for (int p = 0; p < kPlayers; ++p) {
+    ids.push_back(NewAccount(s, "crowd" + std::to_string(p)));
+    ASSERT_EQ(s.CreateCharacter(ids[p], "crowd" + std::to_string(p), 0), CreateOutcome::Created);
+    // Enough for exactly p + 1 levels of skill 1 (10, 12, 14, 16, 18, 21, 24, 27, 31, 36, 41, 47)
+    // and 3 left, whatever the order the attempts land in.
+    s.UpdateCharacter(ids[p], [&](Character& c) {
+      c.total = 3;
+      for (int l = 0; l <= p; ++l) c.total += NextLevelPrice(*FindSkill(1), l);
+      return true;
+    });
+  }
+  std::vector<std::atomic<int>> bought(kPlayers);
+  TogetherOnThreads(kPlayers * kThreadsPerPlayer, [&](int t) {
+    int p = t % kPlayers;
+    for (int i = 0; i < kTriesPerThread; ++i) {
+      // The settled time stays where it is (0), so only the levels bought move the total.
+      auto result = s.LevelUpCharacter(ids[p], 1, 0);
+      ASSERT_TRUE(result.character);
+      if (result.outcome == LevelUpOutcome::Done) ++bought[p];
+    }
+  });
+  for (int p = 0; p < kPlayers; ++p) {
+    auto c = s.UpdateCharacter(ids[p], [](Character&) { return false; });
+    ASSERT_TRUE(c);
+    EXPECT_EQ(bought[p].load(), p + 1) << "player " << p;
+    EXPECT_EQ(c->levels[0], p + 1) << "player " << p;
+    EXPECT_EQ(c->total, 3) << "player " << p;
+  }
+}
+
+TEST_P(StorageContract, ALevelUpFollowsTheGameRulesExactly) {
+  Storage& s = storage();
+  EXPECT_FALSE(s.LevelUpCharacter(NewAccount(s, "nobody"), 1, 100).character);
+  int64_t id = NewAccount(s, "ruler");
+  ASSERT_EQ(s.CreateCharacter(id, "ruler", 0), CreateOutcome::Created);
+  Character expected;
+  s.UpdateCharacter(id, [&](Character& c) {
+    c.levels = {3, 0, 41, 7, 0, 12, 1, 0};
+    c.rate = RateFor(c.levels);
+    c.total = A("98765432109876543210");
+    c.settledAt = 1000;
+    expected = c;
+    return true;
+  });
+  // Several skills at several levels, with time passing, then one that cannot be afforded (its
+  // price at level 400 is far above the total) but still settles the time that passed.
+  int64_t now = 1000;
+  for (int skill : {1, 3, 3, 6, 2, 8, 7}) {
+    now += 17;
+    Settle(expected, now);
+    ASSERT_EQ(LevelUp(expected, skill), LevelUpOutcome::Done);
+    auto result = s.LevelUpCharacter(id, skill, now);
+    ASSERT_TRUE(result.character);
+    EXPECT_EQ(result.outcome, LevelUpOutcome::Done) << "skill " << skill;
+    EXPECT_EQ(result.character->total, expected.total) << "skill " << skill;
+    EXPECT_EQ(result.character->rate, expected.rate) << "skill " << skill;
+    EXPECT_EQ(result.character->levels, expected.levels) << "skill " << skill;
+    EXPECT_EQ(result.character->settledAt, now);
+  }
+  s.UpdateCharacter(id, [&](Character& c) {
+    c.levels[7] = 400;
+    c.rate = RateFor(c.levels);
+    expected = c;
+    return true;
+  });
+  now += 5;
+  Settle(expected, now);
+  auto refused = s.LevelUpCharacter(id, 8, now);
+  ASSERT_TRUE(refused.character);
+  EXPECT_EQ(refused.outcome, LevelUpOutcome::NotEnough);
+  auto stored = s.UpdateCharacter(id, [](Character&) { return false; });
+  EXPECT_EQ(stored->total, expected.total);
+  EXPECT_EQ(stored->settledAt, now);
+  EXPECT_EQ(stored->levels, expected.levels);
+  EXPECT_EQ(stored->name, "ruler");
+}
+
+}  // namespace vorenn::server::test

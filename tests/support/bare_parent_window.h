@@ -6,8 +6,8 @@
 #include <memory>
 #include <span>
 
-#include "engine/unit_contract.h"
-#include "engine/window_template_units.h"
+#include "engine/templates/window_template_units.h"
+#include "engine/units/unit_contract.h"
 #include "platform/native_window.h"
 
 namespace vorenn::testing_support {

@@ -1,11 +1,12 @@
 #include "tests/units/ext_unit_test_support.h"
 
-#include "engine/library_table.h"
-#include "engine/standard_units.h"
-#include "engine/unit_contract.h"
-#include "engine/window_template.h"
-#include "units/extended_libraries.h"
+#include "engine/core/library_table.h"
+#include "engine/standard_units/standard_units.h"
+#include "engine/templates/window_template.h"
+#include "engine/units/unit_contract.h"
 #include "tests/support/bare_parent_window.h"
+#include "units/image_button_library.h"
+#include "units/list_view_library.h"
 
 namespace vorenn::testing_support {
 namespace {
@@ -20,9 +21,9 @@ void ExtUnitTest::SetUp() {
   std::span<const TypeDescriptor> core = StandardUnitTypes();
   libraries[0] = {"core", nullptr, int(core.size()), core.data(), 0, nullptr};
   libraries[1] = {"encoding", nullptr, 0, nullptr, 0, nullptr};
-  libraries[2] = ExtendedUnits2Library();
+  libraries[2] = ImageButtonLibrary();
   libraries[3] = {"numeric", nullptr, 0, nullptr, 0, nullptr};
-  libraries[4] = ExtendedUnits1Library();
+  libraries[4] = ListViewLibrary();
   libraries[5] = {"data", nullptr, 0, nullptr, 0, nullptr};
   SetLibraryTable(libraries);
   platform::WindowSpec params;

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/window_template_units.h"
+#include "engine/templates/window_template_units.h"
 #include "tests/engine/unit_test_support.h"
 
 namespace vorenn::testing_support {

@@ -2,13 +2,13 @@
 // command table, property ranges and re-creation, the stored form and its blocks.
 #include <gtest/gtest.h>
 
-#include "engine/memory.h"
-#include "engine/services.h"
-#include "engine/window_template.h"
+#include "engine/core/memory.h"
+#include "engine/runtime/services.h"
+#include "engine/templates/window_template.h"
 #include "resources/window_ids.h"
 #include "tests/units/ext_unit_test_support.h"
-#include "units/extended_libraries.h"
 #include "units/list_view_blocks.h"
+#include "units/list_view_library.h"
 #include "units/list_view_unit.h"
 
 namespace vorenn {

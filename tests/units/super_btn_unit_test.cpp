@@ -2,8 +2,8 @@
 // and pictures.
 #include <gtest/gtest.h>
 
-#include "engine/window_commands.h"
-#include "engine/window_template.h"
+#include "engine/standard_units/window_commands.h"
+#include "engine/templates/window_template.h"
 #include "resources/window_ids.h"
 #include "tests/units/ext_unit_test_support.h"
 #include "units/super_btn_unit.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "commands/command_values.h"
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 #include "web/web_request.h"
 
 namespace vorenn {

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "commands/command_values.h"
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 #include "platform/headless/headless_backend.h"
 #include "tests/web/loopback_server.h"
 #include "web/web_dll_rows.h"

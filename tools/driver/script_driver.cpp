@@ -1,6 +1,6 @@
 #include "tools/driver/script_driver.h"
 
-#include "engine/window_template.h"
+#include "engine/templates/window_template.h"
 #include "platform/backend.h"
 #include "platform/gbk_text.h"
 #include "tools/driver/unit_dump.h"

@@ -6,10 +6,10 @@
 #include <sstream>
 #include <vector>
 
-#include "engine/frame.h"
-#include "engine/runtime_error.h"
-#include "engine/window_template.h"
-#include "engine/window_template_units.h"
+#include "engine/core/runtime_error.h"
+#include "engine/templates/loaded_windows.h"
+#include "engine/templates/window_template.h"
+#include "engine/templates/window_template_units.h"
 #include "platform/backend.h"
 #include "tools/driver/headless_host.h"
 #include "tools/driver/script_driver.h"

@@ -15,7 +15,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/init_runtime.h"
+#include "engine/runtime/init_runtime.h"
 #include "tools/driver/driver_host.h"
 
 namespace vorenn::driver {

@@ -2,9 +2,9 @@
 
 #include <set>
 
-#include "engine/unit_contract.h"
-#include "engine/unit_lifecycle.h"
-#include "engine/unit_properties.h"
+#include "engine/units/unit_contract.h"
+#include "engine/units/unit_lifecycle.h"
+#include "engine/units/unit_properties.h"
 #include "platform/backend.h"
 
 namespace vorenn::driver {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/window_template.h"
+#include "engine/templates/window_template.h"
 #include "platform/native_window.h"
 
 namespace vorenn::driver {

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "engine/memory.h"
-#include "engine/services.h"
-#include "engine/unit_contract.h"
-#include "engine/unit_properties.h"
+#include "engine/core/memory.h"
+#include "engine/runtime/services.h"
+#include "engine/units/unit_contract.h"
+#include "engine/units/unit_properties.h"
 #include "platform/gbk_text.h"
 
 namespace vorenn::driver {

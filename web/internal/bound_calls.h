@@ -2,7 +2,7 @@
 // argument types of the function it binds.
 #pragma once
 
-#include "platform/stand_ins/internet_api.h"
+#include "web/internal/internet_types.h"
 #include "web/web_dll_rows.h"
 
 namespace vorenn::bound {

@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "commands/memory_file.h"
-#include "platform/stand_ins/internet_api.h"
+#include "web/internal/internet_types.h"
 
 namespace vorenn {
 

@@ -1,6 +1,6 @@
 #include "tests/tools/driver/program_under_test.h"
 
-#include "engine/init_runtime.h"
+#include "engine/runtime/init_runtime.h"
 #include "game/game_entry.h"
 #include "game/program_image.h"
 

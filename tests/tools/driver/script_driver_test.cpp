@@ -9,10 +9,10 @@
 #include <map>
 #include <set>
 
-#include "engine/runtime_error.h"
-#include "engine/unit_lifecycle.h"
-#include "engine/unit_properties.h"
-#include "engine/window_template.h"
+#include "engine/core/runtime_error.h"
+#include "engine/templates/window_template.h"
+#include "engine/units/unit_lifecycle.h"
+#include "engine/units/unit_properties.h"
 #include "platform/gbk_text.h"
 #include "tests/tools/driver/program_under_test.h"
 #include "tools/driver/headless_host.h"
