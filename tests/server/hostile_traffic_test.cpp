@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/server/raw_client.h"
 #include "tests/server/test_support.h"
 
 namespace vorenn::server::test {
@@ -26,51 +27,6 @@ namespace {
 bool LongForm() {
   const char* value = std::getenv("VORENN_HOSTILE_LONG");
   return value && *value && *value != '0';
-}
-
-// A connection to the server from `from` (a loopback address); -1 when it cannot connect.
-int ConnectFrom(int port, const char* from, int receiveSeconds = 10) {
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  inet_pton(AF_INET, from, &local.sin_addr);
-  sockaddr_in server{};
-  server.sin_family = AF_INET;
-  server.sin_port = htons(static_cast<uint16_t>(port));
-  server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  timeval timeout{receiveSeconds, 0};
-  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-  setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-  if (bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
-      connect(fd, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
-
-// Everything the server sends until it closes or stays silent for the receive time-out.
-std::string ReadAll(int fd) {
-  std::string answer;
-  char buffer[4096];
-  for (ssize_t got; (got = recv(fd, buffer, sizeof buffer, 0)) > 0;) answer.append(buffer, got);
-  return answer;
-}
-
-// One whole form POST from `from`; the answer's body, or "" when none came within the time-out.
-std::string PostFrom(int port, const char* from, const std::string& form, int timeoutSeconds = 10,
-                     const std::string& extraHeaders = "") {
-  int fd = ConnectFrom(port, from, timeoutSeconds);
-  if (fd < 0) return "";
-  std::string request = "POST /game/do.php HTTP/1.1\r\nHost: x\r\nConnection: close\r\n" + extraHeaders +
-                        "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
-                        std::to_string(form.size()) + "\r\n\r\n" + form;
-  send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-  std::string answer = ReadAll(fd);
-  close(fd);
-  size_t body = answer.find("\r\n\r\n");
-  return body == std::string::npos ? "" : answer.substr(body + 4);
 }
 
 std::string Code(const std::string& body) {

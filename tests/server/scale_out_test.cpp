@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "server/credentials.h"
+#include "tests/server/raw_client.h"
 #include "tests/server/server_process.h"
 #include "tests/server/test_support.h"
 
@@ -101,29 +102,8 @@ json Post(int port, const std::string& body) {
 
 // One request from 127.0.0.2, an address the servers do limit (127.0.0.1 is the load's, exempt).
 json PostFromOtherAddress(int port, const std::string& body) {
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  inet_pton(AF_INET, "127.0.0.2", &local.sin_addr);
-  sockaddr_in server{};
-  server.sin_family = AF_INET;
-  server.sin_port = htons(static_cast<uint16_t>(port));
-  server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  timeval timeout{10, 0};
-  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-  std::string reply;
-  if (bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
-      connect(fd, reinterpret_cast<sockaddr*>(&server), sizeof server) == 0) {
-    std::string request = "POST /game/do.php HTTP/1.1\r\nHost: game\r\nConnection: close\r\n"
-                          "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
-                          std::to_string(body.size()) + "\r\n\r\n" + body;
-    send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-    char buffer[4096];
-    for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) reply.append(buffer, static_cast<size_t>(n));
-  }
-  close(fd);
-  size_t start = reply.find("\r\n\r\n");
-  return start == std::string::npos ? json(nullptr) : json::parse(reply.substr(start + 4), nullptr, false);
+  std::string answer = PostFrom(port, "127.0.0.2", body);
+  return answer.empty() ? json(nullptr) : json::parse(answer, nullptr, false);
 }
 
 // Requests of one action answered by one server, from its /metrics.

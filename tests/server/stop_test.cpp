@@ -11,30 +11,12 @@
 #include <thread>
 #include <vector>
 
+#include "tests/server/raw_client.h"
 #include "tests/server/server_process.h"
 #include "tests/server/test_support.h"
 
 namespace vorenn::server::test {
 namespace {
-
-int SlowClient(int port) {
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  inet_pton(AF_INET, "127.0.0.2", &local.sin_addr);
-  sockaddr_in server{};
-  server.sin_family = AF_INET;
-  server.sin_port = htons(static_cast<uint16_t>(port));
-  server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  timeval timeout{2, 0};
-  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-  if (bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
-      connect(fd, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
 
 TEST(GracefulStop, SigtermEndsTheServerWhileSlowClientsDrip) {
   TempDir dir;
@@ -42,7 +24,7 @@ TEST(GracefulStop, SigtermEndsTheServerWhileSlowClientsDrip) {
   ASSERT_TRUE(server);
   std::vector<int> slow;
   for (int i = 0; i < 24; ++i) {
-    int fd = SlowClient(server->port());
+    int fd = ConnectFrom(server->port(), "127.0.0.2", 2);
     ASSERT_GE(fd, 0);
     send(fd, "POST /game/do.php HTTP/1.1\r\n", 28, MSG_NOSIGNAL);
     slow.push_back(fd);

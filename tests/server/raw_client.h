@@ -1,0 +1,21 @@
+// Hand-made HTTP from a chosen loopback address, for tests that must look like a second client
+// (127.0.0.2) or send what no HTTP library would: slow, partial or oversize requests.
+#pragma once
+
+#include <string>
+
+namespace vorenn::server::test {
+
+// A connection to the server on 127.0.0.1:port from `from`, with receive and send time-outs of
+// `timeoutSeconds`; -1 when it cannot connect.
+int ConnectFrom(int port, const char* from, int timeoutSeconds = 10);
+
+// Everything the server sends until it closes or stays silent for the receive time-out.
+std::string ReadAll(int fd);
+
+// One whole form POST to /game/do.php from `from`; the answer's body, or "" when none came within
+// the time-out.
+std::string PostFrom(int port, const char* from, const std::string& form, int timeoutSeconds = 10,
+                     const std::string& extraHeaders = "");
+
+}  // namespace vorenn::server::test
