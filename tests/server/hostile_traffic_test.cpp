@@ -64,20 +64,8 @@ TEST(HostileTraffic, SlowHeadersHoldNoServingThreadAndAreCutAtTheirDeadline) {
   TestServer server("sqlite", TestServer::LightSettings(), GuardedHttp());
   const int slowCount = LongForm() ? 60 : 20;  // more than the server's 16 workers
   const int seconds = LongForm() ? 20 : 5;
-  std::vector<int> slow;
-  for (int i = 0; i < slowCount; ++i) {
-    int fd = ConnectFrom(server.port, "127.0.0.2", 1);
-    ASSERT_GE(fd, 0);
-    send(fd, "POST /game/do.php HTTP/1.1\r\n", 28, MSG_NOSIGNAL);
-    slow.push_back(fd);
-  }
-  std::atomic<bool> dripping{true};
-  std::thread drip([&] {
-    while (dripping) {
-      for (int fd : slow) send(fd, "X", 1, MSG_NOSIGNAL);
-      std::this_thread::sleep_for(std::chrono::milliseconds(700));
-    }
-  });
+  HeaderDrip drip(server.port, slowCount, std::chrono::milliseconds(700), 1);
+  ASSERT_EQ(int(drip.fds().size()), slowCount);
   int probes = 0;
   int answered = 0;
   auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
@@ -86,12 +74,11 @@ TEST(HostileTraffic, SlowHeadersHoldNoServingThreadAndAreCutAtTheirDeadline) {
     if (Code(PostFrom(server.port, "127.0.0.1", "m=user&a=xin&md5=0")) == "-2") ++answered;
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }
-  dripping = false;
-  drip.join();
+  drip.Stop();
   EXPECT_EQ(answered, probes) << "honest requests went unanswered while slow clients dripped";
   // Each slow header ran past its deadline, so each connection was closed by the server.
   int closed = 0;
-  for (int fd : slow) {
+  for (int fd : drip.fds()) {
     char byte;
     if (recv(fd, &byte, 1, 0) <= 0 && errno != EAGAIN) ++closed;
     close(fd);

@@ -51,4 +51,24 @@ std::string PostFrom(int port, const char* from, const std::string& form, int ti
   return body == std::string::npos ? "" : answer.substr(body + 4);
 }
 
+HeaderDrip::HeaderDrip(int port, int count, std::chrono::milliseconds interval, int timeoutSeconds) {
+  for (int i = 0; i < count; ++i) {
+    int fd = ConnectFrom(port, "127.0.0.2", timeoutSeconds);
+    if (fd < 0) continue;
+    send(fd, "POST /game/do.php HTTP/1.1\r\n", 28, MSG_NOSIGNAL);
+    fds_.push_back(fd);
+  }
+  thread_ = std::thread([this, interval] {
+    while (dripping_) {
+      for (int fd : fds_) send(fd, "X", 1, MSG_NOSIGNAL);
+      std::this_thread::sleep_for(interval);
+    }
+  });
+}
+
+void HeaderDrip::Stop() {
+  dripping_ = false;
+  if (thread_.joinable()) thread_.join();
+}
+
 }  // namespace vorenn::server::test

@@ -2,7 +2,11 @@
 // (127.0.0.2) or send what no HTTP library would: slow, partial or oversize requests.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace vorenn::server::test {
 
@@ -17,5 +21,23 @@ std::string ReadAll(int fd);
 // the time-out.
 std::string PostFrom(int port, const char* from, const std::string& form, int timeoutSeconds = 10,
                      const std::string& extraHeaders = "");
+
+// `count` connections from 127.0.0.2 that send a request line and then one header byte every
+// `interval` on a thread of their own, until Stop (or destruction). Connections that cannot be made
+// are left out of `fds`; the caller closes the descriptors.
+class HeaderDrip {
+ public:
+  HeaderDrip(int port, int count, std::chrono::milliseconds interval, int timeoutSeconds);
+  ~HeaderDrip() { Stop(); }
+  HeaderDrip(const HeaderDrip&) = delete;
+  HeaderDrip& operator=(const HeaderDrip&) = delete;
+  void Stop();
+  const std::vector<int>& fds() const { return fds_; }
+
+ private:
+  std::vector<int> fds_;
+  std::atomic<bool> dripping_{true};
+  std::thread thread_;
+};
 
 }  // namespace vorenn::server::test

@@ -22,28 +22,15 @@ TEST(GracefulStop, SigtermEndsTheServerWhileSlowClientsDrip) {
   TempDir dir;
   auto server = StartServer("sqlite:" + (dir.path() / "g.db").string());
   ASSERT_TRUE(server);
-  std::vector<int> slow;
-  for (int i = 0; i < 24; ++i) {
-    int fd = ConnectFrom(server->port(), "127.0.0.2", 2);
-    ASSERT_GE(fd, 0);
-    send(fd, "POST /game/do.php HTTP/1.1\r\n", 28, MSG_NOSIGNAL);
-    slow.push_back(fd);
-  }
-  std::atomic<bool> dripping{true};
-  std::thread drip([&] {
-    while (dripping) {
-      for (int fd : slow) send(fd, "X", 1, MSG_NOSIGNAL);
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    }
-  });
+  HeaderDrip drip(server->port(), 24, std::chrono::milliseconds(300), 2);
+  ASSERT_EQ(drip.fds().size(), 24u);
   // An honest request is answered while they drip.
   EXPECT_TRUE(server->Post("m=user&a=xin&md5=0").is_object());
   // The bound is generous; the server's own grace for requests in hand is four seconds.
   int status = server->Terminate(15);
-  dripping = false;
-  drip.join();
+  drip.Stop();
   EXPECT_EQ(status, 0) << "-1: still running after SIGTERM";
-  for (int fd : slow) {
+  for (int fd : drip.fds()) {
     char byte;
     EXPECT_LE(recv(fd, &byte, 1, 0), 0);
     close(fd);
