@@ -1,0 +1,62 @@
+// The pieces of the Win32 backend that stand on their own, each in its own file: text at the
+// edge (GBK <-> UTF-16 on code page 936), fonts from logical-font records, the report-view list
+// control, the canvas owner-drawn buttons paint on, tool tips and pictures. The backend class
+// (win32_backend.cpp and its neighbours) creates the windows and wires these to them.
+//
+// Only the Win32 backend's own .cpp files include this header: <windows.h> defines macros
+// (MessageBox, interface, ...) that clash with names elsewhere in the program.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/extended_controls.h"
+
+namespace vorenn::platform::win32 {
+
+// --- text at the edge: the program's texts are GBK, the W functions take UTF-16 ---
+std::wstring WideFromGbk(std::string_view gbk);
+std::string GbkFromWide(std::wstring_view wide);
+
+// --- fonts ---
+// The font of a 60-byte logical-font record (LOGFONT layout, GBK face name); an empty or short
+// record gives the default GUI font. Fonts are created once per distinct record and live as long
+// as the process; callers never delete them.
+HFONT FontFromRecord(const std::string& record);
+
+// --- list views (WC_LISTVIEWW in report view) ---
+// Window style bits (LVS_*) for a setup; the backend creates the control with them and
+// ApplyListSetup sets the rest (extended styles, colours, font) and may change the style later.
+DWORD ListViewStyle(const ListSetup& setup);
+void ApplyListSetup(HWND list, const ListSetup& setup);
+int InsertListColumn(HWND list, int index, const ListColumn& column);
+int ListColumnCount(HWND list);
+int InsertListItem(HWND list, int index, const ListItem& item);
+bool SetListItemText(HWND list, int row, int column, std::string_view gbk);
+std::string ListItemText(HWND list, int row, int column);
+int ListItemCount(HWND list);
+void DeleteListItems(HWND list);
+void SetListSelection(HWND list, int row);
+int ListSelection(HWND list);
+
+// --- owner-drawn buttons (BS_OWNERDRAW) ---
+// Paints one WM_DRAWITEM request through the unit's painter on a GDI canvas, double-buffered.
+void PaintOwnerDrawnButton(const DRAWITEMSTRUCT& item, const ButtonPainter& painter, bool highlighted);
+
+// --- tool tips: one tip control per top-level window, created on first use ---
+void SetToolTip(HWND control, std::string_view gbk);
+std::string ToolTip(HWND control);
+// Forgets the control's tip (the backend calls it when the control is destroyed).
+void ForgetToolTip(HWND control);
+
+// --- pictures ---
+// Decodes BMP, PNG, GIF or JPEG bytes; null when they hold no picture.
+PictureRef DecodePicture(std::span<const uint8_t> data);
+// Writes a PNG of the top-level window as it is on screen, frame included.
+bool SaveWindowPicture(HWND window, const std::string& path);
+
+}  // namespace vorenn::platform::win32
