@@ -71,10 +71,8 @@ EventHandler ResolveHandler(HandlerRef ref) {
 namespace {
 
 const UnitRecord* FindConstRecord(const WindowInstance& instance, uint32_t unitId) {
-  for (const UnitRecord& record : instance.records) {
-    if (record.id == unitId) return &record;
-  }
-  return nullptr;
+  size_t i = FindRecordIndex(instance, unitId);
+  return i != kNoRecord ? &instance.records[i] : nullptr;
 }
 
 }  // namespace
@@ -106,6 +104,7 @@ WindowInstance& CreateInstance(const WindowTemplate& tmpl) {
   auto instance = std::make_unique<WindowInstance>();
   instance->windowId = tmpl.id;
   instance->records.assign(tmpl.records.begin(), tmpl.records.end());
+  RecordsChanged(*instance);
   State().instances.push_back(std::move(instance));
   return *State().instances.back();
 }
@@ -146,6 +145,20 @@ std::vector<WindowInstance*> LoadedWindows() {
   for (const auto& p : State().instances) result.push_back(p.get());
   return result;
 }
+
+size_t FindRecordIndex(const WindowInstance& instance, uint32_t unitId) {
+  const std::deque<UnitRecord>& records = instance.records;
+  if (instance.indexedRecordCount != records.size()) {
+    instance.recordIndex.clear();
+    // Walked backwards so that the first of repeated ids is the one kept.
+    for (size_t i = records.size(); i-- > 0;) instance.recordIndex[records[i].id] = i;
+    instance.indexedRecordCount = records.size();
+  }
+  auto it = instance.recordIndex.find(unitId);
+  return it != instance.recordIndex.end() ? it->second : kNoRecord;
+}
+
+void RecordsChanged(WindowInstance& instance) { instance.indexedRecordCount = WindowInstance::kIndexStale; }
 
 UnitRecord* FindRecord(WindowInstance& instance, uint32_t unitId) {
   return const_cast<UnitRecord*>(FindConstRecord(instance, unitId));

@@ -67,6 +67,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/native_window.h"
@@ -141,6 +142,13 @@ struct WindowInstance {
   std::vector<std::unique_ptr<UnitWindow>> liveWindows;
   bool loaded = false;  // false while loading, true once the load completed
   std::vector<WindowInstance*> disabledWindows;  // windows this modal window disabled
+
+  // Where the first record of each unit id lies (a template may repeat an id), so that the
+  // lookups every property access makes do not walk the records. Built on first use; code that
+  // adds or removes records calls RecordsChanged.
+  static constexpr size_t kIndexStale = ~size_t(0);
+  mutable std::unordered_map<uint32_t, size_t> recordIndex;
+  mutable size_t indexedRecordCount = kIndexStale;
 };
 
 // --- the template table ---
@@ -180,7 +188,12 @@ WindowInstance* FindLoadedWindow(uint32_t windowId);
 // was never loaded).
 bool WindowWasClosed(uint32_t windowId);
 std::vector<WindowInstance*> LoadedWindows();
+// The first record with this id, or null / kNoRecord.
 UnitRecord* FindRecord(WindowInstance& instance, uint32_t unitId);
+constexpr size_t kNoRecord = ~size_t(0);
+size_t FindRecordIndex(const WindowInstance& instance, uint32_t unitId);
+// Records were added to or removed from the instance: its id index is built again when next used.
+void RecordsChanged(WindowInstance& instance);
 UnitRecord* RecordAt(WindowInstance& instance, size_t index);
 UnitWindow* LiveWindowOf(const UnitRecord& record);
 

@@ -174,6 +174,7 @@ std::optional<uint32_t> CopyUnitOnWindow(WindowInstance& instance, uint32_t sour
   bool visible = Native().IsVisible(sourceHandle);
   copy.flags = visible ? copy.flags | kFlagVisible : copy.flags & ~kFlagVisible;
   instance.records.push_back(std::move(copy));
+  RecordsChanged(instance);
   instance.liveWindows.emplace_back(fresh);
   g_copies[&instance][id] = sourceId;
 
@@ -195,6 +196,7 @@ void RemoveUnit(WindowInstance& instance, uint32_t unitId) {
       instance.liveWindows.erase(owned);
     }
     instance.records.erase(instance.records.begin() + ptrdiff_t(i));
+    RecordsChanged(instance);
     auto copies = g_copies.find(&instance);
     if (copies != g_copies.end()) copies->second.erase(unitId);
     // Destroying the native window may run code that looks the instance up: the record is gone

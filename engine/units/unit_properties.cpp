@@ -205,10 +205,9 @@ UnitPlace FindUnitOrFail(uint32_t windowId, uint32_t unitId) {
     ReportRuntimeError("未载入欲访问窗口组件所在的窗口", 0);
   }
   if (unitId == 0) return {instance, &instance->records[0], 0};
-  for (size_t i = 0; i < instance->records.size(); ++i) {
-    if (instance->records[i].id == unitId) return {instance, &instance->records[i], i};
-  }
-  ReportRuntimeError("欲访问的窗口组件不存在", 0);
+  size_t i = FindRecordIndex(*instance, unitId);
+  if (i == kNoRecord) ReportRuntimeError("欲访问的窗口组件不存在", 0);
+  return {instance, &instance->records[i], i};
 }
 
 UnitWindow* FindUnitWindow(uint32_t windowId, uint32_t unitId) {
@@ -249,7 +248,6 @@ PropertyValue ReadUnitProperty(uint32_t windowId, uint32_t unitId, int32_t index
   const UnitRecord& record = *place.record;
   if (record.IsMenuItem()) return ReadMenuItem(record, index);
   if (index >= 8) return ReadOwn(record, index, arrayIndex);
-  bool live = HasLiveWindow(record);
   switch (index) {
     case kLeft: return Word(uint32_t(UnitRect(record).left));
     case kTop: return Word(uint32_t(UnitRect(record).top));
@@ -257,9 +255,11 @@ PropertyValue ReadUnitProperty(uint32_t windowId, uint32_t unitId, int32_t index
     case kHeight: return Word(uint32_t(UnitRect(record).height));
     case kTag: return Pointer(NewTextBlock(record.tag));
     case kVisible:
-      return Word(live ? Native().IsVisible(record.window->Handle()) : (record.flags & kFlagVisible) != 0);
+      if (HasLiveWindow(record)) return Word(Native().IsVisible(record.window->Handle()));
+      return Word((record.flags & kFlagVisible) != 0);
     case kDisabled:
-      return Word(live ? !Native().IsEnabled(record.window->Handle()) : (record.flags & kFlagDisabled) != 0);
+      if (HasLiveWindow(record)) return Word(!Native().IsEnabled(record.window->Handle()));
+      return Word((record.flags & kFlagDisabled) != 0);
     case kPointer: return Pointer(NewBytesBlock(PointerDataToGame(record.cursorData)));
     default: RaiseRuntimeError(kSubscriptOutOfRange);
   }
@@ -272,14 +272,19 @@ void WriteUnitProperty(uint32_t windowId, uint32_t unitId, int32_t index, int32_
   UnitRecord& record = *place.record;
   if (record.IsMenuItem()) return WriteMenuItem(record, index, low, high);
   if (index >= 8) return WriteOwn(place, index, arrayIndex, low, high);
-  int32_t value = int32_t(low);
-  // Geometry starts from the live rectangle, so only the one edge or size changes.
-  platform::Rect rect = UnitRect(record);
+  if (index >= kLeft && index <= kHeight) {
+    // Geometry starts from the live rectangle, so only the one edge or size changes.
+    platform::Rect rect = UnitRect(record);
+    int32_t value = int32_t(low);
+    switch (index) {
+      case kLeft: rect.left = value; break;
+      case kTop: rect.top = value; break;
+      case kWidth: rect.width = value; break;
+      default: rect.height = value; break;
+    }
+    return SetUnitRect(record, rect);
+  }
   switch (index) {
-    case kLeft: rect.left = value; return SetUnitRect(record, rect);
-    case kTop: rect.top = value; return SetUnitRect(record, rect);
-    case kWidth: rect.width = value; return SetUnitRect(record, rect);
-    case kHeight: rect.height = value; return SetUnitRect(record, rect);
     case kTag: record.tag = TextOfBlock(PointerOfWords(low, high)); return;
     case kVisible: return WriteVisible(record, low != 0);
     case kDisabled:

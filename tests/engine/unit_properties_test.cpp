@@ -6,6 +6,7 @@
 #include "engine/core/memory.h"
 #include "engine/runtime/services.h"
 #include "engine/templates/window_template.h"
+#include "engine/templates/window_template_units.h"
 #include "engine/units/unit_fonts.h"
 #include "tests/engine/unit_test_support.h"
 
@@ -131,6 +132,27 @@ TEST_F(UnitPropertiesTest, OnceTheProgramEndsTheClosedWindowsUnitsReadAsNothingA
   EXPECT_THROW(ReadProperty(0x52019999, kLabel, 0), RuntimeError);
   EXPECT_NE(testing_support::LastErrorText().find("未载入欲访问窗口组件所在的窗口"), std::string::npos);
   EXPECT_THROW(WriteProperty(0x52019999, kLabel, 0, -1, 1, 0), RuntimeError);
+}
+
+class RepeatedIdsTest : public testing_support::UnitTest {};
+
+TEST_F(RepeatedIdsTest, AnIdGivenTwiceNamesItsFirstUnit) {
+  tools::TemplateDescription description = Describe(R"(
+    {"id": "0x16010003", "type": "Label", "name": "first", "code": "First", "geometry": [1, 2, 50, 8],
+     "flags": "V--", "events": []},
+    {"id": "0x16010006", "type": "Label", "name": "second", "code": "Second", "geometry": [60, 2, 50, 8],
+     "flags": "V--", "events": []})");
+  // The description refuses a repeated id; a segment may still hold one.
+  description.windows[0].units[2].id = kLabel;
+  ASSERT_TRUE(LoadDescription(description));
+  WindowInstance& instance = *FindLoadedWindow(testing_support::kTestWindow);
+  ASSERT_EQ(instance.records.size(), 3u);
+  ASSERT_NE(instance.records[2].window, nullptr);
+  EXPECT_EQ(ReadInt(kLabel, 0), 1);
+  WriteInt(kLabel, 0, 9);
+  EXPECT_EQ(native_->Geometry(instance.records[1].window->Handle()).left, 9);
+  EXPECT_EQ(native_->Geometry(instance.records[2].window->Handle()).left, 60);
+  EXPECT_EQ(FindRecord(instance, kLabel), &instance.records[1]);
 }
 
 TEST_F(UnitPropertiesTest, TransferFormsFollowTheKind) {

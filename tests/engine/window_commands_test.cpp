@@ -95,6 +95,36 @@ TEST_F(WindowCommandsTest, DestroyingACopyRemovesItsRecordAndItsPlaceInTheCopyLi
   EXPECT_NE(FindLoadedWindow(kTestWindow), nullptr);
 }
 
+TEST_F(WindowCommandsTest, PropertiesReachTheUnitOfTheirIdWhileCopiesComeAndGo) {
+  UnitRef first{}, second{}, third{};
+  ASSERT_TRUE(CopyUnit(kTypeEditBox, {kTestWindow, kRowEdit}, kTypeEditBox, &first));
+  ASSERT_TRUE(CopyUnit(kTypeEditBox, {kTestWindow, kRowEdit}, kTypeEditBox, &second));
+  platform::WindowHandle secondHandle = HandleOf(second.unitId);
+  WriteInt(second.unitId, 1, 31);
+  EXPECT_EQ(native_->Geometry(secondHandle).top, 31);
+  // The second copy's record moves into the first one's place, and a new copy then takes the
+  // place the second had: the record count is what it was before.
+  size_t count = Instance().records.size();
+  DestroyUnit(first, false);
+  ASSERT_TRUE(CopyUnit(kTypeEditBox, {kTestWindow, kRowEdit}, kTypeEditBox, &third));
+  ASSERT_EQ(Instance().records.size(), count);
+  WriteInt(second.unitId, 1, 47);
+  WriteInt(third.unitId, 1, 12);
+  EXPECT_EQ(native_->Geometry(secondHandle).top, 47);
+  EXPECT_EQ(native_->Geometry(HandleOf(third.unitId)).top, 12);
+  EXPECT_EQ(ReadInt(second.unitId, 1), 47);
+  EXPECT_EQ(ReadInt(kRowEdit, 1), 2);
+  EXPECT_THROW(ReadInt(first.unitId, 1), RuntimeError);
+  // A destroyed copy's id given to a new one names the new one.
+  DestroyUnit(third, false);
+  UnitRef again{};
+  ASSERT_TRUE(CopyUnit(kTypeEditBox, {kTestWindow, kRowEdit}, kTypeEditBox, &again));
+  ASSERT_EQ(again.unitId, third.unitId);
+  WriteInt(again.unitId, 1, 19);
+  EXPECT_EQ(native_->Geometry(HandleOf(again.unitId)).top, 19);
+  EXPECT_EQ(ReadInt(second.unitId, 1), 47);
+}
+
 TEST_F(WindowCommandsTest, DestroyingTheWindowClosesItNowOrThroughThePostedMessage) {
   DestroyUnit({kTestWindow, 0}, /*closeNow=*/false);
   EXPECT_NE(FindLoadedWindow(kTestWindow), nullptr);
