@@ -182,6 +182,9 @@ class QtBackend final : public QObject, public Backend {
 
   WindowHandle nextHandle_ = 1;
   std::map<WindowHandle, Entry> windows_;
+  // The entry Find found last (map entries keep their address until erased).
+  mutable WindowHandle lastFoundHandle_ = kNoWindow;
+  mutable const Entry* lastFound_ = nullptr;
   std::map<std::pair<WindowHandle, int>, QTimer*> timers_;
   std::map<WindowHandle, QSystemTrayIcon*> trays_;
   PreTranslateHook preTranslate_;

@@ -45,11 +45,21 @@ bool ActedOn(QEvent::Type type) {
   }
 }
 
+bool IsFrameChange(QEvent::Type type) {
+  return type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowStateChange;
+}
+
+bool IsWindowWidget(const QObject* o) { return o->isWidgetType() && static_cast<const QWidget*>(o)->isWindow(); }
+
 class EventFilter final : public QObject {
  public:
   explicit EventFilter(QtBackend* backend) : backend_(backend) {}
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (!ActedOn(event->type())) return false;
+    // Of moves, resizes and state changes only those the window system made to a window are
+    // acted on (FilterFrameChange); a unit moved by the program, a rising figure every 20 ms,
+    // passes here.
+    if (IsFrameChange(event->type()) && (!event->spontaneous() || !IsWindowWidget(watched))) return false;
     WindowHandle w = backend_->HandleOf(watched);
     // A scroll area's viewport takes the mouse for the window it belongs to.
     if (w == kNoWindow && watched->parent() != nullptr) w = backend_->HandleOf(watched->parent());

@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <utility>
+
 #include "platform/gbk_text.h"
 #include "platform/qt/qt_backend_internal.h"
 #include "platform/qt/qt_fonts.h"
@@ -57,13 +59,17 @@ QtBackend::~QtBackend() {
   delete filter_;
 }
 
-QtBackend::Entry* QtBackend::Find(WindowHandle w) {
-  auto it = windows_.find(w);
-  return it == windows_.end() || !it->second.widget ? nullptr : &it->second;
-}
+QtBackend::Entry* QtBackend::Find(WindowHandle w) { return const_cast<Entry*>(std::as_const(*this).Find(w)); }
 const QtBackend::Entry* QtBackend::Find(WindowHandle w) const {
-  auto it = windows_.find(w);
-  return it == windows_.end() || !it->second.widget ? nullptr : &it->second;
+  // A unit's property access asks for the same window several times in a row (is it a window,
+  // then its geometry or state): the last entry found answers those without the map's search.
+  if (lastFound_ == nullptr || lastFoundHandle_ != w) {
+    auto it = windows_.find(w);
+    if (it == windows_.end()) return nullptr;
+    lastFoundHandle_ = w;
+    lastFound_ = &it->second;
+  }
+  return lastFound_->widget ? lastFound_ : nullptr;
 }
 
 QWidget* QtBackend::WidgetOf(WindowHandle w) const {
@@ -203,6 +209,7 @@ void QtBackend::DestroyTree(WindowHandle w) {
     // Deleted later: the widget may be the one whose event is being handled right now.
     widget->deleteLater();
   }
+  if (lastFound_ == &it->second) lastFound_ = nullptr;
   windows_.erase(it);
 }
 

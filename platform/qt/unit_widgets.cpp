@@ -23,6 +23,19 @@ Qt::Alignment VerticalOf(int vAlign) {
 const QColor kEtchShadow(160, 160, 160);
 const QColor kEtchLight(255, 255, 255);
 
+// A paint region within a rectangle, and one covering it, told without building regions where the
+// bounding rectangle answers exactly: a label's paint asks both on every one-pixel step of a
+// figure rising over it.
+bool RegionInside(const QRegion& region, const QRect& rect) {
+  return region.isEmpty() || rect.contains(region.boundingRect());
+}
+
+bool RegionCovers(const QRegion& region, const QRect& rect) {
+  if (rect.isEmpty()) return true;
+  if (region.rectCount() == 1) return region.boundingRect().contains(rect);
+  return QRegion(rect).subtracted(region).isEmpty();
+}
+
 }  // namespace
 
 QColor ColourOf(uint32_t colour) {
@@ -89,8 +102,7 @@ QColor CaptionWidget::TextColour() const {
 void LabelWidget::paintEvent(QPaintEvent* event) {
   // The frame lies outside the contents: a frame without a shape, or a repaint inside the contents,
   // needs none of it (its painter and style would still be set up for it).
-  if (frameStyle() != QFrame::NoFrame && !event->region().subtracted(contentsRect()).isEmpty())
-    QFrame::paintEvent(event);
+  if (frameStyle() != QFrame::NoFrame && !RegionInside(event->region(), contentsRect())) QFrame::paintEvent(event);
   if (caption_.isEmpty()) return;
   QRect area = contentsRect();
   int flags = int(HorizontalOf(appearance_.hAlign));
@@ -100,7 +112,7 @@ void LabelWidget::paintEvent(QPaintEvent* event) {
   // than all the rest of the paint, and is skipped when no pixel of the text lies in that region.
   // A repaint covering the whole contents (a new caption, a first paint) draws the text without
   // that test: the text is clipped to the contents in any case.
-  bool allOfIt = QRegion(area).subtracted(event->region()).isEmpty();
+  bool allOfIt = RegionCovers(event->region(), area);
   if (!allOfIt && !event->region().intersects(TextBounds(area, flags))) return;
   QPainter painter(this);
   painter.setClipRect(area);
