@@ -81,9 +81,13 @@ TEST(QtLabelPixels, PartialRepaintsDrawWhatTheFullDrawingDrew) {
   cases.push_back({"mnemonic", "&Quit", mnemonic});
 
   // All of it, then thin strips across it in both directions: some meet the text only at its edges.
-  std::vector<QRect> regions = {{}, {20, 5, 100, 30}, {40, 10, 30, 6}};  // and two inside the frames
-  for (int x = 0; x < 160; x += 3) regions.push_back({x, 0, 2, 40});
-  for (int y = 0; y < 40; y += 2) regions.push_back({0, y, 160, 1});
+  std::vector<QRegion> regions = {{}, {20, 5, 100, 30}, {40, 10, 30, 6}};  // and two inside the frames
+  for (int x = 0; x < 160; x += 3) regions.push_back(QRect(x, 0, 2, 40));
+  for (int y = 0; y < 40; y += 2) regions.push_back(QRect(0, y, 160, 1));
+  // Regions of several rectangles: all but the frame's bottom line, an L, two strips apart.
+  regions.push_back(QRegion(0, 0, 160, 39) + QRegion(1, 39, 158, 1));
+  regions.push_back(QRegion(0, 0, 160, 20) + QRegion(0, 20, 100, 20));
+  regions.push_back(QRegion(2, 0, 3, 40) + QRegion(120, 0, 3, 40));
   for (const Case& c : cases) {
     LabelWidget ours(nullptr);
     ReferenceLabel before(nullptr);
@@ -92,13 +96,14 @@ TEST(QtLabelPixels, PartialRepaintsDrawWhatTheFullDrawingDrew) {
       w->SetAppearance(c.look);
       w->SetCaption(QString::fromUtf8(c.caption.c_str()));
     }
-    for (const QRect& region : regions) {
+    for (const QRegion& region : regions) {
       QImage a = Drawn(ours, region), b = Drawn(before, region);
       int differing = 0;
       for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x) differing += a.pixel(x, y) != b.pixel(x, y);
-      EXPECT_EQ(differing, 0) << c.name << " in " << region.x() << "," << region.y() << " " << region.width() << "x"
-                              << region.height();
+      QRect box = region.boundingRect();
+      EXPECT_EQ(differing, 0) << c.name << " in " << box.x() << "," << box.y() << " " << box.width() << "x"
+                              << box.height() << ", " << region.rectCount() << " rectangles";
     }
     // The same look again and a new caption: the cached bounds follow the caption.
     ours.SetAppearance(c.look);
