@@ -2,9 +2,12 @@
 // a canvas over QPainter; tool tips; pictures decoded with QImage.
 #include <QEnterEvent>
 #include <QImage>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+
+#include <algorithm>
 
 #include "platform/gbk_text.h"
 #include "platform/qt/qt_backend_internal.h"
@@ -28,23 +31,33 @@ class QtPicture final : public Picture {
   QImage image_;
 };
 
+// Draws on a button's paint event. A neighbour's repaint often reaches only a button's border:
+// the shapes whose pixels cannot meet the region repainted are left out (each line sets up a pen
+// and a stroke, each picture is converted first). Text is always drawn: its glyphs may reach past
+// the rectangle it is aligned in.
 class PainterCanvas final : public Canvas {
  public:
-  explicit PainterCanvas(QPainter& p) : p_(p) {}
+  PainterCanvas(QPainter& p, const QRegion& region) : p_(p), region_(region) {}
 
-  void FillRect(const Rect& r, uint32_t colour) override { p_.fillRect(QRect(r.left, r.top, r.width, r.height), RgbOf(colour)); }
+  void FillRect(const Rect& r, uint32_t colour) override {
+    QRect box(r.left, r.top, r.width, r.height);
+    if (region_.intersects(box)) p_.fillRect(box, RgbOf(colour));
+  }
   void FrameRect(const Rect& r, uint32_t colour) override {
-    if (r.width <= 0 || r.height <= 0) return;
+    if (r.width <= 0 || r.height <= 0 || !region_.intersects(QRect(r.left, r.top, r.width, r.height))) return;
     p_.setPen(QPen(RgbOf(colour), 0));
     p_.setBrush(Qt::NoBrush);
     p_.drawRect(r.left, r.top, r.width - 1, r.height - 1);
   }
   void Line(int x1, int y1, int x2, int y2, uint32_t colour) override {
+    // A one-pixel line's pixels lie between its end points.
+    if (!region_.intersects(QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2)))))
+      return;
     p_.setPen(QPen(RgbOf(colour), 0));
     p_.drawLine(x1, y1, x2, y2);
   }
   void FocusRect(const Rect& r) override {
-    if (r.width <= 0 || r.height <= 0) return;
+    if (r.width <= 0 || r.height <= 0 || !region_.intersects(QRect(r.left, r.top, r.width, r.height))) return;
     p_.setPen(QPen(Qt::black, 0, Qt::DotLine));
     p_.setBrush(Qt::NoBrush);
     p_.drawRect(r.left, r.top, r.width - 1, r.height - 1);
@@ -59,7 +72,7 @@ class PainterCanvas final : public Canvas {
   }
   void DrawPicture(const Picture& picture, int x, int y, uint32_t transparent, bool greyed) override {
     const auto* qp = dynamic_cast<const QtPicture*>(&picture);
-    if (qp == nullptr) return;
+    if (qp == nullptr || !region_.intersects(QRect(QPoint(x, y), qp->Image().size()))) return;
     QImage image = qp->Image().convertToFormat(QImage::Format_ARGB32);
     if (transparent != kDefaultColour) {
       QRgb key = RgbOf(transparent).rgb();
@@ -79,6 +92,7 @@ class PainterCanvas final : public Canvas {
 
  private:
   QPainter& p_;
+  const QRegion& region_;
 };
 
 class OwnerDrawnButton final : public QPushButton {
@@ -90,7 +104,7 @@ class OwnerDrawnButton final : public QPushButton {
   ButtonPainter painter;
 
  protected:
-  void paintEvent(QPaintEvent*) override {
+  void paintEvent(QPaintEvent* event) override {
     QPainter p(this);
     if (!painter) {
       p.fillRect(rect(), RgbOf(SystemColourOf(SystemColour::ButtonFace)));
@@ -103,7 +117,7 @@ class OwnerDrawnButton final : public QPushButton {
     state.focused = hasFocus();
     state.disabled = !isEnabled();
     state.highlighted = underMouse();
-    PainterCanvas canvas(p);
+    PainterCanvas canvas(p, event->region());
     ButtonPainter keep = painter;  // the painter may be replaced while it draws
     keep(canvas, state);
   }

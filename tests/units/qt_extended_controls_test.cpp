@@ -9,6 +9,8 @@
 #include <QTreeView>
 #include <QWidget>
 
+#include <vector>
+
 #include "platform/backend.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_backend_internal.h"
@@ -197,6 +199,74 @@ TEST_F(QtExtendedControlsTest, OwnerDrawnButtonPaintsThroughItsPainterAndToggles
     if (w->windowTitle() == "buttons") w->findChild<QPushButton*>()->click();
   EXPECT_TRUE(checkedAtClick);
   EXPECT_TRUE(n.IsChecked(b));
+  n.DestroyNativeWindow(top);
+}
+
+// A button repainted in part (a neighbour's repaint meeting its border) leaves out the shapes that
+// region cannot show; every pixel of the region must be what the whole drawing gives there.
+TEST_F(QtExtendedControlsTest, OwnerDrawnButtonRepaintedInPartDrawsWhatTheWholeDrawingDrew) {
+  QImage source(6, 4, QImage::Format_RGB32);
+  source.fill(Qt::darkCyan);
+  source.setPixelColor(2, 1, Qt::yellow);
+  QByteArray png;
+  {
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    source.save(&buffer, "PNG");
+  }
+  PictureRef picture = Native().DecodePicture({reinterpret_cast<const uint8_t*>(png.data()), size_t(png.size())});
+  ASSERT_NE(picture, nullptr);
+  Backend& n = Native();
+  WindowHandle top = Make(WindowRole::TopLevel, kNoWindow, {0, 0, 200, 100}, 0, "partial");
+  WindowHandle b = Make(WindowRole::Button, top, {10, 10, 128, 24}, kStyleOwnerDrawn);
+  n.SetButtonPainter(b, [&](Canvas& c, const ButtonDrawState& s) {
+    const Rect& r = s.rect;
+    c.FillRect(r, 0xC0C0C0);
+    for (int inset : {0, 1}) {  // a raised border of two edges, as the image buttons draw it
+      int left = inset, top = inset, right = r.width - 1 - inset, bottom = r.height - 1 - inset;
+      c.Line(left, top, right - 1, top, 0xFFFFFF);
+      c.Line(left, top, left, bottom - 1, 0xFFFFFF);
+      c.Line(left, bottom, right, bottom, 0x404040);
+      c.Line(right, top, right, bottom, 0x404040);
+    }
+    c.FrameRect({5, 5, 20, 14}, 0x0000FF);
+    c.DrawPicture(*picture, 8, 8, platform::kDefaultColour, false);
+    c.Text({4, 4, r.width - 8, r.height - 8}, "升级(12)√", 0x000000, {}, 1, 1);
+    c.FocusRect({3, 3, r.width - 6, r.height - 6});
+  });
+  QWidget* button = static_cast<QtBackend&>(n).WidgetOf(b);
+  ASSERT_NE(button, nullptr);
+  const QColor background(30, 120, 90);
+  auto drawn = [&](const QRegion& region) {
+    QImage image(button->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(background);
+    button->render(&image, region.boundingRect().topLeft(), region);  // the region stays where it is
+    return image;
+  };
+  const QImage whole = drawn(QRegion(button->rect()));
+  std::vector<QRegion> regions;
+  for (int y = 0; y < 24; ++y) regions.push_back(QRect(0, y, 128, 1));
+  for (int x = 0; x < 128; x += 3) regions.push_back(QRect(x, 0, 1, 24));
+  regions.push_back(QRect(0, 0, 1, 1));
+  regions.push_back(QRect(127, 23, 1, 1));
+  regions.push_back(QRect(9, 9, 2, 2));  // inside the picture only
+  regions.push_back(QRegion(0, 23, 128, 1) + QRegion(127, 0, 1, 24));
+  for (const QRegion& region : regions) {
+    QImage expected(whole.size(), whole.format());
+    expected.fill(background);
+    for (const QRect& r : region)
+      for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) expected.setPixel(x, y, whole.pixel(x, y));
+    QImage part = drawn(region);
+    int differing = 0;
+    QPoint first(-1, -1);
+    for (int y = 0; y < part.height(); ++y)
+      for (int x = 0; x < part.width(); ++x)
+        if (part.pixel(x, y) != expected.pixel(x, y) && differing++ == 0) first = QPoint(x, y);
+    QRect box = region.boundingRect();
+    EXPECT_EQ(differing, 0) << box.x() << "," << box.y() << " " << box.width() << "x" << box.height() << ", first at "
+                            << first.x() << "," << first.y();
+  }
   n.DestroyNativeWindow(top);
 }
 
