@@ -17,7 +17,9 @@
 namespace vorenn::platform::win32 {
 namespace {
 
-constexpr UINT_PTR kSubclassId = 0x4C56;  // the rows ride on the control as its subclass data
+constexpr UINT_PTR kSubclassId = 0x4C56;
+// The rows hang on the control as a window property; the subclass frees them with the control.
+const wchar_t kRowsProperty[] = L"Vorenn.ListRows";
 
 struct ListRow {
   std::vector<std::string> cells;  // GBK; cells past the end are empty
@@ -67,15 +69,20 @@ LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
   }
   if (message == WM_NCDESTROY) {
     RemoveWindowSubclass(list, TheProc(), id);
+    RemovePropW(list, kRowsProperty);
     delete rows;
   }
   return DefSubclassProc(list, message, wParam, lParam);
 }
 
+// The rows of a list that has had any of them; null for other windows.
+ListRows* Attached(HWND list) {
+  return list != nullptr ? static_cast<ListRows*>(GetPropW(list, kRowsProperty)) : nullptr;
+}
+
 ListRows* Rows(HWND list) {
-  DWORD_PTR data = 0;
   if (list == nullptr || !IsWindow(list)) return nullptr;
-  if (GetWindowSubclass(list, TheProc(), kSubclassId, &data)) return reinterpret_cast<ListRows*>(data);
+  if (ListRows* rows = Attached(list)) return rows;
   // Only a virtual list asks for its texts; any other control would show none of them.
   if ((GetWindowLongPtrW(list, GWL_STYLE) & LVS_OWNERDATA) == 0) return nullptr;
   auto* rows = new ListRows;
@@ -83,14 +90,12 @@ ListRows* Rows(HWND list) {
     delete rows;
     return nullptr;
   }
+  if (!SetPropW(list, kRowsProperty, rows)) {
+    RemoveWindowSubclass(list, TheProc(), kSubclassId);
+    delete rows;
+    return nullptr;
+  }
   return rows;
-}
-
-// The rows of a list that has had any of them; null for other windows.
-ListRows* Attached(HWND list) {
-  DWORD_PTR data = 0;
-  if (list == nullptr || !GetWindowSubclass(list, TheProc(), kSubclassId, &data)) return nullptr;
-  return reinterpret_cast<ListRows*>(data);
 }
 const ListRows* ConstRows(HWND list) { return Attached(list); }
 
