@@ -1,0 +1,21 @@
+# The Win32 backend's files, for the Windows build (platform/CMakeLists.txt adds them).
+set(VORENN_WIN32_BACKEND_SOURCES
+  win32_backend.cpp
+  windows.cpp
+  window_procedure.cpp
+  message_queue.cpp
+  timers.cpp
+  message_boxes.cpp
+  tray.cpp
+  colours.cpp
+  label_painting.cpp
+  edit_boxes.cpp
+  scroll_bars.cpp
+  extended_units.cpp
+  text.cpp
+  fonts.cpp
+  list_view.cpp
+  gdi_canvas.cpp
+  tool_tips.cpp
+  pictures.cpp
+)
