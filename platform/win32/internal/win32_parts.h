@@ -13,6 +13,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/extended_controls.h"
 
@@ -29,8 +31,10 @@ std::string GbkFromWide(std::wstring_view wide);
 HFONT FontFromRecord(const std::string& record);
 
 // --- list views (WC_LISTVIEWW in report view) ---
-// Window style bits (LVS_*) for a setup; the backend creates the control with them and
-// ApplyListSetup sets the rest (extended styles, colours, font) and may change the style later.
+// Window style bits (WS_CHILD and LVS_*) for a setup; the backend creates the control with them
+// (adding visibility, tab stop and border) and ApplyListSetup sets the rest (extended styles,
+// colours, font) and may change the style later. The control is a virtual list (LVS_OWNERDATA):
+// the rows live here, and the control asks for them through notifications to its parent.
 DWORD ListViewStyle(const ListSetup& setup);
 void ApplyListSetup(HWND list, const ListSetup& setup);
 int InsertListColumn(HWND list, int index, const ListColumn& column);
@@ -42,10 +46,18 @@ int ListItemCount(HWND list);
 void DeleteListItems(HWND list);
 void SetListSelection(HWND list, int row);
 int ListSelection(HWND list);
+// The parent's window procedure passes every WM_NOTIFY here first (lParam as the header); true
+// when it came from a list view and was handled, with the answer for WM_NOTIFY in *result. The
+// lists ask for their texts this way (LVN_GETDISPINFOW), for the rows typing finds
+// (LVN_ODFINDITEMW), and report clicks on check boxes.
+bool HandleListNotify(NMHDR* header, LRESULT* result);
 
 // --- owner-drawn buttons (BS_OWNERDRAW) ---
 // Paints one WM_DRAWITEM request through the unit's painter on a GDI canvas, double-buffered.
-void PaintOwnerDrawnButton(const DRAWITEMSTRUCT& item, const ButtonPainter& painter, bool highlighted);
+// Pressed, focused and disabled come from the item's state; an owner-drawn button keeps no checked
+// state of its own, so the backend says whether a toggle button is checked, and whether the
+// mouse is over the button. Without a painter the button is filled with the button face.
+void PaintOwnerDrawnButton(const DRAWITEMSTRUCT& item, const ButtonPainter& painter, bool highlighted, bool checked);
 
 // --- tool tips: one tip control per top-level window, created on first use ---
 void SetToolTip(HWND control, std::string_view gbk);
@@ -54,9 +66,27 @@ std::string ToolTip(HWND control);
 void ForgetToolTip(HWND control);
 
 // --- pictures ---
-// Decodes BMP, PNG, GIF or JPEG bytes; null when they hold no picture.
+// A decoded picture: 32-bit pixels 0xAARRGGBB (straight alpha), top row first, as a DIB
+// section lays them out.
+class GdiPicture final : public Picture {
+ public:
+  GdiPicture(int width, int height, std::vector<uint32_t> pixels)
+      : width_(width), height_(height), pixels_(std::move(pixels)) {}
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  const std::vector<uint32_t>& Pixels() const { return pixels_; }
+
+ private:
+  int width_, height_;
+  std::vector<uint32_t> pixels_;
+};
+
+// Decodes BMP, PNG, GIF or JPEG bytes (the first frame); null when they hold no picture or one
+// too large to keep.
 PictureRef DecodePicture(std::span<const uint8_t> data);
-// Writes a PNG of the top-level window as it is on screen, frame included.
+// Writes a PNG of the window as it is on screen, frame included (copied from the window's DC,
+// so it must not be covered). The path is GBK, as the program's file names are. False when the
+// window does not exist or is minimized, or the file cannot be written.
 bool SaveWindowPicture(HWND window, const std::string& path);
 
 }  // namespace vorenn::platform::win32
