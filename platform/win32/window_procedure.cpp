@@ -192,6 +192,13 @@ LRESULT Win32Backend::Handle(Entry& e, HWND hwnd, UINT message, WPARAM wParam, L
     default:
       if (IsMouseMessage(message)) {
         if (message == WM_MOUSEMOVE) NoteHot(e, true);
+        // A press focuses the controls that take the focus before the unit hears of it, as on the
+        // other backends (the control itself would focus itself afterwards).
+        bool press = message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN ||
+                     message == WM_LBUTTONDBLCLK;
+        bool takesFocus = e.role == WindowRole::Button || e.role == WindowRole::EditBox || e.role == WindowRole::ListView;
+        if (press && takesFocus && GetFocus() != hwnd) ::SetFocus(hwnd);
+        if (!IsWindow(w)) return 0;
         if (MouseMessage(w, message, wParam, lParam)) return 0;
       }
       break;
@@ -339,15 +346,13 @@ bool Win32Backend::HandleNotification(UINT message, WPARAM wParam, LPARAM lParam
       *result = reinterpret_cast<LRESULT>(brush);
       return true;
     }
+    case WM_NOTIFY: return HandleListNotify(reinterpret_cast<NMHDR*>(lParam), result);
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       Entry* c = FindHwnd(item->hwndItem);
       if (c == nullptr || c->role != WindowRole::Button) return false;
-      DRAWITEMSTRUCT shown = *item;
-      // The system knows no checked state of an owner-drawn button; the backend keeps it.
-      if (c->checked) shown.itemState |= ODS_CHECKED;
       ButtonPainter painter = c->painter;  // the painter may be replaced while it draws
-      PaintOwnerDrawnButton(shown, painter, c->hot);
+      PaintOwnerDrawnButton(*item, painter, c->hot, c->checked);
       *result = TRUE;
       return true;
     }
