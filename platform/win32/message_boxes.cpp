@@ -101,7 +101,9 @@ int Win32Backend::MessageBox(WindowHandle owner, std::string_view gbkText, std::
     pending.hook = SetWindowsHookExW(WH_CBT, NoteBox, nullptr, GetCurrentThreadId());
     t_pending = &pending;
   }
+  ++boxesShowing_;
   int answer = MessageBoxW(ownerHwnd, text.c_str(), caption.c_str(), flags);
+  --boxesShowing_;
   if (pending.hook != nullptr) UnhookWindowsHookEx(pending.hook);
   t_pending = outer;
   // The system numbers its answers as the program does; a box that could not be shown takes its

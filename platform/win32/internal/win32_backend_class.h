@@ -100,6 +100,8 @@ class Win32Backend final : public Backend {
   // A script answers the boxes (tools/driver): each box that appears is handed to the answerer
   // once it is up. Null: the user answers.
   void SetBoxAnswerer(BoxAnswerer answerer) { boxAnswerer_ = std::move(answerer); }
+  // How many message boxes the UI thread is showing now (boxes run their own message loops).
+  int BoxesShowing() const { return boxesShowing_; }
 
   // tray.cpp
   void SetTrayIcon(WindowHandle w, std::span<const uint8_t> icon, std::string_view gbkTip) override;
@@ -241,6 +243,7 @@ class Win32Backend final : public Backend {
   bool wheelRouting_ = false;
   bool sawInput_ = false;
   BoxAnswerer boxAnswerer_;
+  int boxesShowing_ = 0;
 
   std::mutex queueMutex_;
   std::deque<Queued> queue_;
