@@ -12,12 +12,13 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <unordered_map>
 #include <vector>
 
 namespace vorenn::platform::win32 {
 namespace {
 
-constexpr UINT_PTR kSubclassId = 0x4C56;  // the rows ride on the control as its subclass data
+constexpr UINT_PTR kSubclassId = 0x4C56;
 
 struct ListRow {
   std::vector<std::string> cells;  // GBK; cells past the end are empty
@@ -39,6 +40,14 @@ struct ListRows {
     return column >= 0 && size_t(column) < cells.size() ? std::string_view(cells[size_t(column)]) : std::string_view();
   }
 };
+
+// The rows of each list, found without asking the system (a window property costs a round trip to
+// the window server under Wine, four times per row while a list fills). The subclass frees a
+// list's rows when the control goes; lists live on the user-interface thread only.
+std::unordered_map<HWND, ListRows*>& AllRows() {
+  static std::unordered_map<HWND, ListRows*> rows;
+  return rows;
+}
 
 UINT AnnounceMessage() {
   static const UINT message = RegisterWindowMessageW(L"Vorenn.ListView.Announce");
@@ -67,15 +76,21 @@ LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
   }
   if (message == WM_NCDESTROY) {
     RemoveWindowSubclass(list, TheProc(), id);
+    AllRows().erase(list);
     delete rows;
   }
   return DefSubclassProc(list, message, wParam, lParam);
 }
 
+// The rows of a list that has had any of them; null for other windows.
+ListRows* Attached(HWND list) {
+  auto found = AllRows().find(list);
+  return found != AllRows().end() ? found->second : nullptr;
+}
+
 ListRows* Rows(HWND list) {
-  DWORD_PTR data = 0;
+  if (ListRows* rows = Attached(list)) return rows;
   if (list == nullptr || !IsWindow(list)) return nullptr;
-  if (GetWindowSubclass(list, TheProc(), kSubclassId, &data)) return reinterpret_cast<ListRows*>(data);
   // Only a virtual list asks for its texts; any other control would show none of them.
   if ((GetWindowLongPtrW(list, GWL_STYLE) & LVS_OWNERDATA) == 0) return nullptr;
   auto* rows = new ListRows;
@@ -83,14 +98,8 @@ ListRows* Rows(HWND list) {
     delete rows;
     return nullptr;
   }
+  AllRows()[list] = rows;
   return rows;
-}
-
-// The rows of a list that has had any of them; null for other windows.
-ListRows* Attached(HWND list) {
-  DWORD_PTR data = 0;
-  if (list == nullptr || !GetWindowSubclass(list, TheProc(), kSubclassId, &data)) return nullptr;
-  return reinterpret_cast<ListRows*>(data);
 }
 const ListRows* ConstRows(HWND list) { return Attached(list); }
 
@@ -299,6 +308,8 @@ void ApplyListSetup(HWND list, const ListSetup& setup) {
                              LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FLATSB | LVS_EX_TRACKSELECT |
                              LVS_EX_ONECLICKACTIVATE | LVS_EX_UNDERLINECOLD | LVS_EX_UNDERLINEHOT;
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, kManaged, extended);
+  // A virtual list asks for the state images (the check boxes) only when told they are ours.
+  SendMessageW(list, LVM_SETCALLBACKMASK, setup.checkBoxes ? LVIS_STATEIMAGEMASK : 0, 0);
   SendMessageW(list, WM_SETFONT, WPARAM(FontFromRecord(setup.font)), FALSE);
   SendMessageW(list, LVM_SETTEXTCOLOR, 0, LPARAM(setup.textColour & 0xFFFFFF));
   SendMessageW(list, LVM_SETTEXTBKCOLOR, 0, LPARAM(setup.textBackground & 0xFFFFFF));
