@@ -6,6 +6,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 
 namespace vorenn::platform::win32 {
 namespace {
@@ -112,8 +114,10 @@ void Win32Backend::DeliverSimple(WindowHandle w, EventKind kind) {
 }
 
 void Win32Backend::DestroyTree(WindowHandle w) {
-  for (auto& [h, e] : std::map<WindowHandle, Entry>(windows_))
-    if (e.parent == w) DestroyTree(h);
+  std::vector<WindowHandle> children;
+  for (const auto& [h, e] : windows_)
+    if (e.parent == w) children.push_back(h);
+  for (WindowHandle h : children) DestroyTree(h);
   DeliverSimple(w, EventKind::Destroyed);
   Entry* e = Find(w);
   if (e == nullptr) return;
