@@ -137,6 +137,18 @@ LRESULT Win32Backend::Handle(Entry& e, HWND hwnd, UINT message, WPARAM wParam, L
         return 0;
       }
       break;
+    case WM_ACTIVATE:
+      if (e.role != WindowRole::TopLevel) break;
+      // A program window gives the focus back to the unit that had it, as a dialog does (the
+      // system alone would focus the window itself, after a message box for one).
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        e.lastFocus = focus != nullptr && IsChild(hwnd, focus) ? focus : nullptr;
+      } else if (e.lastFocus != nullptr && IsChild(hwnd, e.lastFocus) && !IsIconic(hwnd)) {
+        ::SetFocus(e.lastFocus);
+        return 0;
+      }
+      break;
     case WM_WINDOWPOSCHANGED:
       if (e.role == WindowRole::TopLevel && selfChange_ == 0) NoteUserFrameChange(w);
       break;

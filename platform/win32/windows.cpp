@@ -252,6 +252,8 @@ void Win32Backend::SetText(WindowHandle w, std::string_view gbk) {
     }
     return;
   }
+  // A label whose figure changes every second would otherwise repaint with the same text too.
+  if (Text(w) == gbk) return;
   SetWindowTextW(e->hwnd, text.c_str());
   // Labels and group boxes draw their caption themselves.
   if (e->role == WindowRole::Label || e->role == WindowRole::GroupBox) InvalidateRect(e->hwnd, nullptr, TRUE);

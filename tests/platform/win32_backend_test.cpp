@@ -281,8 +281,10 @@ TEST_F(Win32BackendTest, TimersTickOnTheirWindowUntilKilledOrTheWindowIsGone) {
   EXPECT_EQ(ticks, before);
 }
 
-TEST_F(Win32BackendTest, AScriptAnswersAMessageBoxOnceItIsUpAndSeesItsTexts) {
+TEST_F(Win32BackendTest, AScriptAnswersAMessageBoxOnceItIsUpAndSeesItsTextsAndTheFocusComesBack) {
   WindowHandle top = Make(WindowRole::TopLevel, kNoWindow, {50, 50, 300, 200});
+  WindowHandle edit = Make(WindowRole::EditBox, top, {10, 10, 120, 22});
+  b_->SetFocus(edit);
   ShownBoxInfo seen;
   b_->SetBoxAnswerer([&](const ShownBoxInfo& box) {
     seen = box;
@@ -294,6 +296,8 @@ TEST_F(Win32BackendTest, AScriptAnswersAMessageBoxOnceItIsUpAndSeesItsTexts) {
   EXPECT_EQ(seen.text, text);
   EXPECT_EQ(seen.caption, "\xCC\xE1\xCA\xBE");
   EXPECT_EQ(seen.style, kBoxYesNo | kBoxIconQuestion);
+  b_->DispatchPending();
+  EXPECT_EQ(b_->Focus(), edit);
   // An answer the box has no button for takes its first one.
   b_->SetBoxAnswerer([](const ShownBoxInfo&) { return kAnswerRetry; });
   EXPECT_EQ(b_->MessageBox(top, "x", "y", kBoxOkCancel), kAnswerOk);

@@ -170,6 +170,8 @@ class Win32Backend final : public Backend {
     bool wantsTray = false;
     std::string trayTip;  // GBK
     HICON trayIcon = nullptr;
+    // The child that had the focus when the window was last deactivated; it gets it back.
+    HWND lastFocus = nullptr;
     // Colours: the brush of the background colour (null: the container's or the system's).
     HBRUSH background = nullptr;
     // Owner-drawn buttons.
