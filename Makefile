@@ -3,10 +3,12 @@ BUILD      ?= build
 ASAN_BUILD ?= build-sanitize
 TSAN_BUILD ?= build-tsan
 BENCH_BUILD ?= build-bench
+WIN_BUILD  ?= build-windows
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap configure build test test-sanitize test-tsan run fuzz bench reliability package install clean
+.PHONY: all bootstrap configure build test test-sanitize test-tsan run fuzz bench reliability package install \
+        windows test-windows clean
 
 all: build
 
@@ -59,5 +61,22 @@ bench: bootstrap
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target vorenn_bench_programs
 	scripts/bench $(BENCH_BUILD)
 
+# The Windows program, cross-compiled with mingw-w64: $(WIN_BUILD)/bin/vorenn.exe and
+# $(WIN_BUILD)/vorenn-windows.zip.
+$(WIN_BUILD)/build.ninja:
+	cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake $(CMAKE_FLAGS)
+
+windows: bootstrap $(WIN_BUILD)/build.ninja
+	cmake --build $(WIN_BUILD) -j $(JOBS) --target vorenn_windows
+
+# The Windows test programs under Wine, in a prefix of their own inside $(WIN_BUILD).
+test-windows: bootstrap $(WIN_BUILD)/build.ninja
+	cmake --build $(WIN_BUILD) -j $(JOBS)
+	VORENN_WINE_PREFIX=$(CURDIR)/$(WIN_BUILD)/wine-prefix scripts/wine-run --prepare
+	cd $(WIN_BUILD) && VORENN_WINE_PREFIX=$(CURDIR)/$(WIN_BUILD)/wine-prefix \
+	  ctest --output-on-failure -j $(JOBS); status=$$?; \
+	  VORENN_WINE_PREFIX=$(CURDIR)/$(WIN_BUILD)/wine-prefix $(CURDIR)/scripts/wine-run --stop; exit $$status
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(WIN_BUILD)

@@ -1,14 +1,13 @@
 #include "commands/conversion_commands.h"
 
 #include <charconv>
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <locale.h>
 
 #include "commands/calendar.h"
 #include "commands/command_values.h"
+#include "platform/c_number.h"
 
 namespace vorenn {
 namespace {
@@ -139,10 +138,9 @@ double TextToNumber(std::string_view text) {
   while (!s.empty() && IsAsciiSpace(s.front())) s.remove_prefix(1);
   size_t n = DecimalPrefixLength(s);
   if (n == 0) return 0.0;
-  // strtod in the "C" locale: the process locale may use another decimal point.
-  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(0));
+  // The process locale may use another decimal point.
   std::string prefix(s.substr(0, n));
-  return strtod_l(prefix.c_str(), nullptr, cLocale);
+  return platform::CLocaleStrtod(prefix.c_str());
 }
 
 double ToNumber(const RuntimeValue& v) {

@@ -1,4 +1,4 @@
-// The encoding-conversion library (library 2): ConvertEncoding over the system's iconv, with the
+// The encoding-conversion library (library 2): ConvertEncoding over the system's character-set conversion, with the
 // "JAVA" encoding added on top of it.
 //
 // "JAVA" is ASCII text in which a backslash, "u" and four hexadecimal digits stand for one UTF-16

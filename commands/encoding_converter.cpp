@@ -1,9 +1,7 @@
 #include "commands/encoding_converter.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <iconv.h>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,84 +16,7 @@ bool IsJava(std::string_view name) {
          (name[3] | 0x20) == 'a';
 }
 
-// Opening an iconv descriptor costs far more than a short conversion, and the game converts every
-// "\u" escape on its own; so each thread keeps the descriptors it has finished with, reset to the
-// initial state, for the next conversion of the same pair.
-class IconvCache {
- public:
-  ~IconvCache() {
-    for (auto& e : idle_) iconv_close(e.cd);
-  }
-  iconv_t Acquire(const std::string& from, const std::string& to) {
-    for (size_t i = 0; i < idle_.size(); ++i) {
-      if (idle_[i].from == from && idle_[i].to == to) {
-        iconv_t cd = idle_[i].cd;
-        idle_.erase(idle_.begin() + long(i));
-        return cd;
-      }
-    }
-    return iconv_open(to.c_str(), from.c_str());
-  }
-  void Release(std::string from, std::string to, iconv_t cd) {
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    if (idle_.size() >= kMaxIdle) {
-      iconv_close(cd);
-      return;
-    }
-    idle_.push_back({std::move(from), std::move(to), cd});
-  }
-
- private:
-  static constexpr size_t kMaxIdle = 8;
-  struct Entry {
-    std::string from, to;
-    iconv_t cd;
-  };
-  std::vector<Entry> idle_;
-};
-
-IconvCache& Cache() {
-  thread_local IconvCache cache;
-  return cache;
-}
-
-Step StepOfErrno() {
-  switch (errno) {
-    case E2BIG: return Step::OutputFull;
-    case EINVAL: return Step::Incomplete;
-    default: return Step::Invalid;
-  }
-}
-
-class IconvConverter final : public Converter {
- public:
-  IconvConverter(std::string from, std::string to, iconv_t cd) : from_(std::move(from)), to_(std::move(to)), cd_(cd) {}
-  ~IconvConverter() override { Cache().Release(std::move(from_), std::move(to_), cd_); }
-
-  Step Convert(const char*& in, size_t& inLeft, char*& out, size_t& outLeft) override {
-    if (inLeft == 0) return Step::Done;
-    auto* src = const_cast<char*>(in);  // iconv's historical signature; it does not write the input
-    size_t r = iconv(cd_, &src, &inLeft, &out, &outLeft);
-    in = src;
-    return r == size_t(-1) ? StepOfErrno() : Step::Done;
-  }
-  Step Finish(char*& out, size_t& outLeft) override {
-    return iconv(cd_, nullptr, nullptr, &out, &outLeft) == size_t(-1) ? StepOfErrno() : Step::Done;
-  }
-
- private:
-  std::string from_, to_;
-  iconv_t cd_;
-};
-
-std::unique_ptr<Converter> OpenIconv(std::string_view from, std::string_view to) {
-  std::string f(from), t(to);
-  iconv_t cd = Cache().Acquire(f, t);
-  if (cd == iconv_t(-1)) return nullptr;
-  return std::make_unique<IconvConverter>(std::move(f), std::move(t), cd);
-}
-
-// Whether `name` is GBK itself (iconv's name, with or without "//" flags after it). glibc's GBK
+// Whether `name` is GBK itself (with or without iconv's "//" flags after it). glibc's GBK
 // writes the euro sign as the lone byte 0x80 and reads 0x80 back as it; the GBK our texts are in has
 // no euro and no lone byte above 0x7F, so text commands would take 0x80 for the lead byte of a
 // character and swallow the byte after it.
@@ -321,9 +242,9 @@ std::unique_ptr<Converter> OpenConverter(std::string_view from, std::string_view
   const bool javaFrom = IsJava(from), javaTo = IsJava(to);
   std::unique_ptr<Converter> core;
   if (javaFrom && javaTo) {
-    core = OpenIconv(kUtf32, kUtf32);
+    core = platform::OpenCharsetConverter(kUtf32, kUtf32);
   } else {
-    core = OpenIconv(javaFrom ? kUtf32 : from, javaTo ? kUtf32 : to);
+    core = platform::OpenCharsetConverter(javaFrom ? kUtf32 : from, javaTo ? kUtf32 : to);
   }
   if (!core) return nullptr;
   if (IsGbk(from) || IsGbk(to)) core = std::make_unique<GbkGuard>(std::move(core), IsGbk(from), IsGbk(to));

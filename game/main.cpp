@@ -9,11 +9,8 @@
 #include "engine/runtime/init_runtime.h"
 #include "game/game_entry.h"
 #include "game/program_image.h"
+#include "game/windowed_backend.h"
 #include "platform/headless/headless_backend.h"
-#include "platform/qt/qt_application_icon.h"
-#include "platform/qt/qt_backend.h"
-#include "resources/program_icon.h"
-#include "tools/driver/qt_host.h"
 #include "tools/driver/script_runner.h"
 #include "vorenn_version.h"
 
@@ -30,8 +27,7 @@ The Vorenn idle game client.
 
 The game server's address is compiled in; the environment variable VORENN_SERVER_URL names another
 (http:// or https://). The last account that signed in is kept in pz.ini beside the program when
-that folder is writable, else in $XDG_CONFIG_HOME/vorenn/ (default ~/.config/vorenn/).
-)";
+that folder is writable, else in )";
 
 struct Options {
   bool headless = false;
@@ -57,14 +53,6 @@ bool ParseOptions(int argc, char** argv, Options* options) {
   return true;
 }
 
-// The window's icon is the one the desktop entry and the icon theme show: the program's own, built
-// in (a bytes block whose icon file starts after its two header words).
-void InstallQtWithIcon(int& argc, char** argv) {
-  vorenn::platform::InstallQtBackend(argc, argv);
-  const auto* block = static_cast<const uint8_t*>(vorenn::ProgramIconBlock());
-  vorenn::platform::SetQtApplicationIcon({block + 8, vorenn::kProgramIconSize}, "vorenn");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,7 +63,7 @@ int main(int argc, char** argv) {
   }
   if (options.help || options.version) {
     if (options.help)
-      std::fputs(kUsage, stdout);
+      std::printf("%s%s.\n", kUsage, vorenn::game::kUserSettingsPlace);
     else
       std::printf("vorenn %s\n", VORENN_VERSION);
     return 0;
@@ -83,11 +71,11 @@ int main(int argc, char** argv) {
   if (options.headless)
     vorenn::platform::InstallHeadlessBackend();
   else
-    InstallQtWithIcon(argc, argv);
+    vorenn::game::InstallWindowedBackend(argc, argv);
 
   vorenn::game::InstallProgramImage();
   if (!options.script.empty()) {
-    auto host = options.headless ? vorenn::driver::MakeHeadlessHost() : vorenn::driver::MakeQtHost();
+    auto host = options.headless ? vorenn::driver::MakeHeadlessHost() : vorenn::game::MakeWindowedDriverHost();
     vorenn::driver::RunScriptedApplication(options.script, std::move(host), vorenn::game::GameEntry);
   }
   vorenn::RunApplication(vorenn::game::GameEntry);

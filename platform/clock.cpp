@@ -3,14 +3,15 @@
 #include <chrono>
 #include <ctime>
 
+#include "platform/internal/local_time.h"
+
 namespace vorenn::platform {
 namespace {
 
 LocalTime SystemLocalNow() {
   auto now = std::chrono::system_clock::now();
   std::time_t t = std::chrono::system_clock::to_time_t(now);
-  std::tm tm{};
-  localtime_r(&t, &tm);
+  std::tm tm = LocalCalendarTime(t);
   auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
   return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, int(ms)};
 }

@@ -1,15 +1,11 @@
 #include "platform/profile_file.h"
 
-#include <fcntl.h>
-#include <limits.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "platform/internal/file_replace.h"
 
 namespace vorenn::platform {
 namespace {
@@ -115,48 +111,6 @@ size_t CutLength(std::string_view s, size_t limit) {
   return i;
 }
 
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data.remove_prefix(size_t(n));
-  }
-  return true;
-}
-
-// Writes `content` to a temporary file beside `path`, flushes it and renames it over `path`.
-bool ReplaceFileAtomically(const std::string& path, std::string_view content, const ProfileWriteOptions& options) {
-  // A settings file reached through a symbolic link is replaced where the link points.
-  std::string target = path;
-  char resolved[PATH_MAX];
-  struct stat st;
-  if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && realpath(path.c_str(), resolved) != nullptr) {
-    target = resolved;
-  }
-  mode_t mode = stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777 & options.existingFileMask) : options.newFileMode;
-
-  std::string temp = target + ".XXXXXX";
-  int fd = mkstemp(temp.data());
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, content) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-  ok = (close(fd) == 0) && ok;
-  ok = ok && rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) {
-    unlink(temp.c_str());
-    return false;
-  }
-  // Make the rename itself durable; a failure here no longer endangers the content.
-  size_t slash = target.find_last_of('/');
-  std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
-  int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-  if (dirFd >= 0) {
-    fsync(dirFd);
-    close(dirFd);
-  }
-  return true;
-}
-
 bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
 
 }  // namespace
@@ -224,7 +178,7 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
   }
   std::string out;
   for (const std::string& line : lines) out.append(line).append("\r\n");
-  return ReplaceFileAtomically(path, out, options);
+  return ReplaceFileAtomically(path, out, options.newFileMode, options.existingFileMask);
 }
 
 }  // namespace vorenn::platform

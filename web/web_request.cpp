@@ -98,10 +98,10 @@ void* WebRequest(const char* url, const WebRequestArgs& args) {
     guard->Release();  // the worker's share: it never ran
   } else {
     workerEnded = WaitForWorker(thread, deadline) == bound::kWaitObject0;
-    if (!workerEnded) {
-      guard->Abandon();
-      bound::TerminateThread(thread, 0);
-    }
+    // A worker still inside the internet functions is not ended from outside: stopped there it
+    // could die holding their locks. Closing its session makes the blocking call return, and the
+    // worker finishes on its own against a guard that no longer waits for it.
+    if (!workerEnded) guard->Abandon();
     bound::CloseHandle(thread);
   }
 

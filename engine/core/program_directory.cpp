@@ -20,8 +20,7 @@ std::string& ExtraDirectory() {
 
 std::string DirectoryOfExecutable() {
   std::string file = platform::ProgramPath();
-  size_t slash = file.find_last_of('/');
-  return slash == std::string::npos ? std::string() : file.substr(0, slash);
+  return file.empty() ? std::string() : platform::ProgramDirectoryOf(file);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "engine/core/memory.h"
 
@@ -34,7 +33,7 @@ void DefaultShow(const std::string& text) {
 }
 [[noreturn]] void DefaultExit(int code) {
   std::fflush(nullptr);
-  _exit(code);
+  std::_Exit(code);
 }
 
 RuntimeErrorPorts g_ports{DefaultSuppress, DefaultShow, DefaultExit};
@@ -66,7 +65,7 @@ void ReportRuntimeError(const char* message, int code) {
   }
   if (!suppressed) g_ports.showErrorBox(RuntimeErrorText(message, code));
   g_ports.exitProcess(-1);
-  _exit(-1);
+  std::_Exit(-1);
 }
 
 void RaiseRuntimeError(int number) { ReportRuntimeError(RuntimeErrorMessage(number), number); }

@@ -1,42 +1,37 @@
 #include "engine/runtime/misc_service.h"
 
 #include <cstring>
-#include <dirent.h>
-#include <fnmatch.h>
+#include <memory>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "engine/core/memory.h"
 #include "engine/core/runtime_error.h"
 #include "engine/runtime/init_runtime.h"
+#include "platform/file_search.h"
 
 namespace vorenn {
 namespace {
 
 struct FileSearch {
-  DIR* dir;
-  std::string directory;  // with trailing '/'
-  std::string pattern;    // the name part
+  std::unique_ptr<platform::FolderListing> listing;
+  std::string pattern;  // the name part
   uint32_t filter;
   bool directoriesOnly;
 };
 
-uint32_t AttributesOf(const std::string& path, const char* name) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) return 0;
+uint32_t AttributesOf(const platform::FolderEntry& entry) {
   uint32_t attr = 0;
-  if (S_ISDIR(st.st_mode)) attr |= kAttrDirectory;
-  else attr |= kAttrArchive;
-  if (name[0] == '.') attr |= kAttrHidden;
-  if (access(path.c_str(), W_OK) != 0) attr |= kAttrReadOnly;
+  if (entry.directory) attr |= kAttrDirectory;
+  if (entry.hidden) attr |= kAttrHidden;
+  if (entry.system) attr |= kAttrSystem;
+  if (entry.readOnly) attr |= kAttrReadOnly;
   return attr;
 }
 
-bool Matches(const FileSearch& s, const char* name) {
-  if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) return false;
-  if (fnmatch(s.pattern.c_str(), name, FNM_CASEFOLD) != 0) return false;
-  uint32_t attr = AttributesOf(s.directory + name, name);
+bool Matches(const FileSearch& s, const platform::FolderEntry& entry) {
+  if (entry.name == "." || entry.name == "..") return false;
+  if (!platform::MatchesFilePattern(s.pattern, entry.name)) return false;
+  uint32_t attr = AttributesOf(entry);
   if (s.directoriesOnly) return (attr & kAttrDirectory) != 0;
   constexpr uint32_t kSpecial = kAttrHidden | kAttrSystem | kAttrDirectory;
   return (attr & kSpecial & ~(s.filter & 0x37u)) == 0;
@@ -50,9 +45,9 @@ FileSearch* StartSearch(const char* pattern, uint32_t filter, bool directoriesOn
   std::string directory = slash == std::string::npos ? "./" : p.substr(0, slash + 1);
   std::string name = slash == std::string::npos ? p : p.substr(slash + 1);
   if (name.empty()) return nullptr;
-  DIR* dir = opendir(directory.c_str());
-  if (dir == nullptr) return nullptr;
-  return new FileSearch{dir, directory, name, filter, directoriesOnly};
+  auto listing = platform::ListFolder(directory);
+  if (!listing) return nullptr;
+  return new FileSearch{std::move(listing), name, filter, directoriesOnly};
 }
 
 char* NewText(const char* s) {
@@ -67,7 +62,6 @@ char* NewText(const char* s) {
 void FindFileClose(void* search) {
   auto* s = static_cast<FileSearch*>(search);
   if (s == nullptr) return;
-  closedir(s->dir);
   delete s;
 }
 
@@ -79,15 +73,15 @@ char* FindFileNext(const char* pattern, uint32_t attributeFilter, bool directori
     s = StartSearch(pattern, attributeFilter, directoriesOnly);
   }
   while (s != nullptr) {
-    dirent* entry = readdir(s->dir);
-    if (entry == nullptr) {
+    platform::FolderEntry entry;
+    if (!s->listing->Next(&entry)) {
       FindFileClose(s);
       s = nullptr;
       break;
     }
-    if (Matches(*s, entry->d_name)) {
+    if (Matches(*s, entry)) {
       *slot = s;
-      return NewText(entry->d_name);
+      return NewText(entry.name.c_str());
     }
   }
   *slot = nullptr;

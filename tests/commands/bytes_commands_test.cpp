@@ -7,6 +7,7 @@
 
 #include "commands/command_values.h"
 #include "engine/core/memory.h"
+#include "tests/support/exit_status.h"
 
 namespace vorenn {
 namespace {
@@ -80,8 +81,8 @@ TEST(GetBytesData, DateTimeIsLimitedToItsRange) {
 }
 
 TEST(GetBytesDataDeathTest, BadCodeIsFatal) {
-  EXPECT_EXIT(GetBytesData(Bytes{1}, 11), testing::ExitedWithCode(255), "");
-  EXPECT_EXIT(GetBytesData(Bytes{1}, 0), testing::ExitedWithCode(255), "");
+  EXPECT_EXIT(GetBytesData(Bytes{1}, 11), test_support::EndedWithMinusOne, "");
+  EXPECT_EXIT(GetBytesData(Bytes{1}, 0), test_support::EndedWithMinusOne, "");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "commands/text_commands.h"
+#include "tests/support/exit_status.h"
 
 #include <gtest/gtest.h>
 
@@ -174,7 +175,7 @@ namespace vorenn {
 namespace {
 
 TEST(RepeatTextDeathTest, AResultNoTextBlockCanHoldIsAnAllocationFailure) {
-  EXPECT_EXIT(RepeatText(0x40000000, "abc"), testing::ExitedWithCode(255), "");
+  EXPECT_EXIT(RepeatText(0x40000000, "abc"), test_support::EndedWithMinusOne, "");
 }
 
 }  // namespace

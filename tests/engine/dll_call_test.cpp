@@ -10,6 +10,7 @@
 #include "engine/runtime/frame.h"
 #include "frame_test_support.h"
 #include "platform/shared_library.h"
+#include "tests/support/exit_status.h"
 
 namespace vorenn {
 namespace {
@@ -115,7 +116,7 @@ void CallWithOneArgument(const char* library, const char* exportName) {
 TEST_F(DllCallDeathTest, AnExportFoundNowhereEndsWithTheFirstMessage) {
   EXPECT_EXIT(
       BindOnly("", "NoSuchExport"),
-      testing::ExitedWithCode(255),
+      test_support::EndedWithMinusOne,
       AllOf(HasSubstr(Utf8(u8"错误信息：无法找到指定DLL库文件中的输出命令“NoSuchExport”\r\n")),
             Not(HasSubstr(Utf8(u8"错误代码")))));
 }
@@ -125,14 +126,14 @@ TEST_F(DllCallDeathTest, ANamedLibraryWithoutTheExportOrMissingEndsWithTheSecond
     std::string expected = Utf8(u8"无法找到指定DLL库文件“") + library + Utf8(u8"”中的输出命令“Missing”");
     EXPECT_EXIT(
         BindOnly(library, "Missing"),
-        testing::ExitedWithCode(255), HasSubstr(expected));
+        test_support::EndedWithMinusOne, HasSubstr(expected));
   }
 }
 
 TEST_F(DllCallDeathTest, AnArgumentCountMismatchRaisesErrorSixWithoutCalling) {
   EXPECT_EXIT(
       CallWithOneArgument(kTestLibrary, "TestAdd"),
-      testing::ExitedWithCode(255),
+      test_support::EndedWithMinusOne,
       AllOf(HasSubstr(Utf8(u8"错误代码：6")), Not(HasSubstr("TestAdd called"))));
 }
 

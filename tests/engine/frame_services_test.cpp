@@ -19,6 +19,7 @@
 #include "engine/runtime/services.h"
 #include "engine/templates/library_callback.h"
 #include "frame_test_support.h"
+#include "tests/support/exit_status.h"
 
 namespace vorenn {
 namespace {
@@ -233,7 +234,7 @@ TEST_F(InitRuntimeDeathTest, AMalformedTemplateSegmentEndsTheProgram) {
         SetProgramImage(image);
         InitRuntime();
       },
-      testing::ExitedWithCode(255), testing::HasSubstr(test::Utf8(u8"载入窗口模板数据段出错!")));
+      test_support::EndedWithMinusOne, testing::HasSubstr(test::Utf8(u8"载入窗口模板数据段出错!")));
 }
 
 TEST_F(InitRuntimeDeathTest, AStartWindowWithoutTemplateEndsTheProgram) {
@@ -243,7 +244,7 @@ TEST_F(InitRuntimeDeathTest, AStartWindowWithoutTemplateEndsTheProgram) {
         InitRuntime();
         LoadStartWindow(0x52010099);
       },
-      testing::ExitedWithCode(255), testing::HasSubstr(test::Utf8(u8"载入启动窗口失败")));
+      test_support::EndedWithMinusOne, testing::HasSubstr(test::Utf8(u8"载入启动窗口失败")));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/core/runtime_error.h"
+#include "tests/support/exit_status.h"
 
 namespace vorenn {
 namespace {
@@ -36,7 +37,7 @@ TEST(AllocBlockDeathTest, FailureReportsTheSizeAndEndsWithMinusOne) {
         FailAllocationAfter(1);
         AllocBlock(1234);
       },
-      testing::ExitedWithCode(255), "1234");
+      test_support::EndedWithMinusOne, "1234");
 }
 
 TEST(RuntimeErrorText, EmptyMessageAndNoCodeShowOnlyTheHead) {

@@ -7,6 +7,7 @@
 #include "engine/core/runtime_error.h"
 #include "engine/runtime/frame.h"
 #include "frame_test_support.h"
+#include "tests/support/exit_status.h"
 
 namespace vorenn {
 namespace {
@@ -34,7 +35,7 @@ TEST_F(RuntimeErrorReportDeathTest, ShowsTheBoxEndsWithMinusOneAndSkipsTheEndRou
         SetEndCallback(EndRoutine);
         RaiseRuntimeError(6);
       },
-      testing::ExitedWithCode(255),
+      test_support::EndedWithMinusOne,
       AllOf(HasSubstr(Utf8(u8"[错误] 运行时出错!\r\n\r\n错误代码：6\r\n\r\n错误信息：调用DLL命令后发现堆栈错误\r\n")),
             HasSubstr("notify 6"), Not(HasSubstr("end routine ran"))));
 }
@@ -45,7 +46,7 @@ TEST_F(RuntimeErrorReportDeathTest, NoCodeAndNoMessageShowOnlyTheHead) {
         test::FreshFrame();
         ReportRuntimeError("", 0);
       },
-      testing::ExitedWithCode(255),
+      test_support::EndedWithMinusOne,
       AllOf(HasSubstr(Utf8(u8"[错误] 运行时出错!\r\n\r\n\n")), Not(HasSubstr(Utf8(u8"错误代码")))));
 }
 
@@ -63,7 +64,7 @@ TEST_F(RuntimeErrorReportDeathTest, AHookIsNotEnteredAgainByAnErrorItRaises) {
         SetErrorHook(HookThatFailsItself);
         RaiseRuntimeError(5);
       },
-      testing::ExitedWithCode(255),
+      test_support::EndedWithMinusOne,
       AllOf(HasSubstr("hook call 1 for code 5"), Not(HasSubstr("hook call 2")),
             HasSubstr(Utf8(u8"错误代码：2"))));
 }
@@ -75,7 +76,7 @@ TEST_F(RuntimeErrorReportDeathTest, AHookThatAnswersNonzeroSuppressesTheBoxButNo
         SetErrorHook(HookThatSuppresses);
         RaiseRuntimeError(1);
       },
-      testing::ExitedWithCode(255), Not(HasSubstr(Utf8(u8"运行时出错"))));
+      test_support::EndedWithMinusOne, Not(HasSubstr(Utf8(u8"运行时出错"))));
 }
 
 TEST(RuntimeErrorBox, IsAModalBoxWithoutOwnerCaptionedErrorWithTheErrorIcon) {

@@ -10,6 +10,7 @@
 #include "resources/window_segment.h"
 #include "tests/engine/template_test_support.h"
 #include "tools/template_description.h"
+#include "tests/support/exit_status.h"
 
 namespace vorenn {
 namespace {
@@ -121,10 +122,10 @@ TEST_F(WindowTemplateTest, MalformedCountsAndOffsetsAreReported) {
 
 TEST(WindowTemplateDeathTest, BadSegmentEndsTheProgramWithMinusOne) {
   std::vector<uint8_t> segment = RealSegment();
-  EXPECT_EXIT(LoadTemplateSegment(segment.data(), 9999), ::testing::ExitedWithCode(255),
+  EXPECT_EXIT(LoadTemplateSegment(segment.data(), 9999), test_support::EndedWithMinusOne,
               ::testing::HasSubstr(kTemplateError));
   PutU32(segment, 28, 0x10000000);
-  EXPECT_EXIT(LoadTemplateSegment(segment.data(), segment.size()), ::testing::ExitedWithCode(255),
+  EXPECT_EXIT(LoadTemplateSegment(segment.data(), segment.size()), test_support::EndedWithMinusOne,
               ::testing::HasSubstr(kTemplateError));
 }
 

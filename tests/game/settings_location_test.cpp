@@ -1,6 +1,7 @@
 // Where pz.ini goes: beside the program while its folder is writable, else in the user's
 // configuration folder, made private.
 #include "game/settings_location.h"
+#include "platform/settings_folder.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -14,6 +15,32 @@ namespace vorenn::game {
 namespace {
 
 namespace fs = std::filesystem;
+using platform::MakePrivateFolder;
+
+// Sets an environment variable (null: unsets it) for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    const char* old = std::getenv(name);
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    if (value != nullptr)
+      setenv(name, value, 1);
+    else
+      unsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (had_)
+      setenv(name_, old_.c_str(), 1);
+    else
+      unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  bool had_ = false;
+  std::string old_;
+};
 
 class SettingsLocation : public ::testing::Test {
  protected:
@@ -32,13 +59,25 @@ class SettingsLocation : public ::testing::Test {
   std::string root_;
 };
 
-TEST_F(SettingsLocation, ChoosesTheProgramFolderOnlyWhileItIsWritable) {
-  EXPECT_EQ(ChooseSettingsFolder("/opt/game", true, "/x/config", "/home/p"), "/opt/game");
-  EXPECT_EQ(ChooseSettingsFolder("/usr/bin", false, "/x/config", "/home/p"), "/x/config/vorenn");
-  EXPECT_EQ(ChooseSettingsFolder("/usr/bin", false, nullptr, "/home/p"), "/home/p/.config/vorenn");
-  EXPECT_EQ(ChooseSettingsFolder("/usr/bin", false, "", "/home/p"), "/home/p/.config/vorenn");
-  // A relative XDG_CONFIG_HOME would put the password wherever the program was started.
-  EXPECT_EQ(ChooseSettingsFolder("/usr/bin", false, "config", "/home/p"), "/home/p/.config/vorenn");
+TEST_F(SettingsLocation, TheUserFolderFollowsXdgConfigHomeOrHome) {
+  ScopedEnv home("HOME", "/home/p");
+  {
+    ScopedEnv xdg("XDG_CONFIG_HOME", "/x/config");
+    EXPECT_EQ(platform::UserSettingsFolder("vorenn"), "/x/config/vorenn");
+  }
+  {
+    ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
+    EXPECT_EQ(platform::UserSettingsFolder("vorenn"), "/home/p/.config/vorenn");
+  }
+  {
+    ScopedEnv xdg("XDG_CONFIG_HOME", "");
+    EXPECT_EQ(platform::UserSettingsFolder("vorenn"), "/home/p/.config/vorenn");
+  }
+  {
+    // A relative XDG_CONFIG_HOME would put the password wherever the program was started.
+    ScopedEnv xdg("XDG_CONFIG_HOME", "config");
+    EXPECT_EQ(platform::UserSettingsFolder("vorenn"), "/home/p/.config/vorenn");
+  }
 }
 
 TEST_F(SettingsLocation, MakesTheMissingFoldersPrivateAndClosesAnOpenOne) {
@@ -58,19 +97,13 @@ TEST_F(SettingsLocation, MakesTheMissingFoldersPrivateAndClosesAnOpenOne) {
 }
 
 TEST_F(SettingsLocation, SettingsFilePathFollowsTheEnvironment) {
-  const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
-  std::string saved = oldXdg != nullptr ? oldXdg : "";
-  setenv("XDG_CONFIG_HOME", (root_ + "/xdg").c_str(), 1);
+  ScopedEnv xdg("XDG_CONFIG_HOME", (root_ + "/xdg").c_str());
   // Writable: beside the program, and nothing is created elsewhere.
   EXPECT_EQ(SettingsFilePath(root_), root_ + "/pz.ini");
   EXPECT_FALSE(fs::exists(root_ + "/xdg"));
   // A folder the process cannot write into (a missing one stands for it even when run as root).
   EXPECT_EQ(SettingsFilePath(root_ + "/absent"), root_ + "/xdg/vorenn/pz.ini");
   EXPECT_EQ(ModeOf(root_ + "/xdg/vorenn"), 0700u);
-  if (oldXdg != nullptr)
-    setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-  else
-    unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

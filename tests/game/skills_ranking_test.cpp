@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/game/game_flow_fixture.h"
+#include "tests/support/exit_status.h"
 
 namespace vorenn::testing {
 namespace {
@@ -140,7 +141,7 @@ TEST_F(SkillsDeathTest, ALevelUpButtonWhoseTagNamesNoRowEndsTheProgram) {
           game_.Click(button);
           std::_Exit(0);
         },
-        ::testing::ExitedWithCode(255), ::testing::HasSubstr(reinterpret_cast<const char*>(c.message)));
+        test_support::EndedWithMinusOne, ::testing::HasSubstr(reinterpret_cast<const char*>(c.message)));
   }
 }
 

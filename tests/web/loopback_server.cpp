@@ -1,14 +1,10 @@
 #include "tests/web/loopback_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <cstdlib>
 #include <stdexcept>
+
+#include "tests/support/loopback_socket.h"
 
 namespace vorenn::testing {
 namespace {
@@ -31,17 +27,16 @@ size_t AnnouncedLength(const std::string& head) {
 }
 
 // Waits for the socket to become readable; false when the server is stopping.
-bool WaitReadable(int socket, const std::atomic<bool>& stop) {
-  pollfd p{socket, POLLIN, 0};
+bool WaitReadable(intptr_t socket, const std::atomic<bool>& stop) {
   while (!stop.load()) {
-    if (poll(&p, 1, kPollMs) > 0) return true;
+    if (test_support::WaitReadable(socket, kPollMs)) return true;
   }
   return false;
 }
 
-void SendAll(int socket, const char* data, size_t size) {
+void SendAll(intptr_t socket, const char* data, size_t size) {
   while (size > 0) {
-    ssize_t n = send(socket, data, size, MSG_NOSIGNAL);
+    long n = test_support::SendSome(socket, data, size);
     if (n <= 0) return;
     data += n;
     size -= size_t(n);
@@ -58,17 +53,8 @@ Reply OkReply(const std::string& body, const std::string& extraHeaderLines) {
 }
 
 LoopbackServer::LoopbackServer(Responder responder) : responder_(std::move(responder)) {
-  listener_ = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = 0;
-  socklen_t len = sizeof addr;
-  if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-      listen(listener_, 16) != 0 || getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-    throw std::runtime_error("loopback server cannot listen");
-  }
-  port_ = ntohs(addr.sin_port);
+  listener_ = test_support::ListenOnLoopback(&port_);
+  if (listener_ == test_support::kNoSocket) throw std::runtime_error("loopback server cannot listen");
   acceptor_ = std::thread([this] { AcceptLoop(); });
 }
 
@@ -76,7 +62,7 @@ LoopbackServer::~LoopbackServer() {
   stop_ = true;
   acceptor_.join();
   for (Connection& c : connections_) c.thread.join();
-  close(listener_);
+  test_support::CloseSocket(listener_);
 }
 
 std::string LoopbackServer::Url(const std::string& path) const {
@@ -95,8 +81,8 @@ bool LoopbackServer::WaitForRequests(size_t n, std::chrono::milliseconds limit) 
 
 void LoopbackServer::AcceptLoop() {
   while (WaitReadable(listener_, stop_)) {
-    int s = accept(listener_, nullptr, nullptr);
-    if (s < 0) continue;
+    intptr_t s = test_support::AcceptConnection(listener_);
+    if (s == test_support::kNoSocket) continue;
     std::erase_if(connections_, [](Connection& c) {
       if (!c.done->load()) return false;
       c.thread.join();
@@ -105,28 +91,28 @@ void LoopbackServer::AcceptLoop() {
     auto done = std::make_shared<std::atomic<bool>>(false);
     connections_.push_back({std::thread([this, s, done] {
                               Serve(s);
-                              close(s);
+                              test_support::CloseSocket(s);
                               *done = true;
                             }),
                             done});
   }
 }
 
-void LoopbackServer::Serve(int socket) {
+void LoopbackServer::Serve(intptr_t socket) {
   std::string buffer;
   char chunk[4096];
   for (;;) {
     size_t headEnd;
     while ((headEnd = buffer.find("\r\n\r\n")) == std::string::npos) {
       if (buffer.size() > kMaxRequest || !WaitReadable(socket, stop_)) return;
-      ssize_t n = recv(socket, chunk, sizeof chunk, 0);
+      long n = test_support::ReceiveSome(socket, chunk, sizeof chunk);
       if (n <= 0) return;
       buffer.append(chunk, size_t(n));
     }
     size_t total = headEnd + 4 + AnnouncedLength(buffer.substr(0, headEnd));
     while (buffer.size() < total) {
       if (total > kMaxRequest || !WaitReadable(socket, stop_)) return;
-      ssize_t n = recv(socket, chunk, sizeof chunk, 0);
+      long n = test_support::ReceiveSome(socket, chunk, sizeof chunk);
       if (n <= 0) return;
       buffer.append(chunk, size_t(n));
     }
@@ -153,7 +139,7 @@ void LoopbackServer::Serve(int socket) {
       case Reply::Mode::Hold:
         // Keep the connection open, say nothing, until the client gives up or the test ends.
         while (WaitReadable(socket, stop_)) {
-          if (recv(socket, chunk, sizeof chunk, 0) <= 0) return;
+          if (test_support::ReceiveSome(socket, chunk, sizeof chunk) <= 0) return;
         }
         return;
       case Reply::Mode::Close:

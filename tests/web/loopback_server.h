@@ -44,11 +44,11 @@ class LoopbackServer {
 
  private:
   void AcceptLoop();
-  void Serve(int socket);
+  void Serve(intptr_t socket);
   bool Stopping() const { return stop_.load(); }
 
   Responder responder_;
-  int listener_ = -1;
+  intptr_t listener_ = -1;
   uint16_t port_ = 0;
   std::atomic<bool> stop_{false};
   mutable std::mutex lock_;

@@ -4,6 +4,8 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/stand_ins/host_hooks.h"
+
 namespace vorenn::platform {
 namespace {
 
