@@ -11,6 +11,9 @@
 
 #include "platform/win32/internal/win32_parts.h"
 
+// <windows.h> renames MessageBox to its A or W form; the backend's operation keeps its own name.
+#undef MessageBox
+
 #include <atomic>
 #include <deque>
 #include <functional>
