@@ -71,8 +71,10 @@ windows: bootstrap $(WIN_BUILD)/build.ninja
 	cmake --build $(WIN_BUILD) -j $(JOBS) --target vorenn_windows
 
 # The Windows test programs under Wine, in a prefix of their own inside $(WIN_BUILD).
-test-windows: bootstrap $(WIN_BUILD)/build.ninja
+test-windows: bootstrap $(WIN_BUILD)/build.ninja $(BUILD)/build.ninja
 	cmake --build $(WIN_BUILD) -j $(JOBS)
+	# The walkthrough plays against the Linux reference server.
+	cmake --build $(BUILD) -j $(JOBS) --target vorenn-server
 	VORENN_WINE_PREFIX=$(CURDIR)/$(WIN_BUILD)/wine-prefix scripts/wine-run --prepare
 	cd $(WIN_BUILD) && VORENN_WINE_PREFIX=$(CURDIR)/$(WIN_BUILD)/wine-prefix \
 	  ctest --output-on-failure -j $(JOBS); status=$$?; \
