@@ -15,3 +15,5 @@ target_include_directories(vorenn PRIVATE ${CMAKE_BINARY_DIR}/generated)
 set_source_files_properties(${vorenn_resource_script} PROPERTIES
   COMPILE_OPTIONS "-I${CMAKE_SOURCE_DIR}/resources/windows"
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/vorenn.ico;${CMAKE_SOURCE_DIR}/resources/windows/vorenn.manifest")
+# The static runtime libraries bring their debugging sections along; the players' program drops them.
+target_link_options(vorenn PRIVATE $<$<CONFIG:Release>:-s>)

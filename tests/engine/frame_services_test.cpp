@@ -6,7 +6,6 @@
 #include <fstream>
 #include <set>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "engine/core/event_suppression.h"
@@ -20,6 +19,8 @@
 #include "engine/templates/library_callback.h"
 #include "frame_test_support.h"
 #include "tests/support/exit_status.h"
+#include "tests/support/hidden_file.h"
+#include "tests/support/temp_folder.h"
 
 namespace vorenn {
 namespace {
@@ -141,9 +142,11 @@ TEST(MakeArrayWritable, CopiesAConstantArrayWholeAndLeavesAHeapArray) {
 class FindFile : public testing::Test {
  protected:
   void SetUp() override {
-    dir = std::filesystem::temp_directory_path() / ("vorenn_find_" + std::to_string(getpid()));
+    dir = test_support::TempFolder("vorenn_find");
+    ASSERT_FALSE(dir.empty());
     std::filesystem::create_directories(dir / "sub.txt");
     for (const char* name : {"a.txt", "B.TXT", ".hidden.txt", "c.dat"}) std::ofstream(dir / name) << "x";
+    ASSERT_TRUE(test_support::MakeHidden((dir / ".hidden.txt").string()));
   }
   void TearDown() override { std::filesystem::remove_all(dir); }
   std::set<std::string> All(const std::string& pattern, uint32_t filter, bool dirsOnly) {
@@ -200,19 +203,20 @@ void CheckInitRuntime() {
   image.libraries = libraries;
   image.dllRows = rows;
   SetProgramImage(image);
-  if (chdir("/") != 0) _exit(10);
+  std::error_code error;
+  std::filesystem::current_path(std::filesystem::temp_directory_path(), error);
+  if (error) std::_Exit(10);
   MiscService(kMiscInitRuntime);
-  char cwd[4096];
-  if (getcwd(cwd, sizeof cwd) == nullptr || std::string(cwd) != ProgramDirectory()) _exit(11);
+  if (!std::filesystem::equivalent(std::filesystem::current_path(), ProgramDirectory(), error)) std::_Exit(11);
   platform::WindowHandle engine = EngineWindow();
-  if (!platform::Native().IsWindow(engine) || platform::Native().IsVisible(engine)) _exit(12);
-  if (platform::Native().RoleOf(engine) != platform::WindowRole::Engine) _exit(13);
-  if (!OnMainThread()) _exit(14);
-  if (g_started.size() != 2) _exit(15);
-  if (DllArgumentCount(0) != 6) _exit(16);
+  if (!platform::Native().IsWindow(engine) || platform::Native().IsVisible(engine)) std::_Exit(12);
+  if (platform::Native().RoleOf(engine) != platform::WindowRole::Engine) std::_Exit(13);
+  if (!OnMainThread()) std::_Exit(14);
+  if (g_started.size() != 2) std::_Exit(15);
+  if (DllArgumentCount(0) != 6) std::_Exit(16);
   InitRuntime();  // once only
-  if (g_started.size() != 2 || EngineWindow() != engine) _exit(17);
-  _exit(0);
+  if (g_started.size() != 2 || EngineWindow() != engine) std::_Exit(17);
+  std::_Exit(0);
 }
 
 TEST_F(InitRuntimeDeathTest, RunsItsStepsOnce) {
