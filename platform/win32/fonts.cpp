@@ -1,12 +1,12 @@
 // Fonts of units on Win32: the 60-byte logical-font record units keep is a LOGFONT with its face
 // name in GBK, so it becomes a LOGFONTW with the face converted. Records that differ only after
 // their 60 bytes share one font.
+#include "platform/win32/internal/win32_parts.h"
+
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <mutex>
-
-#include "platform/win32/internal/win32_parts.h"
 
 namespace vorenn::platform::win32 {
 namespace {

@@ -1,8 +1,9 @@
 // Owner-drawn buttons on Win32: every WM_DRAWITEM goes to the unit's painter on a canvas over GDI,
 // drawn into a memory bitmap first so the button never shows half-drawn.
-#include <algorithm>
-
 #include "platform/win32/internal/win32_parts.h"
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace vorenn::platform::win32 {
 namespace {

@@ -63,8 +63,7 @@ void Announce(HWND list, ListRows& rows) {
 
 LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
 
-// The one subclass procedure; GetWindowSubclass finds the data by procedure and id, so Find and
-// Attach name the same function.
+// A subclass is named by its procedure and id, so setting and removing it name the same function.
 SUBCLASSPROC TheProc() { return &ListProc; }
 
 LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data) {

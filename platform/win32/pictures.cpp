@@ -71,8 +71,11 @@ PictureRef Decode(IWICImagingFactory& factory, std::span<const uint8_t> data) {
   if (FAILED(decoder->GetFrame(0, &frame)) || FAILED(frame->GetSize(&width, &height))) return nullptr;
   if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide || uint64_t(width) * height * 4 > kMaxBytes)
     return nullptr;
-  Com<IWICBitmapSource> pixels;
-  if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame.get(), &pixels))) return nullptr;
+  Com<IWICFormatConverter> pixels;
+  if (FAILED(factory.CreateFormatConverter(&pixels)) ||
+      FAILED(pixels->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                WICBitmapPaletteTypeCustom)))
+    return nullptr;
   std::vector<uint32_t> bits(size_t(width) * height);
   if (FAILED(pixels->CopyPixels(nullptr, width * 4, UINT(bits.size() * 4), reinterpret_cast<BYTE*>(bits.data()))))
     return nullptr;

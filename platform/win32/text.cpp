@@ -1,9 +1,9 @@
 // Texts at the edge of the Win32 backend. The program's texts are GBK and the W functions take
 // UTF-16; code page 936 is named explicitly so that the conversion does not depend on the
 // system's ANSI code page (1252 on a Western system).
-#include <climits>
-
 #include "platform/win32/internal/win32_parts.h"
+
+#include <climits>
 
 namespace vorenn::platform::win32 {
 namespace {

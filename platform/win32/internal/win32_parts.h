@@ -25,9 +25,17 @@ std::wstring WideFromGbk(std::string_view gbk);
 std::string GbkFromWide(std::wstring_view wide);
 
 // --- fonts ---
-// The font of a 60-byte logical-font record (LOGFONT layout, GBK face name); an empty or short
-// record gives the default GUI font. Fonts are created once per distinct record and live as long
-// as the process; callers never delete them.
+// The font of a 60-byte logical-font record, a LOGFONT with its face name in GBK:
+//   offset size meaning
+//   0      4    height in pixels (negative: character height, positive: cell height, 0: 12 pixels)
+//   4      4    width            8  4  escapement        12  4  orientation
+//   16     4    weight (0 default, 400 normal, 700 bold)
+//   20     1    italic           21  1  underline        22  1  strike-out
+//   23     1    character set    24..27  precision, clipping, quality, pitch and family
+//   28     32   face name, GBK, zero-terminated (an empty face: 宋体)
+// A record shorter than 60 bytes gives the units' default font, 宋体 at 12 pixels (9 points) on
+// every system. Heights beyond 512 pixels are drawn at 512. Fonts are created once per distinct
+// record and live as long as the process; callers never delete them.
 HFONT FontFromRecord(const std::string& record);
 
 // --- list views (WC_LISTVIEWW in report view) ---

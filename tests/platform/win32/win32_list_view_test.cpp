@@ -279,6 +279,20 @@ TEST_F(Win32ListViewTest, CheckBoxesShowTheRowsStateAndSpaceFlipsIt) {
   SetListSelection(list, 1);
   SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
   EXPECT_EQ(State(list, 1, LVIS_STATEIMAGEMASK), UINT(INDEXTOSTATEIMAGEMASK(2)));
+  // A click on the box flips it; a click on the text does not.
+  RECT bounds{};
+  bounds.left = LVIR_BOUNDS;
+  SendMessageW(list, LVM_GETITEMRECT, 0, LPARAM(&bounds));
+  NMITEMACTIVATE click{};
+  click.hdr = {list, 0, UINT(NM_CLICK)};
+  click.iItem = 0;
+  click.ptAction = {bounds.left + 8, (bounds.top + bounds.bottom) / 2};
+  LRESULT result = 0;
+  ASSERT_TRUE(HandleListNotify(&click.hdr, &result));
+  EXPECT_EQ(State(list, 0, LVIS_STATEIMAGEMASK), UINT(INDEXTOSTATEIMAGEMASK(1)));
+  click.ptAction.x = bounds.left + 60;
+  HandleListNotify(&click.hdr, &result);
+  EXPECT_EQ(State(list, 0, LVIS_STATEIMAGEMASK), UINT(INDEXTOSTATEIMAGEMASK(1)));
 }
 
 TEST_F(Win32ListViewTest, FindingARowByItsTitle) {
