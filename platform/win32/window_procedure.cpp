@@ -14,8 +14,6 @@ namespace {
 constexpr int kWheelNotch = WHEEL_DELTA;
 constexpr int kDeleteChar = 0x7F;
 
-Win32Backend* BackendOfProcedure() { return TheWin32Backend(); }
-
 int KeyStateNow() {
   return (GetKeyState(VK_CONTROL) < 0 ? kKeyCtrl : 0) | (GetKeyState(VK_SHIFT) < 0 ? kKeyShift : 0) |
          (GetKeyState(VK_MENU) < 0 ? kKeyAlt : 0);
@@ -69,8 +67,10 @@ WORD CursorIdOf(PointerShape shape) {
 
 }  // namespace
 
+// Each window knows the backend that made it: the backend's own classes in their user data, the
+// subclassed controls in their subclass data. Messages before that (creation) get the defaults.
 LRESULT CALLBACK Win32Backend::ClassProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  Win32Backend* b = BackendOfProcedure();
+  auto* b = reinterpret_cast<Win32Backend*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   Entry* e = b != nullptr ? b->FindHwnd(hwnd) : nullptr;
   if (e == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
   bool handled = false;
@@ -83,8 +83,8 @@ LRESULT CALLBACK Win32Backend::ClassProcedure(HWND hwnd, UINT message, WPARAM wP
 }
 
 LRESULT CALLBACK Win32Backend::ControlProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                                DWORD_PTR) {
-  Win32Backend* b = BackendOfProcedure();
+                                                DWORD_PTR data) {
+  auto* b = reinterpret_cast<Win32Backend*>(data);
   Entry* e = b != nullptr ? b->FindHwnd(hwnd) : nullptr;
   if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, ControlProcedure, 1);
   if (e == nullptr) return DefSubclassProc(hwnd, message, wParam, lParam);

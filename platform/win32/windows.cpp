@@ -118,8 +118,11 @@ WindowHandle Win32Backend::CreateNativeWindow(const WindowSpec& params) {
   e.style = params.style;
   e.outer = r;
   handles_[hwnd] = h;
-  // The system's controls are subclassed; panels are of the backend's own class.
-  if (child && params.role != WindowRole::Panel) SetWindowSubclass(hwnd, ControlProcedure, 1, 0);
+  // The system's controls are subclassed; the other windows are of the backend's own classes.
+  if (child && params.role != WindowRole::Panel)
+    SetWindowSubclass(hwnd, ControlProcedure, 1, reinterpret_cast<DWORD_PTR>(this));
+  else
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   if (child) {
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFromRecord(std::string())), FALSE);
     // New child windows go to the bottom of their siblings, as the other backends keep them.
