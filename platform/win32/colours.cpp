@@ -1,7 +1,7 @@
 // Colours from the units' looks: each window with a background colour of its own keeps a brush of
 // it; the controls' colour messages (WM_CTLCOLORSTATIC, ...EDIT, ...BTN, ...SCROLLBAR) answer with
 // the control's own colours, else its container's, else the system's.
-#include "platform/win32/internal/win32_backend_class.h"
+#include "platform/win32/win32_backend_class.h"
 
 namespace vorenn::platform::win32 {
 

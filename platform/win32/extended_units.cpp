@@ -1,7 +1,7 @@
 // What the list view and the image button need of their native windows: the report-view list
 // control, owner-drawn buttons with a checked state the backend keeps, tool tips, pictures of
 // files and of windows. The controls' own work is in the parts of win32_parts.h.
-#include "platform/win32/internal/win32_backend_class.h"
+#include "platform/win32/win32_backend_class.h"
 
 namespace vorenn::platform::win32 {
 

@@ -4,7 +4,7 @@
 // with an event that Wake sets.
 #include <algorithm>
 
-#include "platform/win32/internal/win32_backend_class.h"
+#include "platform/win32/win32_backend_class.h"
 
 namespace vorenn::platform::win32 {
 namespace {

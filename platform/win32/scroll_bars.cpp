@@ -3,7 +3,7 @@
 // thumb stands; while it is dragged it follows the mouse.
 #include <algorithm>
 
-#include "platform/win32/internal/win32_backend_class.h"
+#include "platform/win32/win32_backend_class.h"
 
 namespace vorenn::platform::win32 {
 namespace {

@@ -1,6 +1,6 @@
 // Timers on the system's SetTimer: each is a timer of its window's native window, so it ends with
 // the window, and WM_TIMER comes only when nothing else waits, as on the other backends.
-#include "platform/win32/internal/win32_backend_class.h"
+#include "platform/win32/win32_backend_class.h"
 
 namespace vorenn::platform::win32 {
 

@@ -1,6 +1,6 @@
 // The notification-area icon on Shell_NotifyIconW: one per window, its tip the window's text for
 // it, clicks back to the window as TrayIcon events.
-#include "platform/win32/internal/win32_backend_class.h"
+#include "platform/win32/win32_backend_class.h"
 
 #include <shellapi.h>
 

@@ -2,7 +2,7 @@
 // wake, delivery through the pre-translation hook and the sinks, destruction, and installing it.
 #include "platform/win32/win32_backend.h"
 
-#include "platform/win32/internal/win32_backend_class.h"
+#include "platform/win32/win32_backend_class.h"
 
 #include <commctrl.h>
 

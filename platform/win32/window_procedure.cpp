@@ -2,7 +2,7 @@
 // requests, timers, and the notifications controls send their containers (clicks, edits, scroll-bar
 // actions, colours, owner drawing). A sink's answer can keep an input message from its window or,
 // for a character, replace it.
-#include "platform/win32/internal/win32_backend_class.h"
+#include "platform/win32/win32_backend_class.h"
 
 #include <commctrl.h>
 #include <windowsx.h>

@@ -1,6 +1,6 @@
 // Win32 native windows: one per handle, by role, at absolute positions in its parent; their frames,
 // show states, styles, looks and pointers.
-#include "platform/win32/internal/win32_backend_class.h"
+#include "platform/win32/win32_backend_class.h"
 
 #include <commctrl.h>
 

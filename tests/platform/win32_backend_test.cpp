@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/win32/internal/win32_backend_class.h"
+#include "platform/win32/win32_backend_class.h"
 #include "platform/win32/win32_backend.h"
 
 namespace vorenn::platform::win32 {

@@ -1,6 +1,6 @@
 #include "tools/driver/win32_host.h"
 
-#include "platform/win32/internal/win32_backend_class.h"
+#include "platform/win32/win32_backend_class.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -7,6 +7,9 @@
 // One native window per window handle: top-level, engine and panel windows are of the backend's own
 // classes, the other roles are the system's controls (STATIC, BUTTON, EDIT, SCROLLBAR, the list
 // view), each subclassed so that its input goes through the sinks first.
+//
+// The scripted driver's Win32 host and the backend's tests use the class too. It brings
+// <windows.h>, so only files built for Windows alone include it.
 #pragma once
 
 #include "platform/win32/internal/win32_parts.h"
