@@ -70,15 +70,20 @@ $(WIN_BUILD)/build.ninja:
 windows: bootstrap $(WIN_BUILD)/build.ninja
 	cmake --build $(WIN_BUILD) -j $(JOBS) --target vorenn_windows
 
-# The Windows test programs under Wine, in a prefix of their own inside $(WIN_BUILD).
-test-windows: bootstrap $(WIN_BUILD)/build.ninja $(BUILD)/build.ninja
+# The Windows test programs under Wine, in a prefix of their own inside $(WIN_BUILD); then, once
+# vorenn.exe is built, the walkthrough on its Win32 backend against the Linux reference server
+# (pictures in out/windows-walkthrough/).
+test-windows: bootstrap $(WIN_BUILD)/build.ninja
 	cmake --build $(WIN_BUILD) -j $(JOBS)
-	# The walkthrough plays against the Linux reference server.
-	cmake --build $(BUILD) -j $(JOBS) --target vorenn-server
 	VORENN_WINE_PREFIX=$(CURDIR)/$(WIN_BUILD)/wine-prefix scripts/wine-run --prepare
 	cd $(WIN_BUILD) && VORENN_WINE_PREFIX=$(CURDIR)/$(WIN_BUILD)/wine-prefix \
 	  ctest --output-on-failure -j $(JOBS); status=$$?; \
 	  VORENN_WINE_PREFIX=$(CURDIR)/$(WIN_BUILD)/wine-prefix $(CURDIR)/scripts/wine-run --stop; exit $$status
+	if [ -f $(WIN_BUILD)/bin/vorenn.exe ]; then \
+	  $(MAKE) configure && cmake --build $(BUILD) -j $(JOBS) --target vorenn-server && \
+	  VORENN_WINE_PREFIX=$(CURDIR)/$(WIN_BUILD)/wine-prefix scripts/windows-walkthrough $(WIN_BUILD) $(BUILD); \
+	  status=$$?; VORENN_WINE_PREFIX=$(CURDIR)/$(WIN_BUILD)/wine-prefix scripts/wine-run --stop; exit $$status; \
+	fi
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(WIN_BUILD)

@@ -1,6 +1,7 @@
 // Windows has no iconv: the character sets the program converts between are decoded and encoded
 // one character at a time, GBK through code page 936. Names are matched as iconv matches them,
-// without regard to case; iconv's "//" flags are not understood here.
+// without regard to case; of iconv's "//" suffixes only the empty one ("GBK//") is understood here,
+// not "//TRANSLIT" or "//IGNORE".
 #include "platform/charset_converter.h"
 
 #include <cstdint>
@@ -27,6 +28,7 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 bool CharsetNamed(std::string_view name, Charset* charset) {
+  if (name.size() >= 2 && name.substr(name.size() - 2) == "//") name.remove_suffix(2);
   struct Name {
     const char* name;
     Charset charset;

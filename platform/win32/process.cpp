@@ -11,22 +11,29 @@
 namespace vorenn::platform {
 namespace {
 
-// The engine opens files with the narrow C functions, which read paths in the ANSI code page. A
-// folder whose name that code page cannot spell is reached through its short (8.3) name instead.
-std::string AnsiPath(const std::wstring& wide) {
+bool ToAnsi(const std::wstring& wide, std::string* ansi) {
+  // A system whose ANSI code page is UTF-8 spells every name; the conversion then takes no flags.
+  const bool utf8 = GetACP() == CP_UTF8;
+  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
   BOOL lossy = FALSE;
-  int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), int(wide.size()), nullptr, 0,
-                              nullptr, &lossy);
-  if (n > 0 && !lossy) {
-    std::string out(size_t(n), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), int(wide.size()), out.data(), n,
-                        nullptr, nullptr);
-    return out;
-  }
+  int n = WideCharToMultiByte(CP_ACP, flags, wide.c_str(), int(wide.size()), nullptr, 0, nullptr,
+                              utf8 ? nullptr : &lossy);
+  if (n <= 0 || lossy) return false;
+  ansi->assign(size_t(n), '\0');
+  WideCharToMultiByte(CP_ACP, flags, wide.c_str(), int(wide.size()), ansi->data(), n, nullptr, nullptr);
+  return true;
+}
+
+// The engine opens files with the narrow C functions, which read paths in the ANSI code page. A
+// folder whose name that code page cannot spell is reached through its short (8.3) name instead;
+// empty when neither spells it.
+std::string AnsiPath(const std::wstring& wide) {
+  std::string ansi;
+  if (ToAnsi(wide, &ansi)) return ansi;
   wchar_t shortName[MAX_PATH];
   DWORD len = GetShortPathNameW(wide.c_str(), shortName, MAX_PATH);
-  if (len == 0 || len >= MAX_PATH) return {};
-  return AnsiPath(std::wstring(shortName, len));
+  if (len == 0 || len >= MAX_PATH || !ToAnsi(std::wstring(shortName, len), &ansi)) return {};
+  return ansi;
 }
 
 }  // namespace

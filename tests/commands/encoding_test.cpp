@@ -40,6 +40,7 @@ TEST(ConvertEncoding, Table) {
       {"invalid GBK", "\xC4", "GBK", "UTF-8", kFail},
       {"GBK's user-defined area", "\xAA\xA1", "GBK", "UTF-8", kFail},
       {"a private-use character", "\\uE000", "JAVA", "GBK", kFail},
+      {"an empty flag list", "\\u4F60", "JAVA", "gbk//", "\xC4\xE3"},
       {"unknown source", "abc", "NO-SUCH-CODE", "GBK", kFail},
       {"unknown target", "abc", "GBK", "NO-SUCH-CODE", kFail},
       {"empty input", "", "GBK", "JAVA", ""},

@@ -1,13 +1,13 @@
 // Start-up, the sign-in box's three forms, login with the settings file, registration, password
 // change, character creation, the server's "-1" and "-2", transport failures and sign-out.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <fstream>
 #include <sstream>
 
 #include "json/json_parser.h"
 #include "tests/game/game_flow_fixture.h"
+#include "tests/support/permission_bits.h"
 
 namespace vorenn::testing {
 namespace {
@@ -22,7 +22,7 @@ std::string FileText(const std::string& path) {
 class AccountFlowTest : public GameFlowTest {};
 
 TEST_F(AccountFlowTest, StartsWithTheLoginFormFilledFromTheSettingsFile) {
-  std::ofstream(SettingsPath()) << "[登陆]\r\n账号=alice\r\n密码=p&w\r\n";
+  std::ofstream(SettingsPath(), std::ios::binary) << "[登陆]\r\n账号=alice\r\n密码=p&w\r\n";
   StartGame();
   EXPECT_EQ(game_.Text(units::kWindow), "Vorenn 1.0");
   EXPECT_EQ(game::Globals().serverUrl.Str(), server_.Url());
@@ -107,23 +107,21 @@ TEST_F(AccountFlowTest, LoginSendsTheFormEncodedRequestSavesTheSettingsAndEnters
   EXPECT_TRUE(game_.BoxTexts().empty());
   // The password is kept as typed, in a file only its owner may read.
   EXPECT_EQ(FileText(SettingsPath()), "[登陆]\r\n账号=alice\r\n密码=p&w=1 %\r\n");
-  struct stat info{};
-  ASSERT_EQ(stat(SettingsPath().c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  if (std::optional<unsigned> mode = test_support::PermissionBits(SettingsPath())) {
+    EXPECT_EQ(*mode & 0777, 0600u);
+  }
 }
 
 TEST_F(AccountFlowTest, ASettingsFileFoundOpenToOthersIsOwnerOnlyAfterTheLoginSavesIt) {
-  std::ofstream(SettingsPath()) << "[窗口]\r\n左=10\r\n[登陆]\r\n账号=old\r\n密码=old\r\n";
+  std::ofstream(SettingsPath(), std::ios::binary) << "[窗口]\r\n左=10\r\n[登陆]\r\n账号=old\r\n密码=old\r\n";
   ASSERT_EQ(chmod(SettingsPath().c_str(), 0644), 0);
   SignIn("alice", "secret1");
   EXPECT_EQ(FileText(SettingsPath()), "[窗口]\r\n左=10\r\n[登陆]\r\n账号=alice\r\n密码=secret1\r\n");
-  struct stat info{};
-  ASSERT_EQ(stat(SettingsPath().c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 07777, 0600u);
+  EXPECT_EQ(test_support::PermissionBits(SettingsPath()), 0600u);
 }
 
 TEST_F(AccountFlowTest, AFailedLoginShowsTheServersTextAndLeavesTheSettingsFileAlone) {
-  std::ofstream(SettingsPath()) << "[登陆]\r\n账号=old\r\n密码=kept\r\n";
+  std::ofstream(SettingsPath(), std::ios::binary) << "[登陆]\r\n账号=old\r\n密码=kept\r\n";
   server_.Answer("m=login&a=login", R"({"b":"0","t":"\u8d26\u53f7\u6216\u5bc6\u7801\u9519\u8bef"})");
   SignIn("alice", "wrong");
   EXPECT_EQ(game_.BoxTexts(), std::vector<std::string>{"账号或密码错误"});

@@ -1,22 +1,17 @@
 #include "tests/game/fake_server.h"
 
-#include <httplib.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <chrono>
+
+#include "tests/support/loopback_socket.h"
+#include "tests/web/loopback_server.h"
 
 namespace vorenn::testing {
 
-FakeServer::FakeServer() : server_(std::make_unique<httplib::Server>()) {
-  server_->Post("/game/do.php", [this](const httplib::Request& request, httplib::Response& response) {
-    response.set_content(AnswerFor(request.body), "text/html");
-  });
-  port_ = server_->bind_to_any_port("127.0.0.1");
-  // The socket listens from bind on, so requests queue until the accept loop runs.
-  thread_ = std::thread([this] { server_->listen_after_bind(); });
-  // Stopping a server whose accept loop has not begun does nothing, so wait for the loop.
-  while (!server_->is_running()) usleep(1000);
-}
+FakeServer::FakeServer()
+    : server_(std::make_unique<LoopbackServer>([this](const std::string& request) {
+        // Every request is taken for a POST to /game/do.php: the client sends no other.
+        return OkReply(AnswerFor(BodyOf(request)), "Content-Type: text/html\r\n");
+      })) {}
 
 FakeServer::~FakeServer() {
   {
@@ -24,11 +19,10 @@ FakeServer::~FakeServer() {
     stopping_ = true;
   }
   changed_.notify_all();
-  server_->stop();
-  if (thread_.joinable()) thread_.join();
+  server_.reset();
 }
 
-std::string FakeServer::Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/game/do.php"; }
+std::string FakeServer::Url() const { return server_->Url("/game/do.php"); }
 
 void FakeServer::Answer(const std::string& action, const std::string& json) {
   std::lock_guard<std::mutex> guard(lock_);
@@ -103,15 +97,8 @@ std::string FakeServer::AnswerFor(const std::string& body) {
 
 std::string UnreachableUrl() {
   // Bind a port and close it again: nothing listens there afterwards.
-  int s = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-  int port = ntohs(address.sin_port);
-  ::close(s);
+  uint16_t port = 0;
+  test_support::CloseSocket(test_support::ListenOnLoopback(&port));
   return "http://127.0.0.1:" + std::to_string(port) + "/game/do.php";
 }
 

@@ -10,11 +10,9 @@
 #include <thread>
 #include <vector>
 
-namespace httplib {
-class Server;
-}
-
 namespace vorenn::testing {
+
+class LoopbackServer;
 
 class FakeServer {
  public:
@@ -44,9 +42,6 @@ class FakeServer {
  private:
   std::string AnswerFor(const std::string& body);
 
-  std::unique_ptr<httplib::Server> server_;
-  int port_ = 0;
-  std::thread thread_;
   mutable std::mutex lock_;
   mutable std::condition_variable changed_;
   std::vector<std::string> held_;  // actions whose answers wait
@@ -54,6 +49,7 @@ class FakeServer {
   std::map<std::string, std::string> answers_;
   std::map<std::string, std::vector<std::string>> once_;
   std::vector<std::string> bodies_;
+  std::unique_ptr<LoopbackServer> server_;  // last: it stops before the state its answers read
 };
 
 // A loopback address where nothing listens.

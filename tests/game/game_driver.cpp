@@ -1,7 +1,6 @@
 #include "tests/game/game_driver.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 
@@ -15,6 +14,8 @@
 #include "game/program_image.h"
 #include "game/server_address.h"
 #include "game/window_units.h"
+#include "tests/support/environment.h"
+#include "tests/support/temp_folder.h"
 
 namespace vorenn::testing {
 namespace {
@@ -34,9 +35,8 @@ void PrepareProgram() {
   // The internet and thread stand-ins stay where the test program is; the settings file goes to a
   // folder of its own.
   SetExtraDllDirectory(std::string(ProgramDirectory()) + "/");
-  char folder[] = "/tmp/vorenn-game-XXXXXX";
-  if (mkdtemp(folder) == nullptr) std::abort();
-  g_folder = folder;
+  g_folder = test_support::TempFolder("vorenn-game");
+  if (g_folder.empty()) std::abort();
   std::atexit([] {
     std::error_code ignored;
     std::filesystem::remove_all(g_folder, ignored);
@@ -51,7 +51,7 @@ void GameDriver::Start(const std::string& serverUrl) {
   PrepareProgram();
   native_ = &platform::InstallHeadlessBackend();
   native_->EchoMessageBoxes(false);
-  setenv(game::kServerAddressVariable, serverUrl.c_str(), 1);
+  test_support::SetEnvironment(game::kServerAddressVariable, serverUrl);
   running_ = true;
   ASSERT_TRUE(game::StartGame());
   Pump();

@@ -71,7 +71,7 @@ class ProgramEndDeathTest : public GameFlowTest {
 };
 
 TEST_F(ProgramEndDeathTest, ClosingTheWindowDuringASlowLoginEndsTheProgramCleanly) {
-  std::ofstream(SettingsPath()) << "[登陆]\r\n账号=old\r\n密码=kept\r\n";
+  std::ofstream(SettingsPath(), std::ios::binary) << "[登陆]\r\n账号=old\r\n密码=kept\r\n";
   EXPECT_EXIT(PlayAndClose("m=login&a=login",
                            [&] {
                              game_.Type(units::kAccountBox, "alice");
