@@ -8,9 +8,8 @@ set(vorenn_resource_script ${CMAKE_SOURCE_DIR}/resources/windows/vorenn.rc)
 add_executable(vorenn WIN32 main.cpp windowed_backend_win32.cpp ${vorenn_resource_script})
 target_link_libraries(vorenn PRIVATE vorenn_game vorenn_engine vorenn_commands vorenn_web vorenn_units
                       vorenn_platform vorenn_platform_win32 vorenn_driver vorenn_version)
-if(TARGET vorenn_driver_win32)
-  target_link_libraries(vorenn PRIVATE vorenn_driver_win32)
-endif()
+# The driver's Win32 host (tools/driver, configured after this folder) behind --script.
+target_link_libraries(vorenn PRIVATE vorenn_driver_win32)
 # The resource script reads the icon and the manifest beside it and the version from the build.
 target_include_directories(vorenn PRIVATE ${CMAKE_BINARY_DIR}/generated)
 set_source_files_properties(${vorenn_resource_script} PROPERTIES
