@@ -1,5 +1,7 @@
 #include "server/game_rules.h"
 
+#include "server/amount_memo.h"
+
 namespace vorenn::server {
 
 namespace {
@@ -26,12 +28,20 @@ std::optional<Amount> ParseAmount(std::string_view text) {
   for (char c : digits) {
     if (c < '0' || c > '9') return std::nullopt;
   }
+  if (auto known = amount_memo::ValueOf(text)) return known;
   Amount value;
   if (value.set_str(std::string(text), 10) != 0) return std::nullopt;
+  // Only the canonical form (no leading zeros) is what FormatAmount gives back for the value.
+  if (digits.front() != '0') amount_memo::Remember(value, text);
   return value;
 }
 
-std::string FormatAmount(const Amount& amount) { return amount.get_str(10); }
+std::string FormatAmount(const Amount& amount) {
+  if (auto known = amount_memo::TextOf(amount)) return std::move(*known);
+  std::string text = amount.get_str(10);
+  amount_memo::Remember(amount, text);
+  return text;
+}
 
 std::span<const Skill> Skills() { return kSkills; }
 

@@ -1,17 +1,20 @@
 #include "server/json_writer.h"
 
 #include <cstdint>
-#include <cstdio>
 
 namespace vorenn::server {
 
 namespace {
 
 void AppendEscape(std::string& out, uint32_t unit) {
-  char escape[8];
-  std::snprintf(escape, sizeof escape, "\\u%04x", unit);
-  out += escape;
+  static constexpr char kHex[] = "0123456789abcdef";
+  char escape[6] = {'\\', 'u', kHex[(unit >> 12) & 0xf], kHex[(unit >> 8) & 0xf], kHex[(unit >> 4) & 0xf],
+                    kHex[unit & 0xf]};
+  out.append(escape, sizeof escape);
 }
+
+// Printable ASCII other than the quote and the backslash goes out as it is.
+bool Plain(unsigned char c) { return c >= 0x20 && c < 0x7f && c != '"' && c != '\\'; }
 
 // Decodes one UTF-8 sequence at `i`; on a malformed one returns U+FFFD and consumes one byte.
 uint32_t NextCodePoint(std::string_view s, size_t& i) {
@@ -46,8 +49,18 @@ uint32_t NextCodePoint(std::string_view s, size_t& i) {
 }  // namespace
 
 std::string JsonString(std::string_view utf8) {
-  std::string out = "\"";
+  std::string out;
+  out.reserve(utf8.size() + 2);
+  out += '"';
   for (size_t i = 0; i < utf8.size();) {
+    // Runs of plain characters (the digits of an amount, most names) are copied whole.
+    size_t run = i;
+    while (run < utf8.size() && Plain(static_cast<unsigned char>(utf8[run]))) ++run;
+    if (run > i) {
+      out.append(utf8.data() + i, run - i);
+      i = run;
+      continue;
+    }
     unsigned char c = static_cast<unsigned char>(utf8[i]);
     if (c < 0x80) {
       ++i;

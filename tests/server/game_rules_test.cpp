@@ -100,5 +100,44 @@ TEST(ParseAmount, AcceptsPlainDecimalDigitsOnly) {
   }
 }
 
+// Large amounts go through a memo of recent conversions; whatever it holds, each conversion must
+// give what GMP gives.
+TEST(ParseAmount, LargeAmountsConvertExactlyWhateverWasConvertedBefore) {
+  Amount big;
+  mpz_ui_pow_ui(big.get_mpz_t(), 10, 2000);
+  big += 123456789;
+  std::string digits = big.get_str(10);
+
+  // Leading zeros read as the same value, but the value is written without them.
+  auto padded = ParseAmount("000" + digits);
+  ASSERT_TRUE(padded);
+  EXPECT_EQ(*padded, big);
+  EXPECT_EQ(FormatAmount(big), digits);
+  EXPECT_EQ(FormatAmount(-big), "-" + digits);
+
+  // Values alike in their low and high words, their length and their sign, converted one after
+  // the other both ways.
+  Amount step;
+  mpz_ui_pow_ui(step.get_mpz_t(), 2, 64 * 40);
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 300; ++i) {
+      Amount value = big + step * i;
+      std::string text = value.get_str(10);
+      ASSERT_EQ(FormatAmount(value), text) << i;
+      auto back = ParseAmount(text);
+      ASSERT_TRUE(back);
+      ASSERT_EQ(*back, value) << i;
+    }
+  }
+
+  // A text that differs from a remembered one in a single digit is read afresh.
+  std::string altered = digits;
+  altered[1000] = altered[1000] == '9' ? '8' : '9';
+  auto other = ParseAmount(altered);
+  ASSERT_TRUE(other);
+  EXPECT_EQ(other->get_str(10), altered);
+  EXPECT_NE(*other, big);
+}
+
 }  // namespace
 }  // namespace vorenn::server
