@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "server/json_writer.h"
+#include "server/skill_rows.h"
 #include "server/text_rules.h"
 
 namespace vorenn::server {
@@ -51,17 +52,12 @@ int ParseSkillId(const std::string& text) {
 
 std::string UserInfo(const Character& character, const std::string& announcement, int64_t now,
                      const char* message) {
-  std::vector<std::string> skills;
+  std::string skills = "[";
   for (const Skill& skill : Skills()) {
-    int64_t level = character.levels[skill.id - 1];
-    skills.push_back(JsonObject()
-                         .Text("id", std::to_string(skill.id))
-                         .Text("name", skill.name)
-                         .Text("money", FormatAmount(SkillOutput(skill, level)))
-                         .Text("lvl", std::to_string(level))
-                         .Text("buy", FormatAmount(NextLevelPrice(skill, level)))
-                         .Finish());
+    if (skills.size() > 1) skills += ',';
+    AppendSkillRow(skills, skill, character.levels[skill.id - 1]);
   }
+  skills += ']';
   return JsonObject()
       .Text("b", "1")
       .Text("t", message)
@@ -72,7 +68,7 @@ std::string UserInfo(const Character& character, const std::string& announcement
       .Text("now", FormatTimestamp(now))
       .Text("regdate", FormatTimestamp(character.createdAt))
       .Text("allmoney", FormatAmount(character.total))
-      .Raw("skills", JsonArray(skills))
+      .Raw("skills", skills)
       .Finish();
 }
 

@@ -451,7 +451,8 @@ class SqliteStorage final : public Storage {
     return pool_.Take([this] { return std::make_unique<Connection>(path_); });
   }
 
-  std::optional<Character> Load(Connection& c, int64_t accountId) {
+  // With `totalText`, also the total as stored (so a change can write its new total from it).
+  std::optional<Character> Load(Connection& c, int64_t accountId, std::string* totalText = nullptr) {
     sqlite3_stmt* select = c.Prepare(
         "SELECT name, created_at, total, rate, settled_at FROM characters WHERE account_id = ?");
     BindInt(c, select, 1, accountId);
@@ -460,7 +461,14 @@ class SqliteStorage final : public Storage {
     character.accountId = accountId;
     character.name = ColumnText(select, 0);
     character.createdAt = sqlite3_column_int64(select, 1);
-    character.total = ColumnAmount(c, select, 2);
+    if (totalText) {
+      *totalText = ColumnText(select, 2);
+      auto total = ParseAmount(*totalText);
+      if (!total) throw StorageError("corrupt amount in the database");
+      character.total = std::move(*total);
+    } else {
+      character.total = ColumnAmount(c, select, 2);
+    }
     character.rate = ColumnAmount(c, select, 3);
     character.settledAt = sqlite3_column_int64(select, 4);
     sqlite3_reset(select);
@@ -473,10 +481,12 @@ class SqliteStorage final : public Storage {
     return character;
   }
 
-  void Store(Connection& c, const Character& character, const SkillLevels& before) {
+  // `before` and `totalBefore` (stored as `totalTextBefore`) are the character as it was loaded.
+  void Store(Connection& c, const Character& character, const SkillLevels& before, const Amount& totalBefore,
+             std::string_view totalTextBefore) {
     sqlite3_stmt* update =
         c.Prepare("UPDATE characters SET total = ?, rate = ?, settled_at = ? WHERE account_id = ?");
-    BindText(c, update, 1, FormatAmount(character.total));
+    BindText(c, update, 1, FormatAmountNear(character.total, totalBefore, totalTextBefore));
     BindText(c, update, 2, FormatAmount(character.rate));
     BindInt(c, update, 3, character.settledAt);
     BindInt(c, update, 4, character.accountId);
@@ -569,10 +579,12 @@ class SqliteStorage final : public Storage {
   bool ApplyInSavepoint(Connection& c, PendingChange& pending) {
     try {
       c.Run("SAVEPOINT one_change");
-      auto character = Load(c, pending.accountId);
+      std::string totalText;
+      auto character = Load(c, pending.accountId, &totalText);
       if (character) {
         SkillLevels before = character->levels;
-        if (pending.change(*character)) Store(c, *character, before);
+        Amount totalBefore = character->total;
+        if (pending.change(*character)) Store(c, *character, before, totalBefore, totalText);
       }
       c.Run("RELEASE one_change");
       pending.result = std::move(character);

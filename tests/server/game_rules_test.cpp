@@ -1,7 +1,11 @@
 #include "server/game_rules.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
+#include <vector>
+
+#include "server/skill_rows.h"
 
 namespace vorenn::server {
 namespace {
@@ -137,6 +141,48 @@ TEST(ParseAmount, LargeAmountsConvertExactlyWhateverWasConvertedBefore) {
   ASSERT_TRUE(other);
   EXPECT_EQ(other->get_str(10), altered);
   EXPECT_NE(*other, big);
+}
+
+TEST(FormatAmountNear, WritesWhatAFullConversionWrites) {
+  Amount power;
+  mpz_ui_pow_ui(power.get_mpz_t(), 10, 2000);
+  gmp_randclass random(gmp_randinit_default);
+  random.seed(19);
+  std::vector<Amount> bases = {power, power - 1, power + 1, random.get_z_bits(6600)};
+  std::vector<Amount> steps = {1, 9, 10, 999999, Amount("123456789012345678901234567890", 10),
+                               random.get_z_bits(200), random.get_z_bits(400)};
+  for (const Amount& base : bases) {
+    std::string baseText = base.get_str(10);
+    for (const Amount& step : steps) {
+      for (const Amount& value : {Amount(base + step), Amount(base - step)}) {
+        EXPECT_EQ(FormatAmountNear(value, base, baseText), value.get_str(10))
+            << "base " << baseText.size() << " digits, step " << step.get_str(10);
+      }
+    }
+  }
+  // Across the sign, from small numbers and by large steps it converts as FormatAmount does.
+  EXPECT_EQ(FormatAmountNear(Amount(-5), Amount(7), "7"), "-5");
+  Amount far = power - power / 3;
+  EXPECT_EQ(FormatAmountNear(far, power, power.get_str(10)), far.get_str(10));
+  EXPECT_EQ(FormatAmountNear(Amount(0), power, power.get_str(10)), "0");
+}
+
+// Rows are kept by skill and level; whatever was kept before, a row is the one written afresh.
+TEST(SkillRows, KeptRowsAreTheRowsWrittenAfresh) {
+  for (int pass = 0; pass < 2; ++pass) {
+    for (const Skill& skill : Skills()) {
+      for (int64_t level : {0, 1, 2, 511, 512, 513, 4096, 8191, 70000}) {
+        std::string out = "x";
+        AppendSkillRow(out, skill, level);
+        ASSERT_EQ(out, "x" + SkillRowJson(skill, level)) << skill.id << " at " << level;
+      }
+    }
+  }
+  auto row = nlohmann::json::parse(SkillRowJson(*FindSkill(2), 3));
+  EXPECT_EQ(row["id"], "2");
+  EXPECT_EQ(row["lvl"], "3");
+  EXPECT_EQ(row["money"], FormatAmount(SkillOutput(*FindSkill(2), 3)));
+  EXPECT_EQ(row["buy"], FormatAmount(NextLevelPrice(*FindSkill(2), 3)));
 }
 
 }  // namespace
