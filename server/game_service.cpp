@@ -1,6 +1,8 @@
 #include "server/game_service.h"
 
+#include <atomic>
 #include <cstdio>
+#include <memory>
 
 #include "server/json_writer.h"
 #include "server/skill_rows.h"
@@ -347,21 +349,30 @@ void GameService::HandleLater(const FormFields& fields, const std::string& clien
     finish([refusal = std::move(refusal)] { return refusal; });
     return;
   }
-  storage_.LevelUpCharacterLater(
-      target->first, target->second, now,
-      [this, now, finish = std::move(finish)](Storage::LevelUpResult result, std::exception_ptr error) {
-        finish([this, now, result = std::move(result), error]() -> std::string {
-          try {
-            if (error) std::rethrow_exception(error);
-            return LevelUpAnswer(result, now);
-          } catch (const std::exception& e) {
-            std::fprintf(stderr, "request failed: %s\n", e.what());
-          } catch (...) {
-            std::fprintf(stderr, "request failed\n");
-          }
-          return Failure("-3", kBusy);
+  // Should handing it over fail before the store took it, the request is still answered once.
+  auto handedOver = std::make_shared<std::atomic<bool>>(false);
+  try {
+    storage_.LevelUpCharacterLater(
+        target->first, target->second, now,
+        [this, now, finish, handedOver](Storage::LevelUpResult result, std::exception_ptr error) {
+          handedOver->store(true);
+          finish([this, now, result = std::move(result), error]() -> std::string {
+            try {
+              if (error) std::rethrow_exception(error);
+              return LevelUpAnswer(result, now);
+            } catch (const std::exception& e) {
+              std::fprintf(stderr, "request failed: %s\n", e.what());
+            } catch (...) {
+              std::fprintf(stderr, "request failed\n");
+            }
+            return Failure("-3", kBusy);
+          });
         });
-      });
+  } catch (const std::exception& e) {
+    if (handedOver->load()) return;
+    std::fprintf(stderr, "request failed: %s\n", e.what());
+    finish([] { return Failure("-3", kBusy); });
+  }
 }
 
 std::string GameService::Ranking(const FormFields& fields) {
