@@ -54,12 +54,8 @@ int ParseSkillId(const std::string& text) {
 
 std::string UserInfo(const Character& character, const std::string& announcement, int64_t now,
                      const char* message) {
-  std::string skills = "[";
-  for (const Skill& skill : Skills()) {
-    if (skills.size() > 1) skills += ',';
-    AppendSkillRow(skills, skill, character.levels[skill.id - 1]);
-  }
-  skills += ']';
+  std::string skills;
+  AppendSkillRows(skills, character.levels);
   return JsonObject()
       .Text("b", "1")
       .Text("t", message)

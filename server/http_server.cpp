@@ -444,14 +444,10 @@ MHD_Result HttpServer::Engine::Serve(MHD_Connection* connection, const char* url
   request->action = ActionName(fields);
   if (!wellFormed) return Answer(connection, *request, 200, Failure("0", "请求格式错误"), false);
 
-  // The game's reads are short database transactions: they run here, on the event thread that
-  // read them, which saves two thread switches per request. Sign-ins, registrations and password
-  // changes wait for a password hash, and level-ups for their commit to reach the disk, so they go
-  // to the workers and this thread serves its other connections meanwhile (connections share event
-  // threads: one waiting here would hold back the others, and level-ups on them would miss the
-  // commit they could have joined).
   // Level-ups on a store that commits on its own thread are handed to it: the connection waits,
-  // suspended, and the store's thread resumes it once the change is on disk.
+  // suspended, and the store's thread resumes it once the change is on disk. Connections share
+  // event threads, so one waiting here would hold back the others, and level-ups on them would
+  // miss the commit they could have joined.
   if (service_.FinishesLater(fields)) {
     SetPhase(link, Link::Phase::Working);
     ++working_;
@@ -472,6 +468,10 @@ MHD_Result HttpServer::Engine::Serve(MHD_Connection* connection, const char* url
     });
     return MHD_YES;
   }
+  // The game's reads are short database transactions: they run here, on the event thread that
+  // read them, which saves two thread switches per request. Sign-ins, registrations and password
+  // changes wait for a password hash, and level-ups on other stores for their commit, so they go
+  // to the workers and this thread serves its other connections meanwhile.
   if (!WaitsLong(fields)) {
     return Answer(connection, *request, 200, service_.Handle(fields, request->client), stopping_);
   }

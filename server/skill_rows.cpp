@@ -64,4 +64,32 @@ void AppendSkillRow(std::string& out, const Skill& skill, int64_t level) {
   slot.json = std::move(json);
 }
 
+void AppendSkillRows(std::string& out, const SkillLevels& levels) {
+  Rows& rows = TheRows();
+  std::array<bool, kSkillCount> missing{};
+  // The kept rows under one lock; the missing ones are written afterwards, outside it.
+  std::array<std::string, kSkillCount> found;
+  {
+    std::lock_guard lock(rows.mutex);
+    for (const Skill& skill : Skills()) {
+      const Slot& slot = rows.slots[SlotOf(skill.id, levels[skill.id - 1])];
+      if (slot.skillId == skill.id && slot.level == levels[skill.id - 1]) {
+        found[skill.id - 1] = slot.json;
+      } else {
+        missing[skill.id - 1] = true;
+      }
+    }
+  }
+  out += '[';
+  for (const Skill& skill : Skills()) {
+    if (skill.id > 1) out += ',';
+    if (missing[skill.id - 1]) {
+      AppendSkillRow(out, skill, levels[skill.id - 1]);
+    } else {
+      out += found[skill.id - 1];
+    }
+  }
+  out += ']';
+}
+
 }  // namespace vorenn::server

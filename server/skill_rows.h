@@ -14,5 +14,7 @@ namespace vorenn::server {
 std::string SkillRowJson(const Skill& skill, int64_t level);
 // The same row, appended to `out` from the rows kept (at most a few thousand).
 void AppendSkillRow(std::string& out, const Skill& skill, int64_t level);
+// Every skill's row at `levels`, as a JSON array, the kept rows looked up together.
+void AppendSkillRows(std::string& out, const SkillLevels& levels);
 
 }  // namespace vorenn::server

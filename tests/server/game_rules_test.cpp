@@ -178,6 +178,17 @@ TEST(SkillRows, KeptRowsAreTheRowsWrittenAfresh) {
       }
     }
   }
+  SkillLevels levels = {0, 3, 512, 4096, 1, 70000, 2, 8191};
+  for (int pass = 0; pass < 2; ++pass) {
+    std::string out;
+    AppendSkillRows(out, levels);
+    std::string expected = "[";
+    for (const Skill& skill : Skills()) {
+      if (skill.id > 1) expected += ',';
+      expected += SkillRowJson(skill, levels[skill.id - 1]);
+    }
+    ASSERT_EQ(out, expected + "]");
+  }
   auto row = nlohmann::json::parse(SkillRowJson(*FindSkill(2), 3));
   EXPECT_EQ(row["id"], "2");
   EXPECT_EQ(row["lvl"], "3");
