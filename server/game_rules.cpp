@@ -1,5 +1,7 @@
 #include "server/game_rules.h"
 
+#include "server/amount_memo.h"
+
 namespace vorenn::server {
 
 namespace {
@@ -20,6 +22,8 @@ constexpr Skill kSkills[kSkillCount] = {
 }  // namespace
 
 std::optional<Amount> ParseAmount(std::string_view text) {
+  // A remembered text is a canonical amount: valid, nothing to check.
+  if (auto known = amount_memo::ValueOf(text)) return known;
   std::string_view digits = text;
   if (!digits.empty() && digits.front() == '-') digits.remove_prefix(1);
   if (digits.empty() || digits.size() > 100000) return std::nullopt;
@@ -28,10 +32,53 @@ std::optional<Amount> ParseAmount(std::string_view text) {
   }
   Amount value;
   if (value.set_str(std::string(text), 10) != 0) return std::nullopt;
+  // Only the canonical form (no leading zeros) is what FormatAmount gives back for the value.
+  if (digits.front() != '0') amount_memo::Remember(value, text);
   return value;
 }
 
-std::string FormatAmount(const Amount& amount) { return amount.get_str(10); }
+std::string FormatAmount(const Amount& amount) {
+  if (auto known = amount_memo::TextOf(amount)) return std::move(*known);
+  std::string text = amount.get_str(10);
+  amount_memo::Remember(amount, text);
+  return text;
+}
+
+std::string FormatAmountNear(const Amount& value, const Amount& base, std::string_view baseText) {
+  if (sgn(value) <= 0 || sgn(base) <= 0 || baseText.size() < amount_memo::kMinimumDigits) return FormatAmount(value);
+  Amount difference = value - base;
+  bool up = sgn(difference) >= 0;
+  if (!up) difference = -difference;
+  std::string delta = difference.get_str(10);
+  // Beyond a few dozen digits of change the full conversion is as cheap.
+  if (delta.size() > 64 || delta.size() + 16 > baseText.size()) return FormatAmount(value);
+  std::string text(baseText);
+  int carry = 0;
+  size_t i = text.size();
+  for (size_t k = delta.size(); k > 0 || carry != 0; --i) {
+    if (i == 0) {  // only an addition carries past the first digit
+      text.insert(text.begin(), '1');
+      break;
+    }
+    int digit = text[i - 1] - '0';
+    int change = (k > 0 ? delta[--k] - '0' : 0) + carry;
+    if (up) {
+      digit += change;
+      carry = digit >= 10;
+      if (carry) digit -= 10;
+    } else {
+      digit -= change;
+      carry = digit < 0;
+      if (carry) digit += 10;
+    }
+    text[i - 1] = static_cast<char>('0' + digit);
+  }
+  // A subtraction may leave leading zeros; the value is positive, so a nonzero digit remains.
+  size_t first = text.find_first_not_of('0');
+  if (first > 0) text.erase(0, first);
+  amount_memo::Remember(value, text);
+  return text;
+}
 
 std::span<const Skill> Skills() { return kSkills; }
 

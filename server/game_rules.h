@@ -19,6 +19,11 @@ using Amount = mpz_class;
 // Reads optional '-' and decimal digits, nothing else (no blanks, no exponent, no fraction).
 std::optional<Amount> ParseAmount(std::string_view text);
 std::string FormatAmount(const Amount& amount);
+// FormatAmount(value), given the text of a value near it (`baseText` = FormatAmount(base)): when
+// both are positive and they differ in far fewer digits than they have, the difference is added to
+// the text digit by digit instead of converting the whole number again. A player's total of
+// thousands of digits changes by a few digits' worth per settlement or level-up.
+std::string FormatAmountNear(const Amount& value, const Amount& base, std::string_view baseText);
 
 struct Skill {
   int id;                 // 1..kSkillCount, the row the client shows it in

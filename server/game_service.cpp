@@ -1,8 +1,11 @@
 #include "server/game_service.h"
 
+#include <atomic>
 #include <cstdio>
+#include <memory>
 
 #include "server/json_writer.h"
+#include "server/skill_rows.h"
 #include "server/text_rules.h"
 
 namespace vorenn::server {
@@ -51,17 +54,8 @@ int ParseSkillId(const std::string& text) {
 
 std::string UserInfo(const Character& character, const std::string& announcement, int64_t now,
                      const char* message) {
-  std::vector<std::string> skills;
-  for (const Skill& skill : Skills()) {
-    int64_t level = character.levels[skill.id - 1];
-    skills.push_back(JsonObject()
-                         .Text("id", std::to_string(skill.id))
-                         .Text("name", skill.name)
-                         .Text("money", FormatAmount(SkillOutput(skill, level)))
-                         .Text("lvl", std::to_string(level))
-                         .Text("buy", FormatAmount(NextLevelPrice(skill, level)))
-                         .Finish());
-  }
+  std::string skills;
+  AppendSkillRows(skills, character.levels);
   return JsonObject()
       .Text("b", "1")
       .Text("t", message)
@@ -72,15 +66,8 @@ std::string UserInfo(const Character& character, const std::string& announcement
       .Text("now", FormatTimestamp(now))
       .Text("regdate", FormatTimestamp(character.createdAt))
       .Text("allmoney", FormatAmount(character.total))
-      .Raw("skills", JsonArray(skills))
+      .Raw("skills", skills)
       .Finish();
-}
-
-// Settles the total up to `now`; writes only when a second has passed since the last settlement.
-bool SettleChange(Character& character, int64_t now) {
-  int64_t before = character.settledAt;
-  Settle(character, now);
-  return character.settledAt != before;
 }
 
 }  // namespace
@@ -273,14 +260,13 @@ std::optional<int64_t> GameService::SignedIn(const FormFields& fields, std::stri
 }
 
 std::string GameService::EnterGame(const FormFields& fields) {
-  std::string refusal;
-  auto accountId = SignedIn(fields, refusal);
-  if (!accountId) return refusal;
+  const std::string* token = Field(fields, "md5");
+  if (!token || !IsToken(*token)) return Failure("-2", kSignInAgain);
   int64_t now = clock_.NowSeconds();
-  auto character = storage_.UpdateCharacter(
-      *accountId, [now](Character& c) { return SettleChange(c, now); });
-  if (!character) return Failure("-1", "请先创建角色");
-  return UserInfo(*character, CurrentAnnouncement(), now, "");
+  Storage::Entry entry = storage_.EnterCharacter(TokenDigest(*token), now, settings_.tokenIdleSeconds);
+  if (!entry.signedIn) return Failure("-2", kSignInAgain);
+  if (!entry.character) return Failure("-1", "请先创建角色");
+  return UserInfo(*entry.character, CurrentAnnouncement(), now, "");
 }
 
 std::string GameService::CreateCharacter(const FormFields& fields) {
@@ -301,19 +287,88 @@ std::string GameService::CreateCharacter(const FormFields& fields) {
   return Failure("0", "已经创建过角色");
 }
 
-std::string GameService::LevelUp(const FormFields& fields) {
-  std::string refusal;
+std::optional<std::pair<int64_t, int>> GameService::LevelUpTarget(const FormFields& fields,
+                                                                   std::string& refusal) {
   auto accountId = SignedIn(fields, refusal);
-  if (!accountId) return refusal;
+  if (!accountId) return std::nullopt;
   const std::string* id = Field(fields, "id");
-  if (!id) return Missing("id");
+  if (!id) {
+    refusal = Missing("id");
+    return std::nullopt;
+  }
   int skillId = ParseSkillId(*id);
-  if (skillId == 0) return Failure("0", "技能不存在");
-  int64_t now = clock_.NowSeconds();
-  Storage::LevelUpResult result = storage_.LevelUpCharacter(*accountId, skillId, now);
+  if (skillId == 0) {
+    refusal = Failure("0", "技能不存在");
+    return std::nullopt;
+  }
+  return std::make_pair(*accountId, skillId);
+}
+
+std::string GameService::LevelUpAnswer(const Storage::LevelUpResult& result, int64_t now) {
   if (!result.character) return Failure("-1", "请先创建角色");
   if (result.outcome == LevelUpOutcome::NotEnough) return Failure("0", "经验不足");
   return UserInfo(*result.character, CurrentAnnouncement(), now, "升级成功");
+}
+
+std::string GameService::LevelUp(const FormFields& fields) {
+  std::string refusal;
+  auto target = LevelUpTarget(fields, refusal);
+  if (!target) return refusal;
+  int64_t now = clock_.NowSeconds();
+  return LevelUpAnswer(storage_.LevelUpCharacter(target->first, target->second, now), now);
+}
+
+bool GameService::FinishesLater(const FormFields& fields) const {
+  if (!storage_.FinishesLater()) return false;
+  const std::string* m = Field(fields, "m");
+  const std::string* a = Field(fields, "a");
+  return m && a && *m == "user" && *a == "lvup";
+}
+
+void GameService::HandleLater(const FormFields& fields, const std::string& client, Finish finish) {
+  if (!FinishesLater(fields)) {
+    std::string answer = Handle(fields, client);
+    finish([answer = std::move(answer)] { return answer; });
+    return;
+  }
+  std::string refusal;
+  std::optional<std::pair<int64_t, int>> target;
+  int64_t now = 0;
+  try {
+    target = LevelUpTarget(fields, refusal);
+    now = clock_.NowSeconds();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "request failed: %s\n", e.what());
+    refusal = Failure("-3", kBusy);
+  }
+  if (!target) {
+    finish([refusal = std::move(refusal)] { return refusal; });
+    return;
+  }
+  // Should handing it over fail before the store took it, the request is still answered once.
+  auto handedOver = std::make_shared<std::atomic<bool>>(false);
+  try {
+    storage_.LevelUpCharacterLater(
+        target->first, target->second, now,
+        [this, now, finish, handedOver](Storage::LevelUpResult result, std::exception_ptr error) {
+          handedOver->store(true);
+          finish([this, now, result = std::move(result), error]() -> std::string {
+            try {
+              if (error) std::rethrow_exception(error);
+              return LevelUpAnswer(result, now);
+            } catch (const std::exception& e) {
+              std::fprintf(stderr, "request failed: %s\n", e.what());
+            } catch (...) {
+              std::fprintf(stderr, "request failed\n");
+            }
+            return Failure("-3", kBusy);
+          });
+        });
+  } catch (const std::exception& e) {
+    if (handedOver->load()) return;
+    std::fprintf(stderr, "request failed: %s\n", e.what());
+    finish([] { return Failure("-3", kBusy); });
+  }
 }
 
 std::string GameService::Ranking(const FormFields& fields) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -51,6 +52,16 @@ class GameService {
   // per-address limits). Never throws; always one JSON object.
   std::string Handle(const FormFields& fields, const std::string& client = "");
 
+  // Handles a request as Handle does, except that a level-up on a store that commits on a thread
+  // of its own is answered from that thread once it is on disk, after this has returned. `finish`
+  // is called exactly once (here or there) with a function that makes the answer, to be run on the
+  // thread that sends it, so the store's thread only hands results over. Neither throws.
+  using MakeAnswer = std::function<std::string()>;
+  using Finish = std::function<void(MakeAnswer)>;
+  void HandleLater(const FormFields& fields, const std::string& client, Finish finish);
+  // Whether HandleLater may return before the answer exists, for this request.
+  bool FinishesLater(const FormFields& fields) const;
+
   // Whether the database answers a short read now (for the health check). Never throws.
   bool DatabaseReachable();
   size_t HashQueue() const { return hashing_.Queued(); }
@@ -70,6 +81,10 @@ class GameService {
   std::string EnterGame(const FormFields& fields);
   std::string CreateCharacter(const FormFields& fields);
   std::string LevelUp(const FormFields& fields);
+  // The part of a level-up before its change: the session and the skill. Fills `refusal` when the
+  // request goes no further.
+  std::optional<std::pair<int64_t, int>> LevelUpTarget(const FormFields& fields, std::string& refusal);
+  std::string LevelUpAnswer(const Storage::LevelUpResult& result, int64_t now);
   std::string Ranking(const FormFields& fields);
   // The signed-in account of the request's "md5" token; otherwise fills `refusal` with "-2".
   std::optional<int64_t> SignedIn(const FormFields& fields, std::string& refusal);

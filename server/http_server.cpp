@@ -81,6 +81,15 @@ std::string ForwardedAddress(const char* header) {
   return "";
 }
 
+// Requests that wait for something slow (a password hash, a commit's sync): run on the workers.
+bool WaitsLong(const FormFields& fields) {
+  auto m = fields.find("m");
+  if (m == fields.end()) return false;
+  if (m->second == "login") return true;
+  auto a = fields.find("a");
+  return m->second == "user" && a != fields.end() && a->second == "lvup";
+}
+
 }  // namespace
 
 Listener Listen(const std::string& host, int port) {
@@ -139,6 +148,9 @@ struct Request {
   Steady::time_point started = Steady::now();
   bool answerReady = false;  // set by a worker under Engine::linksMutex_
   std::string answer;
+  // Set instead of `answer` when the request finished on the store's thread: the event thread
+  // makes the answer, so that thread only hands the result over.
+  GameService::MakeAnswer makeAnswer;
 };
 
 class HttpServer::Engine {
@@ -153,6 +165,9 @@ class HttpServer::Engine {
   ~Engine() {
     RequestStop();
     if (listenFd_ >= 0 && !daemon_) close(listenFd_);
+    // Requests handed to the store call back into this engine: they all have, before it goes.
+    std::unique_lock lock(linksMutex_);
+    laterDone_.wait(lock, [this] { return later_ == 0; });
   }
 
   int Bind();
@@ -247,6 +262,8 @@ class HttpServer::Engine {
   std::unordered_set<Link*> links_;
   bool abandoned_ = false;  // set once the daemon is about to go: workers drop their answers
   std::atomic<int> working_{0};
+  int later_ = 0;  // requests the store has yet to call back for, guarded by linksMutex_
+  std::condition_variable laterDone_;
 
   std::mutex stopMutex_;
   std::condition_variable stopSignal_;
@@ -407,11 +424,16 @@ MHD_Result HttpServer::Engine::Serve(MHD_Connection* connection, const char* url
   }
   if (request->tooLarge) return Answer(connection, *request, 413, Failure("0", "请求内容过大"), true);
   bool ready = false;
+  GameService::MakeAnswer make;
   {
     std::lock_guard lock(linksMutex_);
     ready = request->answerReady;
+    make = std::move(request->makeAnswer);
   }
-  if (ready) return Answer(connection, *request, 200, request->answer, stopping_);
+  if (ready) {
+    if (make) request->answer = make();
+    return Answer(connection, *request, 200, request->answer, stopping_);
+  }
 
   FormFields fields;
   std::string query;
@@ -422,12 +444,35 @@ MHD_Result HttpServer::Engine::Serve(MHD_Connection* connection, const char* url
   request->action = ActionName(fields);
   if (!wellFormed) return Answer(connection, *request, 200, Failure("0", "请求格式错误"), false);
 
-  // The game's reads and level-ups are short database transactions: they run here, on the event
-  // thread that read them, which saves two thread switches per request. Sign-ins, registrations and
-  // password changes wait for a password hash, so they go to the workers and this thread serves
-  // its other connections meanwhile.
-  auto m = fields.find("m");
-  if (m == fields.end() || m->second != "login") {
+  // Level-ups on a store that commits on its own thread are handed to it: the connection waits,
+  // suspended, and the store's thread resumes it once the change is on disk. Connections share
+  // event threads, so one waiting here would hold back the others, and level-ups on them would
+  // miss the commit they could have joined.
+  if (service_.FinishesLater(fields)) {
+    SetPhase(link, Link::Phase::Working);
+    ++working_;
+    {
+      std::lock_guard lock(linksMutex_);
+      ++later_;
+    }
+    MHD_suspend_connection(connection);
+    service_.HandleLater(fields, request->client, [this, connection, request](GameService::MakeAnswer make) {
+      std::lock_guard lock(linksMutex_);
+      if (!abandoned_) {
+        request->makeAnswer = std::move(make);
+        request->answerReady = true;
+        MHD_resume_connection(connection);
+      }
+      --working_;
+      if (--later_ == 0) laterDone_.notify_all();
+    });
+    return MHD_YES;
+  }
+  // The game's reads are short database transactions: they run here, on the event thread that
+  // read them, which saves two thread switches per request. Sign-ins, registrations and password
+  // changes wait for a password hash, and level-ups on other stores for their commit, so they go
+  // to the workers and this thread serves its other connections meanwhile.
+  if (!WaitsLong(fields)) {
     return Answer(connection, *request, 200, service_.Handle(fields, request->client), stopping_);
   }
   SetPhase(link, Link::Phase::Working);

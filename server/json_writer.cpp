@@ -1,17 +1,25 @@
 #include "server/json_writer.h"
 
+#include <array>
 #include <cstdint>
-#include <cstdio>
 
 namespace vorenn::server {
 
 namespace {
 
 void AppendEscape(std::string& out, uint32_t unit) {
-  char escape[8];
-  std::snprintf(escape, sizeof escape, "\\u%04x", unit);
-  out += escape;
+  static constexpr char kHex[] = "0123456789abcdef";
+  char escape[6] = {'\\', 'u', kHex[(unit >> 12) & 0xf], kHex[(unit >> 8) & 0xf], kHex[(unit >> 4) & 0xf],
+                    kHex[unit & 0xf]};
+  out.append(escape, sizeof escape);
 }
+
+// Printable ASCII other than the quote and the backslash goes out as it is.
+constexpr std::array<bool, 256> kPlain = [] {
+  std::array<bool, 256> plain{};
+  for (int c = 0x20; c < 0x7f; ++c) plain[c] = c != '"' && c != '\\';
+  return plain;
+}();
 
 // Decodes one UTF-8 sequence at `i`; on a malformed one returns U+FFFD and consumes one byte.
 uint32_t NextCodePoint(std::string_view s, size_t& i) {
@@ -45,9 +53,18 @@ uint32_t NextCodePoint(std::string_view s, size_t& i) {
 
 }  // namespace
 
-std::string JsonString(std::string_view utf8) {
-  std::string out = "\"";
+void AppendJsonString(std::string& out, std::string_view utf8) {
+  out.reserve(out.size() + utf8.size() + 2);
+  out += '"';
   for (size_t i = 0; i < utf8.size();) {
+    // Runs of plain characters (the digits of an amount, most names) are copied whole.
+    size_t run = i;
+    while (run < utf8.size() && kPlain[static_cast<unsigned char>(utf8[run])]) ++run;
+    if (run > i) {
+      out.append(utf8.data() + i, run - i);
+      i = run;
+      continue;
+    }
     unsigned char c = static_cast<unsigned char>(utf8[i]);
     if (c < 0x80) {
       ++i;
@@ -71,16 +88,25 @@ std::string JsonString(std::string_view utf8) {
     }
   }
   out += '"';
+}
+
+std::string JsonString(std::string_view utf8) {
+  std::string out;
+  AppendJsonString(out, utf8);
   return out;
 }
 
 JsonObject& JsonObject::Text(std::string_view key, std::string_view utf8) {
-  return Raw(key, JsonString(utf8));
+  if (body_.size() > 1) body_ += ',';
+  AppendJsonString(body_, key);
+  body_ += ':';
+  AppendJsonString(body_, utf8);
+  return *this;
 }
 
 JsonObject& JsonObject::Raw(std::string_view key, std::string_view json) {
   if (body_.size() > 1) body_ += ',';
-  body_ += JsonString(key);
+  AppendJsonString(body_, key);
   body_ += ':';
   body_ += json;
   return *this;

@@ -12,6 +12,8 @@ namespace vorenn::server {
 // A JSON string literal, quotes included, for UTF-8 text. Bytes that are not well-formed UTF-8
 // become U+FFFD.
 std::string JsonString(std::string_view utf8);
+// The same, appended to `out`.
+void AppendJsonString(std::string& out, std::string_view utf8);
 
 // Builds one object member by member, in the order added.
 class JsonObject {

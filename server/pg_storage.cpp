@@ -85,6 +85,52 @@ BEGIN
     (SELECT string_agg(s.skill_id || ':' || s.level, ',') FROM skills s WHERE s.account_id = p_account);
 END
 $fn$;
+-- Entering the game in one call: the session checked (an expired one deleted, its last use
+-- written back at most every p_touch seconds) and its character returned settled at p_now. A
+-- character already settled this second is read without a lock, in one snapshot with its skills;
+-- otherwise it is locked, settled and written. No row = no such session (or an expired one); a
+-- row without a name = no character yet.
+CREATE OR REPLACE FUNCTION vorenn_enter(p_digest TEXT, p_now BIGINT, p_max_idle BIGINT, p_touch BIGINT)
+RETURNS TABLE (r_account BIGINT, r_name TEXT, r_created_at BIGINT, r_total TEXT, r_rate TEXT,
+               r_settled_at BIGINT, r_levels TEXT)
+LANGUAGE plpgsql AS $fn$
+DECLARE
+  s sessions%ROWTYPE;
+  ch characters%ROWTYPE;
+  skill_list TEXT;
+BEGIN
+  SELECT * INTO s FROM sessions WHERE token_digest = p_digest;
+  IF NOT FOUND THEN RETURN; END IF;
+  IF s.last_used <= p_now - p_max_idle THEN
+    DELETE FROM sessions WHERE token_digest = p_digest OR last_used <= p_now - p_max_idle;
+    RETURN;
+  END IF;
+  IF p_now >= s.last_used + p_touch THEN
+    UPDATE sessions SET last_used = GREATEST(last_used, p_now) WHERE token_digest = p_digest;
+  END IF;
+  SELECT c.name, c.created_at, c.total, c.rate, c.settled_at,
+         (SELECT string_agg(k.skill_id || ':' || k.level, ',') FROM skills k WHERE k.account_id = c.account_id)
+    INTO ch.name, ch.created_at, ch.total, ch.rate, ch.settled_at, skill_list
+    FROM characters c WHERE c.account_id = s.account_id;
+  IF NOT FOUND THEN
+    RETURN QUERY SELECT s.account_id, NULL::TEXT, NULL::BIGINT, NULL::TEXT, NULL::TEXT, NULL::BIGINT, NULL::TEXT;
+    RETURN;
+  END IF;
+  IF p_now > ch.settled_at THEN
+    SELECT * INTO ch FROM characters WHERE account_id = s.account_id FOR UPDATE;
+    IF p_now > ch.settled_at THEN
+      ch.total := ch.total + ch.rate * (p_now - ch.settled_at);
+      ch.settled_at := p_now;
+      UPDATE characters SET total = ch.total, settled_at = ch.settled_at WHERE account_id = s.account_id;
+    END IF;
+    -- Read after the lock: no level-up of this character can commit in between.
+    SELECT string_agg(k.skill_id || ':' || k.level, ',') INTO skill_list FROM skills k
+      WHERE k.account_id = s.account_id;
+  END IF;
+  RETURN QUERY SELECT s.account_id, ch.name, ch.created_at, ch.total::TEXT, ch.rate::TEXT, ch.settled_at,
+    skill_list;
+END
+$fn$;
 -- What several servers on this database share so they behave as one: sign-in throttles and the
 -- announcement. The throttle rows are short-lived and need no durability, hence UNLOGGED.
 CREATE UNLOGGED TABLE IF NOT EXISTS address_buckets (
@@ -131,6 +177,7 @@ void PrepareStatements(pqxx::connection& c) {
   c.prepare("store_skill",
             "INSERT INTO skills (account_id, skill_id, level) VALUES ($1, $2, $3) "
             "ON CONFLICT (account_id, skill_id) DO UPDATE SET level = excluded.level");
+  c.prepare("enter", "SELECT * FROM vorenn_enter($1, $2, $3, $4)");
   c.prepare("level_up", "SELECT * FROM vorenn_level_up($1, $2, $3, $4::numeric, $5::numeric)");
   // Refilled by the time since it was last used, capped at the burst; a token is taken only when
   // one is there (else no row comes back). One statement, so servers racing on one address queue
@@ -246,24 +293,45 @@ class PostgresStorage final : public Storage {
     });
   }
 
+  // Each statement is a transaction of its own (no BEGIN and COMMIT round trips): the read takes
+  // no lock, and the delete and the touch are each safe to run on their own.
   std::optional<int64_t> UseSession(std::string_view tokenDigest, int64_t now,
                                     int64_t maxIdleSeconds) override {
     return Run([&](pqxx::connection& c) -> std::optional<int64_t> {
-      pqxx::work w(c);
+      pqxx::nontransaction w(c);
       pqxx::result r = w.exec_prepared("find_session", std::string(tokenDigest));
       if (r.empty()) return std::nullopt;
       int64_t accountId = r[0][0].as<int64_t>();
       int64_t lastUsed = r[0][1].as<int64_t>();
       if (lastUsed <= now - maxIdleSeconds) {
         w.exec_prepared("drop_sessions", std::string(tokenDigest), now - maxIdleSeconds);
-        w.commit();
         return std::nullopt;
       }
-      if (now >= lastUsed + kSessionTouchSeconds) {
-        w.exec_prepared("touch_session", now, std::string(tokenDigest));
-        w.commit();
-      }
+      if (now >= lastUsed + kSessionTouchSeconds) w.exec_prepared("touch_session", now, std::string(tokenDigest));
       return accountId;
+    });
+  }
+
+  // One statement: repeating it after a lost connection only settles and touches again at the
+  // same `now`, which changes nothing, so Run may retry it.
+  Entry EnterCharacter(std::string_view tokenDigest, int64_t now, int64_t maxIdleSeconds) override {
+    return Run([&](pqxx::connection& c) {
+      pqxx::nontransaction w(c);
+      pqxx::result r = w.exec_prepared("enter", std::string(tokenDigest), now, maxIdleSeconds, kSessionTouchSeconds);
+      Entry entry;
+      if (r.empty()) return entry;
+      entry.signedIn = true;
+      if (r[0][1].is_null()) return entry;
+      Character character;
+      character.accountId = r[0][0].as<int64_t>();
+      character.name = r[0][1].c_str();
+      character.createdAt = r[0][2].as<int64_t>();
+      character.total = ToAmount(r[0][3]);
+      character.rate = ToAmount(r[0][4]);
+      character.settledAt = r[0][5].as<int64_t>();
+      ParseLevels(r[0][6].is_null() ? "" : r[0][6].c_str(), character.levels);
+      entry.character = std::move(character);
+      return entry;
     });
   }
 

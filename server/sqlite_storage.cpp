@@ -8,7 +8,9 @@
 #include <condition_variable>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -89,6 +91,15 @@ class Connection {
       sqlite3_free(error);
       throw StorageError(message);
     }
+  }
+
+  // Runs a statement without results through its prepared form: for the writer's transaction
+  // statements, which run several times per commit and would otherwise be parsed each time.
+  void Run(const char* sql) {
+    sqlite3_stmt* stmt = Prepare(sql);
+    int rc = sqlite3_step(stmt);
+    sqlite3_reset(stmt);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) Fail();
   }
 
   // A prepared statement, reset and with bindings cleared; prepared once per connection.
@@ -344,6 +355,28 @@ class SqliteStorage final : public Storage {
     return result;
   }
 
+  // The writer answers the level-up itself once its commit is synced; nobody waits for it.
+  void LevelUpCharacterLater(int64_t accountId, int skillId, int64_t now, LevelUpDone done) override {
+    auto outcome = std::make_shared<LevelUpResult>();
+    auto pending = std::make_unique<PendingChange>(accountId, LevelUpChange(*outcome, skillId, now));
+    pending->finish = [outcome, done = std::move(done)](PendingChange& finished) {
+      std::unique_ptr<PendingChange> owned(&finished);
+      if (finished.error) {
+        done(LevelUpResult{}, finished.error);
+        return;
+      }
+      outcome->character = std::move(finished.result);
+      done(std::move(*outcome), nullptr);
+    };
+    if (!queue_.Push(pending.get())) {
+      done(LevelUpResult{}, std::make_exception_ptr(StorageError("too many changes waiting for the database")));
+      return;
+    }
+    pending.release();  // the writer's now: its finish deletes it
+  }
+
+  bool FinishesLater() const override { return true; }
+
   std::vector<RankEntry> TopByRate(int limit) override {
     auto c = Take();
     sqlite3_stmt* select = c->Prepare(
@@ -359,10 +392,18 @@ class SqliteStorage final : public Storage {
   // transaction and one sync; returns once this change is on disk.
   std::optional<Character> Write(int64_t accountId, const CharacterChange& change) {
     PendingChange pending(accountId, change);
+    std::mutex mutex;
+    std::condition_variable signal;
+    bool finished = false;
+    pending.finish = [&](PendingChange&) {
+      std::lock_guard lock(mutex);
+      finished = true;
+      signal.notify_one();
+    };
     if (!queue_.Push(&pending)) throw StorageError("too many changes waiting for the database");
     {
-      std::unique_lock lock(finishedMutex_);
-      finishedSignal_.wait(lock, [&] { return pending.finished; });
+      std::unique_lock lock(mutex);
+      signal.wait(lock, [&] { return finished; });
     }
     if (pending.error) std::rethrow_exception(pending.error);
     return std::move(pending.result);
@@ -410,7 +451,8 @@ class SqliteStorage final : public Storage {
     return pool_.Take([this] { return std::make_unique<Connection>(path_); });
   }
 
-  std::optional<Character> Load(Connection& c, int64_t accountId) {
+  // With `totalText`, also the total as stored (so a change can write its new total from it).
+  std::optional<Character> Load(Connection& c, int64_t accountId, std::string* totalText = nullptr) {
     sqlite3_stmt* select = c.Prepare(
         "SELECT name, created_at, total, rate, settled_at FROM characters WHERE account_id = ?");
     BindInt(c, select, 1, accountId);
@@ -419,7 +461,14 @@ class SqliteStorage final : public Storage {
     character.accountId = accountId;
     character.name = ColumnText(select, 0);
     character.createdAt = sqlite3_column_int64(select, 1);
-    character.total = ColumnAmount(c, select, 2);
+    if (totalText) {
+      *totalText = ColumnText(select, 2);
+      auto total = ParseAmount(*totalText);
+      if (!total) throw StorageError("corrupt amount in the database");
+      character.total = std::move(*total);
+    } else {
+      character.total = ColumnAmount(c, select, 2);
+    }
     character.rate = ColumnAmount(c, select, 3);
     character.settledAt = sqlite3_column_int64(select, 4);
     sqlite3_reset(select);
@@ -432,10 +481,12 @@ class SqliteStorage final : public Storage {
     return character;
   }
 
-  void Store(Connection& c, const Character& character, const SkillLevels& before) {
+  // `before` and `totalBefore` (stored as `totalTextBefore`) are the character as it was loaded.
+  void Store(Connection& c, const Character& character, const SkillLevels& before, const Amount& totalBefore,
+             std::string_view totalTextBefore) {
     sqlite3_stmt* update =
         c.Prepare("UPDATE characters SET total = ?, rate = ?, settled_at = ? WHERE account_id = ?");
-    BindText(c, update, 1, FormatAmount(character.total));
+    BindText(c, update, 1, FormatAmountNear(character.total, totalBefore, totalTextBefore));
     BindText(c, update, 2, FormatAmount(character.rate));
     BindInt(c, update, 3, character.settledAt);
     BindInt(c, update, 4, character.accountId);
@@ -452,14 +503,16 @@ class SqliteStorage final : public Storage {
     }
   }
 
-  // One character change handed to the writer; the request's thread waits for `finished`.
+  // One character change handed to the writer. Once the change is committed or has failed, the
+  // writer calls `finish`, which wakes the request's thread or answers it (each alone, not every
+  // waiter at each commit); after that the writer no longer touches it.
   struct PendingChange {
-    PendingChange(int64_t account, const CharacterChange& what) : accountId(account), change(&what) {}
+    PendingChange(int64_t account, CharacterChange what) : accountId(account), change(std::move(what)) {}
     int64_t accountId;
-    const CharacterChange* change;
+    CharacterChange change;
     std::optional<Character> result;
     std::exception_ptr error;
-    bool finished = false;  // guarded by finishedMutex_
+    std::function<void(PendingChange&)> finish;
   };
 
   void WriteBatches() {
@@ -467,10 +520,11 @@ class SqliteStorage final : public Storage {
       std::vector<PendingChange*> batch = queue_.TakeBatch(kMaxBatch);
       if (batch.empty()) return;
       WriteBatch(batch);
-      // Once finished, the request's thread may end the PendingChange: nothing touches it later.
-      std::lock_guard lock(finishedMutex_);
-      for (PendingChange* pending : batch) pending->finished = true;
-      finishedSignal_.notify_all();
+      for (PendingChange* pending : batch) {
+        // Moved out first: finishing may end the PendingChange, and with it its own `finish`.
+        auto finish = std::move(pending->finish);
+        finish(*pending);
+      }
     }
   }
 
@@ -484,7 +538,7 @@ class SqliteStorage final : public Storage {
     std::lock_guard lock(writers_);
     while (!remaining.empty()) {
       try {
-        c.Exec("BEGIN IMMEDIATE");
+        c.Run("BEGIN IMMEDIATE");
       } catch (...) {
         for (PendingChange* pending : remaining) pending->error = std::current_exception();
         return;
@@ -508,7 +562,7 @@ class SqliteStorage final : public Storage {
         continue;
       }
       try {
-        c.Exec("COMMIT");
+        c.Run("COMMIT");
       } catch (...) {
         std::exception_ptr failure = std::current_exception();
         sqlite3_exec(c.db(), "ROLLBACK", nullptr, nullptr, nullptr);
@@ -524,13 +578,15 @@ class SqliteStorage final : public Storage {
   // False when the change failed (its error is kept); its savepoint is then rolled back.
   bool ApplyInSavepoint(Connection& c, PendingChange& pending) {
     try {
-      c.Exec("SAVEPOINT one_change");
-      auto character = Load(c, pending.accountId);
+      c.Run("SAVEPOINT one_change");
+      std::string totalText;
+      auto character = Load(c, pending.accountId, &totalText);
       if (character) {
         SkillLevels before = character->levels;
-        if ((*pending.change)(*character)) Store(c, *character, before);
+        Amount totalBefore = character->total;
+        if (pending.change(*character)) Store(c, *character, before, totalBefore, totalText);
       }
-      c.Exec("RELEASE one_change");
+      c.Run("RELEASE one_change");
       pending.result = std::move(character);
       return true;
     } catch (...) {
@@ -548,8 +604,6 @@ class SqliteStorage final : public Storage {
   ConnectionPool pool_;
   std::unique_ptr<Connection> writerConnection_;
   internal::BatchQueue<PendingChange*> queue_{kMaxQueuedChanges};
-  std::mutex finishedMutex_;
-  std::condition_variable finishedSignal_;
   std::thread writer_;
 };
 

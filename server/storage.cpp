@@ -20,6 +20,31 @@ Storage::LevelUpResult Storage::LevelUpCharacter(int64_t accountId, int skillId,
   return result;
 }
 
+Storage::Entry Storage::EnterCharacter(std::string_view tokenDigest, int64_t now, int64_t maxIdleSeconds) {
+  Entry entry;
+  auto accountId = UseSession(tokenDigest, now, maxIdleSeconds);
+  if (!accountId) return entry;
+  entry.signedIn = true;
+  // Written only when a second has passed since the last settlement.
+  entry.character = UpdateCharacter(*accountId, [now](Character& c) {
+    int64_t before = c.settledAt;
+    Settle(c, now);
+    return c.settledAt != before;
+  });
+  return entry;
+}
+
+void Storage::LevelUpCharacterLater(int64_t accountId, int skillId, int64_t now, LevelUpDone done) {
+  LevelUpResult result;
+  try {
+    result = LevelUpCharacter(accountId, skillId, now);
+  } catch (...) {
+    done(LevelUpResult{}, std::current_exception());
+    return;
+  }
+  done(std::move(result), nullptr);
+}
+
 // Only storages that share server state are asked for it.
 bool Storage::TakeAddressToken(std::string_view, std::string_view, double, double, int64_t) {
   throw StorageError("this storage keeps no shared throttles");

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -64,6 +65,15 @@ class Storage {
   virtual std::optional<int64_t> UseSession(std::string_view tokenDigest, int64_t now,
                                             int64_t maxIdleSeconds) = 0;
 
+  // Entering the game: the session of `tokenDigest` used as UseSession uses it, and then its
+  // account's character settled at `now` as UpdateCharacter with Settle would. A store may do both
+  // in one round trip.
+  struct Entry {
+    bool signedIn = false;               // false: unknown or expired session
+    std::optional<Character> character;  // nullopt: signed in, but no character yet
+  };
+  virtual Entry EnterCharacter(std::string_view tokenDigest, int64_t now, int64_t maxIdleSeconds);
+
   // Created; NameTaken when another character has the name; AlreadyExists when the account has one.
   virtual CreateOutcome CreateCharacter(int64_t accountId, std::string_view name, int64_t now) = 0;
 
@@ -85,6 +95,16 @@ class Storage {
     std::optional<Character> character;
   };
   virtual LevelUpResult LevelUpCharacter(int64_t accountId, int skillId, int64_t now);
+
+  // The same level-up without waiting for it: `done` is called exactly once, with the result or
+  // with the exception the level-up failed with, once the change is on disk. A store that commits
+  // on a thread of its own calls it from there (FinishesLater), and `done` must then be quick and
+  // must not throw; otherwise it is called before this returns.
+  using LevelUpDone = std::function<void(LevelUpResult, std::exception_ptr)>;
+  virtual void LevelUpCharacterLater(int64_t accountId, int skillId, int64_t now, LevelUpDone done);
+  // Whether LevelUpCharacterLater returns before the change is written, so that the caller's thread
+  // can serve others meanwhile.
+  virtual bool FinishesLater() const { return false; }
 
   // The characters with the highest output per second, highest first; ties by name.
   virtual std::vector<RankEntry> TopByRate(int limit) = 0;

@@ -3,6 +3,8 @@
 #include "tests/server/storage_test.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace vorenn::server::test {
@@ -10,6 +12,22 @@ namespace vorenn::server::test {
 namespace {
 
 Amount A(const char* digits) { return Amount(digits, 10); }
+
+// Starts `count` threads at once, so their writes reach the store together (on SQLite: in one
+// batch of the writer), and waits for them.
+template <typename Body>
+void TogetherOnThreads(int count, Body body) {
+  std::atomic<int> waiting{count};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < count; ++t) {
+    threads.emplace_back([&, t] {
+      --waiting;
+      while (waiting.load() > 0) std::this_thread::yield();
+      body(t);
+    });
+  }
+  for (auto& thread : threads) thread.join();
+}
 
 int64_t NewAccount(Storage& s, const std::string& name) {
   EXPECT_EQ(s.CreateAccount(name, "hash-" + name, "", 10), CreateOutcome::Created);
@@ -84,6 +102,98 @@ TEST_P(StorageContract, SessionsExpireAfterTheIdleLimitAndUseExtendsThem) {
   s.AddSession("new", id, 5100, 100);
   EXPECT_FALSE(s.UseSession("old", 5100, 1000000));
   EXPECT_EQ(s.UseSession("recent", 5100, 1000000), id);
+}
+
+TEST_P(StorageContract, EnteringChecksTheSessionAndSettlesTheTotalOncePerSecond) {
+  Storage& s = storage();
+  EXPECT_FALSE(s.EnterCharacter("unknown", 1000, 100).signedIn);
+  int64_t id = NewAccount(s, "enterer");
+  s.AddSession("tok", id, 1000, 100);
+  Storage::Entry none = s.EnterCharacter("tok", 1000, 100);
+  EXPECT_TRUE(none.signedIn);
+  EXPECT_FALSE(none.character);
+
+  ASSERT_EQ(s.CreateCharacter(id, "enterer", 1000), CreateOutcome::Created);
+  Amount big;
+  mpz_ui_pow_ui(big.get_mpz_t(), 10, 2000);
+  Character expected;
+  s.UpdateCharacter(id, [&](Character& c) {
+    c.levels = {4, 0, 2, 0, 0, 0, 0, 9};
+    c.rate = RateFor(c.levels);
+    c.total = big;
+    c.settledAt = 1000;
+    expected = c;
+    return true;
+  });
+  // Entered by many at once in a later second: the seconds between are paid once.
+  std::vector<Storage::Entry> entries(8);
+  TogetherOnThreads(8, [&](int t) { entries[t] = s.EnterCharacter("tok", 1060, 100); });
+  Settle(expected, 1060);
+  for (const auto& entry : entries) {
+    ASSERT_TRUE(entry.signedIn);
+    ASSERT_TRUE(entry.character);
+    EXPECT_EQ(entry.character->total, expected.total);
+    EXPECT_EQ(entry.character->rate, expected.rate);
+    EXPECT_EQ(entry.character->levels, expected.levels);
+    EXPECT_EQ(entry.character->settledAt, 1060);
+    EXPECT_EQ(entry.character->name, "enterer");
+    EXPECT_EQ(entry.character->createdAt, 1000);
+  }
+  // A clock that went back pays nothing and moves nothing back.
+  Storage::Entry back = s.EnterCharacter("tok", 1050, 100);
+  ASSERT_TRUE(back.character);
+  EXPECT_EQ(back.character->total, expected.total);
+  EXPECT_EQ(back.character->settledAt, 1060);
+  auto stored = s.UpdateCharacter(id, [](Character&) { return false; });
+  EXPECT_EQ(stored->total, expected.total);
+  EXPECT_EQ(stored->settledAt, 1060);
+
+  // Entering uses the session as UseSession does: it extends it, and an expired one is gone.
+  EXPECT_TRUE(s.EnterCharacter("tok", 1159, 100).signedIn);  // 99 s after the use at 1060
+  EXPECT_FALSE(s.EnterCharacter("tok", 1259, 100).signedIn);
+  EXPECT_FALSE(s.UseSession("tok", 1259, 1000000));
+}
+
+// Answered exactly once, and only once the level-up can be read back.
+TEST_P(StorageContract, LevelUpsAnsweredLaterAreWrittenBeforeTheirAnswer) {
+  Storage& s = storage();
+  int64_t id = NewAccount(s, "later");
+  ASSERT_EQ(s.CreateCharacter(id, "later", 0), CreateOutcome::Created);
+  s.UpdateCharacter(id, [&](Character& c) {
+    c.total = A("1000000000000");
+    return true;
+  });
+  constexpr int kLevelUps = 40;
+  std::mutex mutex;
+  std::condition_variable allDone;
+  int answers = 0;
+  std::vector<int64_t> answered;
+  std::vector<int64_t> readBack;
+  TogetherOnThreads(4, [&](int t) {
+    for (int i = 0; i < kLevelUps / 4; ++i) {
+      s.LevelUpCharacterLater(id, 1 + t, 0, [&, t](Storage::LevelUpResult result, std::exception_ptr error) {
+        EXPECT_FALSE(error);
+        EXPECT_EQ(result.outcome, LevelUpOutcome::Done);
+        int64_t level = result.character ? result.character->levels[t] : -1;
+        // A read of its own, which must already see this level.
+        auto seen = s.UpdateCharacter(id, [](Character&) { return false; });
+        std::lock_guard lock(mutex);
+        answered.push_back(level);
+        readBack.push_back(seen ? seen->levels[t] : -1);
+        ++answers;
+        allDone.notify_all();
+      });
+    }
+  });
+  std::unique_lock lock(mutex);
+  ASSERT_TRUE(allDone.wait_for(lock, std::chrono::seconds(30), [&] { return answers >= kLevelUps; }));
+  lock.unlock();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // no answer comes twice
+  lock.lock();
+  EXPECT_EQ(answers, kLevelUps);
+  for (size_t i = 0; i < answered.size(); ++i) EXPECT_GE(readBack[i], answered[i]);
+  auto c = s.UpdateCharacter(id, [](Character&) { return false; });
+  for (int t = 0; t < 4; ++t) EXPECT_EQ(c->levels[t], kLevelUps / 4) << "skill " << t + 1;
 }
 
 TEST_P(StorageContract, CharactersHaveUniqueNamesAndOnePerAccount) {
@@ -200,26 +310,6 @@ TEST_P(StorageContract, ConcurrentLevelUpsSpendTheTotalExactlyOnce) {
 }  // namespace vorenn::server::test
 
 namespace vorenn::server::test {
-
-namespace {
-
-// Starts `count` threads at once, so their writes reach the store together (on SQLite: in one
-// batch of the writer), and waits for them.
-template <typename Body>
-void TogetherOnThreads(int count, Body body) {
-  std::atomic<int> waiting{count};
-  std::vector<std::thread> threads;
-  for (int t = 0; t < count; ++t) {
-    threads.emplace_back([&, t] {
-      --waiting;
-      while (waiting.load() > 0) std::this_thread::yield();
-      body(t);
-    });
-  }
-  for (auto& thread : threads) thread.join();
-}
-
-}  // namespace
 
 TEST_P(StorageContract, AFailingChangeAmongConcurrentOnesLeavesTheOthersWritten) {
   Storage& s = storage();
