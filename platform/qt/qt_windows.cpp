@@ -12,7 +12,7 @@
 #include "platform/gbk_text.h"
 #include "platform/qt/qt_backend_internal.h"
 #include "platform/qt/qt_fonts.h"
-#include "platform/qt/qt_screen_fit.h"
+#include "platform/screen_fit.h"
 #include "platform/qt/unit_widgets.h"
 
 namespace vorenn::platform {

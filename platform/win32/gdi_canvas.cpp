@@ -30,40 +30,6 @@ uint32_t Premultiplied(uint32_t pixel) {
   return (a << 24) | channel(16) | channel(8) | channel(0);
 }
 
-// A top-down 32-bit DIB section selected into its own memory DC.
-class Bitmap32 {
- public:
-  Bitmap32(HDC like, int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    dc_ = CreateCompatibleDC(like);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    if (bitmap_ != nullptr) old_ = SelectObject(dc_, bitmap_);
-  }
-  ~Bitmap32() {
-    if (old_ != nullptr) SelectObject(dc_, old_);
-    if (bitmap_ != nullptr) DeleteObject(bitmap_);
-    if (dc_ != nullptr) DeleteDC(dc_);
-  }
-  Bitmap32(const Bitmap32&) = delete;
-  Bitmap32& operator=(const Bitmap32&) = delete;
-
-  bool Ok() const { return bits_ != nullptr; }
-  HDC Dc() const { return dc_; }
-  uint32_t* Bits() const { return bits_; }
-
- private:
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-  uint32_t* bits_ = nullptr;
-};
-
 class GdiCanvas final : public Canvas {
  public:
   explicit GdiCanvas(HDC dc) : dc_(dc) {}
@@ -183,6 +149,25 @@ void PaintOwnerDrawnButton(const DRAWITEMSTRUCT& item, const ButtonPainter& pain
   SelectObject(dc, old);
   DeleteObject(bitmap);
   DeleteDC(dc);
+}
+
+Bitmap32::Bitmap32(HDC like, int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  dc_ = CreateCompatibleDC(like);
+  bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+  if (bitmap_ != nullptr) old_ = SelectObject(dc_, bitmap_);
+}
+
+Bitmap32::~Bitmap32() {
+  if (old_ != nullptr) SelectObject(dc_, old_);
+  if (bitmap_ != nullptr) DeleteObject(bitmap_);
+  if (dc_ != nullptr) DeleteDC(dc_);
 }
 
 }  // namespace vorenn::platform::win32

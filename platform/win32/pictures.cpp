@@ -136,22 +136,11 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
   if (width <= 0 || height <= 0) return false;
   HDC source = GetWindowDC(window);
   if (source == nullptr) return false;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HDC memory = CreateCompatibleDC(source);
-  HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   bool copied = false;
-  if (memory != nullptr && bitmap != nullptr) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    copied = BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY | CAPTUREBLT) != 0;
+  Bitmap32 copy(source, width, height);
+  if (copy.Ok()) {
+    copied = BitBlt(copy.Dc(), 0, 0, width, height, source, 0, 0, SRCCOPY | CAPTUREBLT) != 0;
     GdiFlush();
-    SelectObject(memory, old);
   }
   ReleaseDC(window, source);
   bool written = false;
@@ -159,10 +148,8 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
     ComScope com;
     Com<IWICImagingFactory> factory;
     written = MakeFactory(factory) &&
-              WritePng(*factory.get(), WideFromGbk(path), width, height, static_cast<const uint32_t*>(bits));
+              WritePng(*factory.get(), WideFromGbk(path), width, height, copy.Bits());
   }
-  if (bitmap != nullptr) DeleteObject(bitmap);
-  if (memory != nullptr) DeleteDC(memory);
   return written;
 }
 

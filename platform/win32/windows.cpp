@@ -6,26 +6,13 @@
 
 #include <algorithm>
 
+#include "platform/screen_fit.h"
 
 namespace vorenn::platform::win32 {
 namespace {
 
 constexpr UINT kQuietMove = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
 constexpr UINT kKeepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
-
-// A window larger than the screen area is brought inside it, as the other backends do.
-Rect FitToArea(const Rect& window, const Rect& area) {
-  Rect fitted = window;
-  if (area.width > 0 && window.width > area.width) {
-    fitted.width = area.width;
-    fitted.left = area.left;
-  }
-  if (area.height > 0 && window.height > area.height) {
-    fitted.height = area.height;
-    fitted.top = area.top;
-  }
-  return fitted;
-}
 
 bool IsChildRole(WindowRole role) { return role != WindowRole::TopLevel && role != WindowRole::Engine; }
 
@@ -353,7 +340,7 @@ void Win32Backend::SetShowState(WindowHandle w, ShowState state) {
   ShowState old = e->showState;
   e->showState = state;
   if (old == ShowState::Normal) e->normalRect = e->outer;
-  if (state == ShowState::Maximized) e->outer = FitToArea(ScreenArea(), ScreenArea());
+  if (state == ShowState::Maximized) e->outer = ScreenArea();
   if (e->visible) ApplyShowState(*e);
   if (state == ShowState::Maximized) e->outer = e->normalRect;  // what SetGeometry compares with
   if (state == ShowState::Minimized) {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/qt/qt_application_icon.h"
-#include "platform/qt/qt_screen_fit.h"
+#include "platform/screen_fit.h"
 #include "tests/platform/qt_test_support.h"
 
 namespace vorenn::platform {

@@ -74,6 +74,25 @@ std::string ToolTip(HWND control);
 void ForgetToolTip(HWND control);
 
 // --- pictures ---
+// A top-down 32-bit DIB section selected into its own memory DC (pixels 0xAARRGGBB, top row first).
+class Bitmap32 {
+ public:
+  Bitmap32(HDC like, int width, int height);
+  ~Bitmap32();
+  Bitmap32(const Bitmap32&) = delete;
+  Bitmap32& operator=(const Bitmap32&) = delete;
+
+  bool Ok() const { return bits_ != nullptr; }
+  HDC Dc() const { return dc_; }
+  uint32_t* Bits() const { return bits_; }
+
+ private:
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  uint32_t* bits_ = nullptr;
+};
+
 // A decoded picture: 32-bit pixels 0xAARRGGBB (straight alpha), top row first, as a DIB
 // section lays them out.
 class GdiPicture final : public Picture {

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_screen_fit.h"
+#include "platform/screen_fit.h"
 
 namespace vorenn::platform {
 

@@ -9,7 +9,7 @@
 
 namespace vorenn::platform {
 
-// window fitted to area (both in the toolkit's device-independent pixels). An empty area, as when
+// window fitted to area (both in the pixels the backend lays windows out in). An empty area, as when
 // there is no screen, leaves the window as it is.
 Rect FitToArea(const Rect& window, const Rect& area);
 
