@@ -2,6 +2,7 @@
 // window manager.
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/win32/win32_backend.h"
@@ -31,14 +32,26 @@ class Win32Target final : public TargetOf<Win32Backend> {
     return std::pair<int, int>{client.right, client.bottom};
   }
   void Settle() override { b_.DispatchPending(); }
-  // The window manager answers a show-state change later (under Wine, through X); each step waits
-  // for those answers before the next.
+  // The window manager answers a show-state change later (under Wine, through X) and in more than
+  // one message: each step waits until it has been quiet for a while, so that late answers are not
+  // taken for the next step's.
   void SettleShowState() override {
-    const Deadline until = DeadlineAfterMs(200);
-    while (SteadyNowMs() < until) {
-      if (b_.WaitForInputOrWake(until, true)) b_.DispatchPending();
+    const Deadline limit = DeadlineAfterMs(5000);
+    Deadline quiet = DeadlineAfterMs(kQuietMs);
+    while (SteadyNowMs() < quiet && SteadyNowMs() < limit) {
+      if (b_.WaitForInputOrWake(std::min(quiet, limit), true)) {
+        b_.DispatchPending();
+        quiet = DeadlineAfterMs(kQuietMs);
+      }
     }
   }
+  // Under Wine the window manager decides: with openbox, a window without a sizing border comes
+  // back from maximising as restored, and Wine tells the program so as it would the user's restore.
+  // Windows itself maximises such a window.
+  bool MaximizesFixedFrames() override { return false; }
+
+ private:
+  static constexpr uint32_t kQuietMs = 400;
 };
 
 INSTANTIATE_TEST_SUITE_P(Backends, BackendContract,

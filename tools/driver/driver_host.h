@@ -47,6 +47,9 @@ class DriverHost {
   // Lets `ms` milliseconds pass, firing every timer that falls due, in order. Stops early when
   // the program has asked to quit.
   virtual void Advance(uint32_t ms) = 0;
+  // True when the program's clock is the real one (Advance then lets real time pass); false for a
+  // virtual clock that moves only through Advance.
+  virtual bool ClockIsReal() const = 0;
   // Dispatches until nothing waits and no web request is outstanding. False when that did not
   // happen within limitMs of real time.
   virtual bool Settle(uint32_t limitMs) = 0;

@@ -22,6 +22,7 @@ class HeadlessHost final : public DriverHost {
   // Steps the virtual clock a millisecond at a time, dispatching after each step, so timers fire
   // at their due times in order and a quit message is left for the program's loop.
   void Advance(uint32_t ms) override;
+  bool ClockIsReal() const override { return false; }
   bool Settle(uint32_t limitMs) override;
   bool QuitPending() override;
   // Steps run whenever a blocking dispatch of the program's loop finds nothing to do.

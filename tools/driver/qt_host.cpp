@@ -113,6 +113,7 @@ class QtHost final : public QObject, public DriverHost {
   void Pump() override { platform::Native().DispatchPending(); }
   void QueueAnswer(int answer) override { answers_.push_back(answer); }
 
+  bool ClockIsReal() const override { return true; }
   void Advance(uint32_t ms) override {
     const platform::Deadline deadline = platform::DeadlineAfterMs(ms);
     while (!QuitPending() && platform::SteadyNowMs() < deadline) platform::Native().WaitForInputOrWake(deadline, true);

@@ -73,6 +73,7 @@ class Win32Host final : public DriverHost {
   void Pump() override { backend_.DispatchPending(); }
   void QueueAnswer(int answer) override { answers_.push_back(answer); }
 
+  bool ClockIsReal() const override { return true; }
   void Advance(uint32_t ms) override {
     const platform::Deadline deadline = platform::DeadlineAfterMs(ms);
     while (!QuitPending() && platform::SteadyNowMs() < deadline) {
