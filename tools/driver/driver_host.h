@@ -39,6 +39,9 @@ class DriverHost {
   // Focuses w and types the key: key down, the character, key up.
   virtual void Key(platform::WindowHandle w, const KeyStroke& key) = 0;
   virtual void Wheel(platform::WindowHandle w, int notches) = 0;
+  // Uses the window's notification-area icon (1 click, 2 double click, 3 right click) the way the
+  // backend's user does; where the system tells the window, only an icon that is there can be used.
+  virtual void TrayClick(platform::WindowHandle w, int action) = 0;
   // Dispatches what is waiting now; a quit message stays queued for the program's loop.
   virtual void Pump() = 0;
 

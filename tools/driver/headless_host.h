@@ -17,6 +17,7 @@ class HeadlessHost final : public DriverHost {
   void Click(platform::WindowHandle w) override;
   void Key(platform::WindowHandle w, const KeyStroke& key) override;
   void Wheel(platform::WindowHandle w, int notches) override;
+  void TrayClick(platform::WindowHandle w, int action) override { backend_.TrayClick(w, action); }
   void Pump() override;
   void QueueAnswer(int answer) override;
   // Steps the virtual clock a millisecond at a time, dispatching after each step, so timers fire

@@ -69,6 +69,14 @@ class QtHost final : public QObject, public DriverHost {
   }
   const char* Name() const override { return "qt"; }
 
+  void TrayClick(WindowHandle w, int action) override {
+    platform::WindowEvent e;
+    e.kind = platform::EventKind::TrayIcon;
+    e.window = w;
+    e.trayAction = action;
+    platform::Native().PostEvent(e);
+  }
+
   void Click(WindowHandle w) override {
     QPointer<QWidget> widget = WidgetOf(w);
     if (!widget) return;

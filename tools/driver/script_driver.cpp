@@ -248,11 +248,7 @@ class ScriptDriver::Commands {
     if (!ParseInteger(rest_, &action) || action < 1 || action > 3) return "tray takes 1, 2 or 3";
     std::string error = FindWindow();
     if (!error.empty()) return error;
-    platform::WindowEvent e;
-    e.kind = platform::EventKind::TrayIcon;
-    e.window = handle_;
-    e.trayAction = int(action);
-    platform::Native().PostEvent(e);
+    host_.TrayClick(handle_, int(action));
     host_.Pump();
     return "";
   }
