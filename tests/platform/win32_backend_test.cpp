@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <thread>
@@ -79,12 +80,17 @@ class Win32BackendTest : public testing::Test {
     }
   }
   std::vector<std::string> TakeLog() { return std::exchange(log_, {}); }
-  // Dispatches for a while: under Wine the window manager's answers to a show-state change come
-  // back later, and each step waits for them before the next.
+  // Dispatches until nothing has arrived for `ms` (at most five seconds): under Wine the window
+  // manager's answers to a show-state change come back later, in more than one message, and each
+  // step waits for them before the next.
   void DispatchFor(uint32_t ms) {
-    const Deadline until = DeadlineAfterMs(ms);
-    while (SteadyNowMs() < until) {
-      if (b_->WaitForInputOrWake(until, true)) b_->DispatchPending();
+    const Deadline limit = DeadlineAfterMs(5000);
+    Deadline quiet = DeadlineAfterMs(ms);
+    while (SteadyNowMs() < quiet && SteadyNowMs() < limit) {
+      if (b_->WaitForInputOrWake(std::min(quiet, limit), true)) {
+        b_->DispatchPending();
+        quiet = DeadlineAfterMs(ms);
+      }
     }
   }
   // Drops the mouse moves and other noise a real desktop adds between the events asked for.
@@ -222,13 +228,13 @@ TEST_F(Win32BackendTest, ASwallowedCloseKeepsTheWindowAndOneLetThroughDestroysCh
 TEST_F(Win32BackendTest, TheUserMinimizingAndRestoringIsMinimizedThenRestored) {
   WindowHandle top = Make(WindowRole::TopLevel, kNoWindow, {50, 50, 300, 200});
   Record(top);
-  b_->DispatchPending();
+  DispatchFor(400);  // the window manager places the new window
   TakeLog();
   SendMessageW(H(top), WM_SYSCOMMAND, SC_MINIMIZE, 0);
   EXPECT_EQ(b_->ShowStateOf(top), ShowState::Minimized);
-  DispatchFor(200);
+  DispatchFor(400);
   SendMessageW(H(top), WM_SYSCOMMAND, SC_RESTORE, 0);
-  DispatchFor(200);
+  DispatchFor(400);
   EXPECT_EQ(b_->ShowStateOf(top), ShowState::Normal);
   EXPECT_EQ(FrameEvents(top), (Log{N(top) + "minimized", N(top) + "restored"}));
   EXPECT_EQ(b_->Geometry(top), (Rect{50, 50, 300, 200}));
