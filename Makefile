@@ -72,7 +72,8 @@ windows: bootstrap $(WIN_BUILD)/build.ninja
 
 # The Windows test programs under Wine, in a prefix of their own inside $(WIN_BUILD); then, once
 # vorenn.exe is built, the walkthrough on its Win32 backend against the Linux reference server
-# (pictures in out/windows-walkthrough/).
+# (pictures in out/windows-walkthrough/), and the player's flows played by vorenn.exe and by the
+# headless client against one server, with the same results.
 test-windows: bootstrap $(WIN_BUILD)/build.ninja
 	cmake --build $(WIN_BUILD) -j $(JOBS)
 	VORENN_WINE_PREFIX=$(CURDIR)/$(WIN_BUILD)/wine-prefix scripts/wine-run --prepare
@@ -80,8 +81,9 @@ test-windows: bootstrap $(WIN_BUILD)/build.ninja
 	  ctest --output-on-failure -j $(JOBS); status=$$?; \
 	  VORENN_WINE_PREFIX=$(CURDIR)/$(WIN_BUILD)/wine-prefix $(CURDIR)/scripts/wine-run --stop; exit $$status
 	if [ -f $(WIN_BUILD)/bin/vorenn.exe ]; then \
-	  $(MAKE) configure && cmake --build $(BUILD) -j $(JOBS) --target vorenn-server && \
-	  VORENN_WINE_PREFIX=$(CURDIR)/$(WIN_BUILD)/wine-prefix scripts/windows-walkthrough $(WIN_BUILD) $(BUILD); \
+	  $(MAKE) configure && cmake --build $(BUILD) -j $(JOBS) --target vorenn-server vorenn && \
+	  VORENN_WINE_PREFIX=$(CURDIR)/$(WIN_BUILD)/wine-prefix scripts/windows-walkthrough $(WIN_BUILD) $(BUILD) && \
+	  VORENN_WINE_PREFIX=$(CURDIR)/$(WIN_BUILD)/wine-prefix tests/e2e/flows_on_windows.sh $(WIN_BUILD) $(BUILD); \
 	  status=$$?; VORENN_WINE_PREFIX=$(CURDIR)/$(WIN_BUILD)/wine-prefix scripts/wine-run --stop; exit $$status; \
 	fi
 

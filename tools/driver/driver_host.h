@@ -39,6 +39,9 @@ class DriverHost {
   // Focuses w and types the key: key down, the character, key up.
   virtual void Key(platform::WindowHandle w, const KeyStroke& key) = 0;
   virtual void Wheel(platform::WindowHandle w, int notches) = 0;
+  // Uses the window's notification-area icon (1 click, 2 double click, 3 right click) the way the
+  // backend's user does; where the system tells the window, only an icon that is there can be used.
+  virtual void TrayClick(platform::WindowHandle w, int action) = 0;
   // Dispatches what is waiting now; a quit message stays queued for the program's loop.
   virtual void Pump() = 0;
 
@@ -47,6 +50,9 @@ class DriverHost {
   // Lets `ms` milliseconds pass, firing every timer that falls due, in order. Stops early when
   // the program has asked to quit.
   virtual void Advance(uint32_t ms) = 0;
+  // True when the program's clock is the real one (Advance then lets real time pass); false for a
+  // virtual clock that moves only through Advance.
+  virtual bool ClockIsReal() const = 0;
   // Dispatches until nothing waits and no web request is outstanding. False when that did not
   // happen within limitMs of real time.
   virtual bool Settle(uint32_t limitMs) = 0;

@@ -17,11 +17,13 @@ class HeadlessHost final : public DriverHost {
   void Click(platform::WindowHandle w) override;
   void Key(platform::WindowHandle w, const KeyStroke& key) override;
   void Wheel(platform::WindowHandle w, int notches) override;
+  void TrayClick(platform::WindowHandle w, int action) override { backend_.TrayClick(w, action); }
   void Pump() override;
   void QueueAnswer(int answer) override;
   // Steps the virtual clock a millisecond at a time, dispatching after each step, so timers fire
   // at their due times in order and a quit message is left for the program's loop.
   void Advance(uint32_t ms) override;
+  bool ClockIsReal() const override { return false; }
   bool Settle(uint32_t limitMs) override;
   bool QuitPending() override;
   // Steps run whenever a blocking dispatch of the program's loop finds nothing to do.

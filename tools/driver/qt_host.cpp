@@ -69,6 +69,14 @@ class QtHost final : public QObject, public DriverHost {
   }
   const char* Name() const override { return "qt"; }
 
+  void TrayClick(WindowHandle w, int action) override {
+    platform::WindowEvent e;
+    e.kind = platform::EventKind::TrayIcon;
+    e.window = w;
+    e.trayAction = action;
+    platform::Native().PostEvent(e);
+  }
+
   void Click(WindowHandle w) override {
     QPointer<QWidget> widget = WidgetOf(w);
     if (!widget) return;
@@ -113,6 +121,7 @@ class QtHost final : public QObject, public DriverHost {
   void Pump() override { platform::Native().DispatchPending(); }
   void QueueAnswer(int answer) override { answers_.push_back(answer); }
 
+  bool ClockIsReal() const override { return true; }
   void Advance(uint32_t ms) override {
     const platform::Deadline deadline = platform::DeadlineAfterMs(ms);
     while (!QuitPending() && platform::SteadyNowMs() < deadline) platform::Native().WaitForInputOrWake(deadline, true);

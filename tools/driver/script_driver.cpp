@@ -7,6 +7,9 @@
 #include "tools/driver/unit_lookup.h"
 #include "tools/driver/unit_values.h"
 
+#include <chrono>
+#include <thread>
+
 namespace vorenn::driver {
 namespace {
 
@@ -99,6 +102,7 @@ class ScriptDriver::Commands {
     if (command == "wheel") return Wheel();
     if (command == "answer") return Answer();
     if (command == "advance") return Advance();
+    if (command == "pause") return Pause();
     if (command == "settle") return NoArguments() ? Settle() : "settle takes nothing";
     if (command == "minimize") return NoArguments() ? Minimize() : "minimize takes nothing";
     if (command == "tray") return Tray();
@@ -215,6 +219,18 @@ class ScriptDriver::Commands {
     return "";
   }
 
+  std::string Pause() {
+    int64_t ms = 0;
+    if (!ParseInteger(rest_, &ms) || ms < 0 || ms > 600000) return "pause takes milliseconds, at most 600000";
+    if (host_.ClockIsReal()) {
+      host_.Advance(uint32_t(ms));
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+      host_.Pump();
+    }
+    return "";
+  }
+
   std::string Settle() {
     return host_.Settle(kSettleLimitMs) ? "" : "still busy after 120 s";
   }
@@ -232,11 +248,7 @@ class ScriptDriver::Commands {
     if (!ParseInteger(rest_, &action) || action < 1 || action > 3) return "tray takes 1, 2 or 3";
     std::string error = FindWindow();
     if (!error.empty()) return error;
-    platform::WindowEvent e;
-    e.kind = platform::EventKind::TrayIcon;
-    e.window = handle_;
-    e.trayAction = int(action);
-    platform::Native().PostEvent(e);
+    host_.TrayClick(handle_, int(action));
     host_.Pump();
     return "";
   }

@@ -16,6 +16,8 @@
 //   answer N                 0 OK, 1 Cancel, 2 Abort, 3 Retry, 4 Ignore, 5 Yes, 6 No: the answer of
 //                            the next message box (unanswered boxes take their first button)
 //   advance MS               lets MS milliseconds pass, firing the timers that fall due
+//   pause MS                 lets MS milliseconds of real time pass (for a server's clock); the
+//                            program's clock moves with it only where it is the real one
 //   settle                   dispatches until nothing waits and no web request is outstanding
 //   minimize                 minimises the window
 //   tray N                   uses the notification-area icon (1 click, 2 double click, 3 right)

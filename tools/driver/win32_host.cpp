@@ -70,9 +70,19 @@ class Win32Host final : public DriverHost {
     SendMessageW(hwnd, WM_MOUSEWHEEL, delta, MAKELPARAM(at.x, at.y));
   }
 
+  // The notification area sends the icon's window its message with the mouse message that happened.
+  void TrayClick(WindowHandle w, int action) override {
+    HWND hwnd = backend_.HwndOf(w);
+    if (hwnd == nullptr || !backend_.TrayTipOf(w)) return;
+    constexpr UINT kMouse[] = {WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONUP};
+    constexpr WPARAM kIconId = 1;
+    SendMessageW(hwnd, platform::win32::kTrayMessage, kIconId, kMouse[action - 1]);
+  }
+
   void Pump() override { backend_.DispatchPending(); }
   void QueueAnswer(int answer) override { answers_.push_back(answer); }
 
+  bool ClockIsReal() const override { return true; }
   void Advance(uint32_t ms) override {
     const platform::Deadline deadline = platform::DeadlineAfterMs(ms);
     while (!QuitPending() && platform::SteadyNowMs() < deadline) {
