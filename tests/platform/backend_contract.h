@@ -38,9 +38,6 @@ class Target {
   // Lets the answers to a show-state change arrive; where a window manager gives them
   // asynchronously, this waits for them.
   virtual void SettleShowState() { Settle(); }
-  // False where the desktop refuses to maximise a window without a sizing border, as a window
-  // manager may (the steps through the maximised state are then left out).
-  virtual bool MaximizesFixedFrames() { return true; }
 };
 
 // The readers every backend class has under the same names.

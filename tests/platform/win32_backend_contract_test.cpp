@@ -45,10 +45,6 @@ class Win32Target final : public TargetOf<Win32Backend> {
       }
     }
   }
-  // Under Wine the window manager decides: with openbox, a window without a sizing border comes
-  // back from maximising as restored, and Wine tells the program so as it would the user's restore.
-  // Windows itself maximises such a window.
-  bool MaximizesFixedFrames() override { return false; }
 
  private:
   static constexpr uint32_t kQuietMs = 400;
