@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "platform/gbk_selection.h"
 #include "platform/gbk_text.h"
 #include "platform/qt/qt_backend_internal.h"
 #include "platform/qt/qt_fonts.h"
@@ -38,37 +39,14 @@ Qt::CursorShape CursorOf(PointerShape shape) {
   }
 }
 
-// Edit-box text is counted in GBK bytes; Qt counts UTF-16 units.
-int GbkWidthOf(const QString& character) {
-  return character.size() == 1 && character.at(0).unicode() < 0x80 ? 1 : int(Utf8ToGbk(character.toStdString()).size());
+// The bytes a character takes in the GBK text the backend reads back (Utf8ToGbk).
+int GbkWidth(std::u16string_view character) {
+  QString text = QString::fromUtf16(character.data(), qsizetype(character.size()));
+  return int(Utf8ToGbk(text.toStdString()).size());
 }
 
-// Character boundaries of a text, in characters (UTF-16 units) and in GBK bytes.
-struct Boundary {
-  int unit;
-  int byte;
-};
-std::vector<Boundary> BoundariesOf(const QString& text) {
-  std::vector<Boundary> out{{0, 0}};
-  for (int i = 0; i < text.size();) {
-    int len = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-    out.push_back({i + len, out.back().byte + GbkWidthOf(text.mid(i, len))});
-    i += len;
-  }
-  return out;
-}
-
-// The character boundary at or before a byte position (roundUp: at or after it).
-Boundary BoundaryAt(const std::vector<Boundary>& bounds, int byte, bool roundUp) {
-  if (roundUp) {
-    for (const Boundary& b : bounds)
-      if (b.byte >= byte) return b;
-    return bounds.back();
-  }
-  Boundary found = bounds.front();
-  for (const Boundary& b : bounds)
-    if (b.byte <= byte) found = b;
-  return found;
+std::u16string_view Units(const QString& text) {
+  return {reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())};
 }
 
 // Sunken edges are dark above and left, light below and right; raised ones the other way round.
@@ -295,18 +273,13 @@ void QtBackend::SetSelection(WindowHandle w, int start, int length) {
   QString text = qobject_cast<QLineEdit*>(e->widget.data())        ? static_cast<QLineEdit*>(e->widget.data())->text()
                  : qobject_cast<QPlainTextEdit*>(e->widget.data()) ? static_cast<QPlainTextEdit*>(e->widget.data())->toPlainText()
                                                                    : QString();
-  std::vector<Boundary> bounds = BoundariesOf(text);
-  int size = bounds.back().byte;
-  int from = std::clamp(start, 0, size);
-  int to = from + std::clamp(length, 0, size - from);
-  // Selections never split a double-byte character.
-  Boundary a = BoundaryAt(bounds, from, /*roundUp=*/false), b = BoundaryAt(bounds, to, /*roundUp=*/true);
+  UnitRange units = UnitsOfByteSelection(Units(text), start, length, GbkWidth);
   if (auto* l = qobject_cast<QLineEdit*>(e->widget.data())) {
-    l->setSelection(a.unit, b.unit - a.unit);
+    l->setSelection(units.from, units.to - units.from);
   } else if (auto* p = qobject_cast<QPlainTextEdit*>(e->widget.data())) {
     QTextCursor cursor = p->textCursor();
-    cursor.setPosition(a.unit);
-    cursor.setPosition(b.unit, QTextCursor::KeepAnchor);
+    cursor.setPosition(units.from);
+    cursor.setPosition(units.to, QTextCursor::KeepAnchor);
     p->setTextCursor(cursor);
   }
 }
@@ -329,14 +302,7 @@ void QtBackend::Selection(WindowHandle w, int* start, int* length) const {
   } else {
     return;
   }
-  std::vector<Boundary> bounds = BoundariesOf(text);
-  auto byteAt = [&](int unit) {
-    for (const Boundary& b : bounds)
-      if (b.unit >= unit) return b.byte;
-    return bounds.back().byte;
-  };
-  *start = byteAt(from);
-  *length = byteAt(to) - *start;
+  ByteSelectionOfUnits(Units(text), from, to, GbkWidth, start, length);
 }
 
 void QtBackend::SetScrollBar(WindowHandle w, const ScrollBarState& state) {

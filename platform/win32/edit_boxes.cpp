@@ -2,41 +2,21 @@
 // read-only, border kind), and the selection, which the program counts in bytes of the GBK text
 // while the control counts UTF-16 units.
 #include <algorithm>
-#include <vector>
+#include <string>
 
+#include "platform/gbk_selection.h"
 #include "platform/win32/win32_backend_class.h"
 
 namespace vorenn::platform::win32 {
 namespace {
 
-// Character boundaries of a text, in UTF-16 units and in GBK bytes.
-struct Boundary {
-  int unit;
-  int byte;
-};
-
-std::vector<Boundary> BoundariesOf(const std::wstring& text) {
-  std::vector<Boundary> out{{0, 0}};
-  for (size_t i = 0; i < text.size();) {
-    size_t len = (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size()) ? 2 : 1;
-    int bytes = text[i] < 0x80 ? 1 : int(GbkFromWide(std::wstring_view(text).substr(i, len)).size());
-    out.push_back({int(i + len), out.back().byte + bytes});
-    i += len;
-  }
-  return out;
+std::u16string_view Units(const std::wstring& text) {
+  return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
 }
 
-// The character boundary at or before a byte position (roundUp: at or after it).
-Boundary BoundaryAt(const std::vector<Boundary>& bounds, int byte, bool roundUp) {
-  if (roundUp) {
-    for (const Boundary& b : bounds)
-      if (b.byte >= byte) return b;
-    return bounds.back();
-  }
-  Boundary found = bounds.front();
-  for (const Boundary& b : bounds)
-    if (b.byte <= byte) found = b;
-  return found;
+// The bytes a character takes in the GBK text the backend reads back (GbkFromWide).
+int GbkWidth(std::u16string_view character) {
+  return int(GbkFromWide({reinterpret_cast<const wchar_t*>(character.data()), character.size()}).size());
 }
 
 std::wstring TextOf(HWND hwnd) {
@@ -79,13 +59,9 @@ void Win32Backend::ApplyEditStyle(Entry& e) {
 void Win32Backend::SetSelection(WindowHandle w, int start, int length) {
   Entry* e = Find(w);
   if (e == nullptr || e->role != WindowRole::EditBox) return;
-  std::vector<Boundary> bounds = BoundariesOf(TextOf(e->hwnd));
-  int size = bounds.back().byte;
-  int from = std::clamp(start, 0, size);
-  int to = from + std::clamp(length, 0, size - from);
-  // Selections never split a double-byte character.
-  Boundary a = BoundaryAt(bounds, from, /*roundUp=*/false), b = BoundaryAt(bounds, to, /*roundUp=*/true);
-  SendMessageW(e->hwnd, EM_SETSEL, WPARAM(a.unit), LPARAM(b.unit));
+  std::wstring text = TextOf(e->hwnd);
+  UnitRange units = UnitsOfByteSelection(Units(text), start, length, GbkWidth);
+  SendMessageW(e->hwnd, EM_SETSEL, WPARAM(units.from), LPARAM(units.to));
 }
 
 void Win32Backend::Selection(WindowHandle w, int* start, int* length) const {
@@ -95,14 +71,8 @@ void Win32Backend::Selection(WindowHandle w, int* start, int* length) const {
   if (e == nullptr || e->role != WindowRole::EditBox) return;
   DWORD from = 0, to = 0;
   SendMessageW(e->hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
-  std::vector<Boundary> bounds = BoundariesOf(TextOf(e->hwnd));
-  auto byteAt = [&](int unit) {
-    for (const Boundary& b : bounds)
-      if (b.unit >= unit) return b.byte;
-    return bounds.back().byte;
-  };
-  *start = byteAt(int(std::min(from, to)));
-  *length = byteAt(int(std::max(from, to))) - *start;
+  std::wstring text = TextOf(e->hwnd);
+  ByteSelectionOfUnits(Units(text), int(from), int(to), GbkWidth, start, length);
 }
 
 }  // namespace vorenn::platform::win32

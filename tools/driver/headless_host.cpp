@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/thread_handles.h"
+#include "tools/driver/late_boxes.h"
 
 namespace vorenn::driver {
 
@@ -72,8 +73,7 @@ void HeadlessHost::FlushBoxes() {
 
 void HeadlessHost::RuntimeErrorBoxComing(const std::string& gbkText) {
   FlushBoxes();
-  // The report's box: no owner, caption "\xB4\xED\xCE\xF3", error icon, one OK button.
-  if (sink_) sink_(ShownBox{platform::kBoxOk | platform::kBoxIconError, "\xB4\xED\xCE\xF3", gbkText});
+  if (sink_) sink_(RuntimeErrorBox(gbkText));
 }
 
 std::optional<std::string> HeadlessHost::TrayTip(platform::WindowHandle w) {

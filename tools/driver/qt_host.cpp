@@ -16,6 +16,7 @@
 #include "platform/gbk_text.h"
 #include "platform/qt/qt_backend_internal.h"
 #include "platform/thread_handles.h"
+#include "tools/driver/late_boxes.h"
 
 namespace vorenn::driver {
 namespace {
@@ -152,23 +153,9 @@ class QtHost final : public QObject, public DriverHost {
     stepTimer_.start(kStepIntervalMs);
   }
 
-  void SetBoxSink(std::function<void(const ShownBox&)> sink) override { sink_ = std::move(sink); }
-
-  // Boxes are kept as they appear and handed over between lines, as the headless backend's record
-  // is, so that a line's own output comes before the boxes it showed on both.
-  void FlushBoxes() override {
-    std::deque<ShownBox> boxes;
-    boxes.swap(shown_);
-    for (const ShownBox& box : boxes)
-      if (sink_) sink_(box);
-  }
-
-  void RuntimeErrorBoxComing(const std::string& gbkText) override {
-    FlushBoxes();
-    // The process ends right after this box: it is handed over now, and not again when it shows.
-    if (sink_) sink_(ShownBox{platform::kBoxOk | platform::kBoxIconError, "\xB4\xED\xCE\xF3", gbkText});
-    ++boxesAlreadyHandedOver_;
-  }
+  void SetBoxSink(std::function<void(const ShownBox&)> sink) override { boxes_.SetSink(std::move(sink)); }
+  void FlushBoxes() override { boxes_.Flush(); }
+  void RuntimeErrorBoxComing(const std::string& gbkText) override { boxes_.RuntimeErrorComing(gbkText); }
 
   // The tip the window asked for, whether or not the desktop has a notification area to show it.
   std::optional<std::string> TrayTip(WindowHandle w) override { return backend_.TrayTipOf(w); }
@@ -213,13 +200,9 @@ class QtHost final : public QObject, public DriverHost {
   }
 
   void Answer(QMessageBox& box) {
-    if (boxesAlreadyHandedOver_ > 0) {
-      --boxesAlreadyHandedOver_;
-    } else {
-      QVariant asked = box.property(platform::kBoxStyleProperty);
-      uint32_t style = asked.isValid() ? uint32_t(asked.toUInt()) : StyleOf(box);
-      shown_.push_back(ShownBox{style, ToGbk(box.windowTitle()), ToGbk(box.text())});
-    }
+    QVariant asked = box.property(platform::kBoxStyleProperty);
+    uint32_t style = asked.isValid() ? uint32_t(asked.toUInt()) : StyleOf(box);
+    boxes_.Appeared(ShownBox{style, ToGbk(box.windowTitle()), ToGbk(box.text())});
     QAbstractButton* button = nullptr;
     if (!answers_.empty()) {
       button = box.button(ButtonOf(answers_.front()));
@@ -244,9 +227,7 @@ class QtHost final : public QObject, public DriverHost {
 
   platform::QtBackend& backend_;
   std::deque<int> answers_;
-  std::function<void(const ShownBox&)> sink_;
-  std::deque<ShownBox> shown_;  // not yet handed over
-  int boxesAlreadyHandedOver_ = 0;
+  LateBoxes boxes_;
   std::function<bool()> step_;
   QTimer stepTimer_;
   bool stepping_ = false;

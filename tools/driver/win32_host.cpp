@@ -7,6 +7,7 @@
 #include <deque>
 
 #include "platform/thread_handles.h"
+#include "tools/driver/late_boxes.h"
 
 namespace vorenn::driver {
 namespace {
@@ -16,7 +17,6 @@ using platform::win32::ShownBoxInfo;
 using platform::win32::Win32Backend;
 
 constexpr UINT kStepIntervalMs = 10;
-constexpr char kErrorCaption[] = "\xB4\xED\xCE\xF3";
 
 class Win32Host;
 Win32Host* g_host = nullptr;  // the steps' timer procedure finds the host here
@@ -118,23 +118,9 @@ class Win32Host final : public DriverHost {
     if (stepTimer_ == 0) stepTimer_ = SetTimer(nullptr, 0, kStepIntervalMs, StepTimer);
   }
 
-  void SetBoxSink(std::function<void(const ShownBox&)> sink) override { sink_ = std::move(sink); }
-
-  // Boxes are kept as they appear and handed over between lines, as the headless backend's record
-  // is, so that a line's own output comes before the boxes it showed on both.
-  void FlushBoxes() override {
-    std::deque<ShownBox> boxes;
-    boxes.swap(shown_);
-    for (const ShownBox& box : boxes)
-      if (sink_) sink_(box);
-  }
-
-  void RuntimeErrorBoxComing(const std::string& gbkText) override {
-    FlushBoxes();
-    // The process ends right after this box: it is handed over now, and not again when it shows.
-    if (sink_) sink_(ShownBox{platform::kBoxOk | platform::kBoxIconError, kErrorCaption, gbkText});
-    ++boxesAlreadyHandedOver_;
-  }
+  void SetBoxSink(std::function<void(const ShownBox&)> sink) override { boxes_.SetSink(std::move(sink)); }
+  void FlushBoxes() override { boxes_.Flush(); }
+  void RuntimeErrorBoxComing(const std::string& gbkText) override { boxes_.RuntimeErrorComing(gbkText); }
 
   std::optional<std::string> TrayTip(WindowHandle w) override { return backend_.TrayTipOf(w); }
 
@@ -154,10 +140,7 @@ class Win32Host final : public DriverHost {
   }
 
   int Answer(const ShownBoxInfo& box) {
-    if (boxesAlreadyHandedOver_ > 0)
-      --boxesAlreadyHandedOver_;
-    else
-      shown_.push_back(ShownBox{box.style, box.caption, box.text});
+    boxes_.Appeared(ShownBox{box.style, box.caption, box.text});
     if (!boxShots_.empty()) {
       char name[32];
       std::snprintf(name, sizeof name, "/box-%02d.png", ++boxShotCount_);
@@ -187,9 +170,7 @@ class Win32Host final : public DriverHost {
 
   Win32Backend& backend_;
   std::deque<int> answers_;
-  std::function<void(const ShownBox&)> sink_;
-  std::deque<ShownBox> shown_;  // not yet handed over
-  int boxesAlreadyHandedOver_ = 0;
+  LateBoxes boxes_;
   std::string boxShots_;
   int boxShotCount_ = 0;
   std::function<bool()> step_;
