@@ -250,7 +250,11 @@ void QtBackend::SetAppearance(WindowHandle w, const Appearance& appearance) {
       widget->setFont(FontOfRecord(appearance.font));
       break;
     case WindowRole::EditBox:
-      widget->setStyleSheet(EditBoxCss(qobject_cast<QLineEdit*>(widget) ? "QLineEdit" : "QPlainTextEdit", appearance));
+      // Every sheet gives a background colour and a solid border or none.
+      if (auto* l = dynamic_cast<LineEditWidget*>(widget))
+        l->SetSheet(EditBoxCss("QLineEdit", appearance), /*fillsTheBox=*/true);
+      else
+        widget->setStyleSheet(EditBoxCss("QPlainTextEdit", appearance));
       widget->setFont(FontOfRecord(appearance.font));
       break;
     case WindowRole::ListView:

@@ -193,6 +193,18 @@ void ButtonWidget::paintEvent(QPaintEvent*) {
                        QPalette::ButtonText);
 }
 
+void LineEditWidget::SetSheet(const QString& css, bool fillsTheBox) {
+  fillsTheBox_ = fillsTheBox;
+  setStyleSheet(css);
+  setAttribute(Qt::WA_OpaquePaintEvent, fillsTheBox);
+}
+
+bool LineEditWidget::event(QEvent* event) {
+  bool handled = QLineEdit::event(event);
+  if (fillsTheBox_ && !testAttribute(Qt::WA_OpaquePaintEvent)) setAttribute(Qt::WA_OpaquePaintEvent);
+  return handled;
+}
+
 void LineEditWidget::paintEvent(QPaintEvent* event) {
   QStyleOptionFrame panel;
   initStyleOption(&panel);

@@ -95,9 +95,18 @@ class ButtonWidget final : public QPushButton {
 class LineEditWidget final : public QLineEdit {
  public:
   LineEditWidget(const QString& text, QWidget* parent) : QLineEdit(text, parent) {}
+  // The look as a style sheet. A sheet that gives the box a background colour and a solid border
+  // (or none) paints every pixel of it, so Qt is told the box is opaque: a new text then repaints
+  // the box alone, not its container and the neighbours overlapping its border. Qt's style-sheet
+  // style clears that on every polish, so it is set again after one.
+  void SetSheet(const QString& css, bool fillsTheBox);
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+
+ private:
+  bool fillsTheBox_ = false;
 };
 
 }  // namespace vorenn::platform
