@@ -4,7 +4,6 @@
 #include <QPainter>
 #include <QPalette>
 #include <QStyleOptionButton>
-#include <QStyleOptionFrame>
 #include <QStylePainter>
 
 #include "platform/qt/qt_fonts.h"
@@ -191,31 +190,6 @@ void ButtonWidget::paintEvent(QPaintEvent*) {
   if (isDown() || isChecked()) area.translate(1, 1);
   painter.drawItemText(area, int(alignment_) | Qt::TextShowMnemonic, option.palette, isEnabled(), text,
                        QPalette::ButtonText);
-}
-
-void LineEditWidget::SetSheet(const QString& css, bool fillsTheBox) {
-  fillsTheBox_ = fillsTheBox;
-  setStyleSheet(css);
-  setAttribute(Qt::WA_OpaquePaintEvent, fillsTheBox);
-}
-
-bool LineEditWidget::event(QEvent* event) {
-  bool handled = QLineEdit::event(event);
-  if (fillsTheBox_ && !testAttribute(Qt::WA_OpaquePaintEvent)) setAttribute(Qt::WA_OpaquePaintEvent);
-  return handled;
-}
-
-void LineEditWidget::paintEvent(QPaintEvent* event) {
-  QStyleOptionFrame panel;
-  initStyleOption(&panel);
-  // Qt clips all it draws after the panel to this rectangle (less the text margins).
-  QRect textArea = style()->subElementRect(QStyle::SE_LineEditContents, &panel, this);
-  if (event->region().intersects(textArea)) {
-    QLineEdit::paintEvent(event);
-    return;
-  }
-  QPainter painter(this);
-  style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
 }
 
 }  // namespace vorenn::platform

@@ -1,7 +1,7 @@
 // The widgets that draw the standard units the way their templates describe them: labels and group
 // boxes that draw their own caption, panels with the unit border kinds, and push buttons with
-// aligned captions. Edit boxes and scroll bars are Qt's own, styled by qt_unit_windows.cpp; a
-// single-line edit box only leaves out its text where a repaint cannot reach it.
+// aligned captions. Edit boxes are Qt's own with a style sheet (line_edit_widget.cpp); scroll bars
+// are Qt's own.
 #pragma once
 
 #include <QColor>
@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QString>
+#include <QTextLayout>
 
 #include "platform/native_window.h"
 
@@ -90,23 +91,41 @@ class ButtonWidget final : public QPushButton {
   Qt::Alignment alignment_ = Qt::AlignCenter;
 };
 
-// Qt's line edit, except that a repaint which misses its text area (an overlapping neighbour's
-// repaint reaching its border) draws only the panel: the text is clipped to that area anyway.
+// An edit box's look as a style sheet for a widget of class `className` (QLineEdit,
+// QPlainTextEdit): Qt draws its frame, colours and password character from it. Every such sheet
+// gives the box a background colour and a solid border or none.
+QString EditBoxSheet(const char* className, const Appearance& look);
+
+// Qt's line edit with the unit's look, told to Qt as opaque: the look's sheet paints every pixel of
+// the box, so a new text repaints the box alone, not its container and the neighbours overlapping
+// its border. A repaint which misses its text area (such a neighbour's repaint reaching its border)
+// draws only the panel: the text is clipped to that area anyway. A box without the focus showing
+// all of a left-aligned text, nothing selected, in a one-colour border is drawn here, as Qt draws
+// it but without the style sheet's look-ups on every paint.
 class LineEditWidget final : public QLineEdit {
  public:
   LineEditWidget(const QString& text, QWidget* parent) : QLineEdit(text, parent) {}
-  // The look as a style sheet. A sheet that gives the box a background colour and a solid border
-  // (or none) paints every pixel of it, so Qt is told the box is opaque: a new text then repaints
-  // the box alone, not its container and the neighbours overlapping its border. Qt's style-sheet
-  // style clears that on every polish, so it is set again after one.
-  void SetSheet(const QString& css, bool fillsTheBox);
+  void SetLook(const Appearance& look);
+  // Whether a paint of the text draws the box here rather than through Qt's line edit.
+  bool DrawsPlainly();
 
  protected:
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  bool fillsTheBox_ = false;
+  QRect ContentsRect() const;
+  QRect TextRect() const;  // the line the text is drawn in
+  void DrawPlainly(bool withText);
+  bool hasLook_ = false;
+  Appearance look_;
+  // The text laid out as Qt's line control lays it out, for the plain drawing.
+  QTextLayout layout_;
+  QString layoutText_;
+  QFont layoutFont_;
+  int layoutWidth_ = 0;
+  int layoutAscent_ = 0;
+  int lineHeight_ = 0;
 };
 
 }  // namespace vorenn::platform
