@@ -50,6 +50,7 @@ class CaptionWidget : public QFrame {
 class LabelWidget final : public CaptionWidget {
  public:
   explicit LabelWidget(QWidget* parent) : CaptionWidget(parent) {}
+  void SetAppearance(const Appearance& appearance) override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -65,6 +66,7 @@ class LabelWidget final : public CaptionWidget {
   int boundsFlags_ = 0;
   QFont boundsFont_;
   QRect bounds_;
+  bool ownBackground_ = false;
 };
 
 // A group box: an etched frame whose top line carries the caption, aligned left, centred or right;
