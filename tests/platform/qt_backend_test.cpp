@@ -102,6 +102,14 @@ TEST_F(QtBackendTest, SettingTheTextAnEditBoxAlreadyShowsDoesNotRepaintIt) {
   box->setCursorPosition(2);
   n.SetText(edit, "11 s");
   EXPECT_EQ(box->cursorPosition(), 0);
+  // And the text a user typed over it: the text set last is set again, not taken as shown.
+  box->setText("typed");
+  n.SetText(edit, "11 s");
+  EXPECT_EQ(n.Text(edit), "11 s");
+  // A text that converts differently is converted again (GBK "\xB5\xC7" is one character).
+  n.SetText(edit, "\xB5\xC7");
+  EXPECT_EQ(box->text().size(), 1);
+  EXPECT_EQ(n.Text(edit), "\xB5\xC7");
   box->removeEventFilter(&counter);
   n.DestroyNativeWindow(top);
 }
