@@ -80,6 +80,18 @@ TEST(QtEditBoxDrawing, EveryLookOfAOneLineBoxPaintsAllOfIt) {
       }
     }
   }
+  // A box given its look while hidden is polished when first shown.
+  WindowSpec hidden;
+  hidden.role = WindowRole::EditBox;
+  hidden.parent = top;
+  hidden.geometry = {4, 60, 129, 16};
+  WindowHandle later = n.CreateNativeWindow(hidden);
+  Appearance look;
+  look.border = 5;
+  n.SetAppearance(later, look);
+  n.Show(later, true);
+  testing_support::PumpQt();
+  EXPECT_TRUE(n.WidgetOf(later)->testAttribute(Qt::WA_OpaquePaintEvent));
   n.DestroyNativeWindow(top);
   testing_support::PumpQt();
 }
