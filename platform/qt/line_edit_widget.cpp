@@ -3,6 +3,9 @@
 // it through the style-sheet style, which looks up the sheet's rules for the panel, the contents
 // rectangle and the palette on every paint (about half of the paint, the other half being the
 // glyphs).
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDropEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QStyleOptionFrame>
@@ -65,6 +68,21 @@ bool LineEditWidget::event(QEvent* event) {
   return handled;
 }
 
+void LineEditWidget::dragEnterEvent(QDragEnterEvent* event) {
+  dragOver_ = true;
+  QLineEdit::dragEnterEvent(event);
+}
+
+void LineEditWidget::dragLeaveEvent(QDragLeaveEvent* event) {
+  dragOver_ = false;
+  QLineEdit::dragLeaveEvent(event);
+}
+
+void LineEditWidget::dropEvent(QDropEvent* event) {
+  dragOver_ = false;
+  QLineEdit::dropEvent(event);
+}
+
 void LineEditWidget::paintEvent(QPaintEvent* event) {
   if (DrawsPlainly()) {
     DrawPlainly(event->region().intersects(ContentsRect()));
@@ -83,10 +101,12 @@ void LineEditWidget::paintEvent(QPaintEvent* event) {
 }
 
 bool LineEditWidget::DrawsPlainly() {
-  // A box with the focus may show a caret or text being composed.
-  if (!hasLook_ || !OneColourBorder(look_.border) || hasFocus() || echoMode() != QLineEdit::Normal ||
-      !isEnabled() || hasSelectedText() || alignment() != (Qt::AlignLeft | Qt::AlignVCenter) ||
-      layoutDirection() != Qt::LeftToRight || !textMargins().isNull()) {
+  // A box with the focus may show a caret or text being composed, and one that something is
+  // dragged over shows where it would drop.
+  if (!hasLook_ || !OneColourBorder(look_.border) || hasFocus() || dragOver_ || echoMode() != QLineEdit::Normal ||
+      !isEnabled() || hasSelectedText() || !inputMask().isEmpty() || !hasFrame() ||
+      alignment() != (Qt::AlignLeft | Qt::AlignVCenter) || layoutDirection() != Qt::LeftToRight ||
+      !textMargins().isNull()) {
     return false;
   }
   const QString shown = text();

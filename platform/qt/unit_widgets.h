@@ -101,9 +101,9 @@ QString EditBoxSheet(const char* className, const Appearance& look);
 // Qt's line edit with the unit's look, told to Qt as opaque: the look's sheet paints every pixel of
 // the box, so a new text repaints the box alone, not its container and the neighbours overlapping
 // its border. A repaint which misses its text area (such a neighbour's repaint reaching its border)
-// draws only the panel: the text is clipped to that area anyway. A box without the focus showing
-// all of a left-aligned text, nothing selected, in a one-colour border is drawn here, as Qt draws
-// it but without the style sheet's look-ups on every paint.
+// draws only the panel: the text is clipped to that area anyway. A box without the focus or a drag
+// over it, showing all of a left-aligned text, nothing selected, in a one-colour border is drawn
+// here, as Qt draws it but without the style sheet's look-ups on every paint.
 class LineEditWidget final : public QLineEdit {
  public:
   LineEditWidget(const QString& text, QWidget* parent) : QLineEdit(text, parent) {}
@@ -114,12 +114,16 @@ class LineEditWidget final : public QLineEdit {
  protected:
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   QRect ContentsRect() const;
   QRect TextRect() const;  // the line the text is drawn in
   void DrawPlainly(bool withText);
   bool hasLook_ = false;
+  bool dragOver_ = false;
   Appearance look_;
   // The text laid out as Qt's line control lays it out, for the plain drawing.
   QTextLayout layout_;

@@ -5,10 +5,13 @@
 // same style sheet draws it.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDragEnterEvent>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPaintEvent>
 #include <QPixmap>
 #include <QScreen>
@@ -148,6 +151,17 @@ TEST(QtEditBoxDrawing, ANewTextRepaintsTheBoxAloneAndTheWindowShowsWhatAWholeDra
   ASSERT_TRUE(timeBox->hasFocus());
   EXPECT_FALSE(box->DrawsPlainly());
   n.SetFocus(kNoWindow);
+  testing_support::PumpQt();
+  EXPECT_TRUE(box->DrawsPlainly());
+  // A text dragged over it: Qt shows where it would drop.
+  QMimeData dragged;
+  dragged.setText(QStringLiteral("9"));
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(timeBox, &enter);
+  EXPECT_FALSE(box->DrawsPlainly());
+  QDragLeaveEvent leave;
+  QCoreApplication::sendEvent(timeBox, &leave);
+  EXPECT_TRUE(box->DrawsPlainly());
   n.DestroyNativeWindow(top);
   testing_support::PumpQt();
 }
