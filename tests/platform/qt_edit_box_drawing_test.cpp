@@ -59,7 +59,8 @@ TEST(QtEditBoxDrawing, EveryLookOfAOneLineBoxPaintsAllOfIt) {
     for (uint32_t background : {kDefaultColour, 0x00C0FFEEu}) {
       for (uint32_t style : {uint32_t(0), uint32_t(kStyleReadOnly), uint32_t(kStylePassword)}) {
         for (bool enabled : {true, false}) {
-          WindowHandle box = Make(WindowRole::EditBox, top, {4, 30, 129, 16}, "1\xCC\xEC" "2\xD0\xA1\xCA\xB1 a text wider than the box, scrolled", style);
+          WindowHandle box = Make(WindowRole::EditBox, top, {4, 30, 129, 16},
+                                  "1\xCC\xEC" "2\xD0\xA1\xCA\xB1 a text wider than the box, scrolled", style);
           Appearance look;
           look.border = border;
           look.backgroundColour = background;
@@ -218,7 +219,8 @@ TEST(QtEditBoxDrawing, ABoxDrawnWithoutQtsLineEditDrawsWhatItDraws) {
       FontOfRecord(FontRecord(-9, 400, false, "Tahoma")),
   };
   const char* texts[] = {"1天2小时3分", "现在", "无限期", "需要:1,234,567", "产量:9,999", "", "  spaced  ",
-                         "tab\tand\x01" "control", "Wj|gq_ ÀÉ fj", "a text far longer than any of these boxes is wide"};
+                         "tab\tand\x01" "control", "Wj|gq_ ÀÉ fj",
+                         "a text far longer than any of these boxes is wide"};
   const QSize sizes[] = {{129, 16}, {200, 24}, {90, 40}, {60, 11}};
   int plain = 0;
   for (const Look& l : looks) {
