@@ -245,8 +245,8 @@ void QtBackend::SetAppearance(WindowHandle w, const Appearance& appearance) {
     case WindowRole::EditBox:
       if (auto* line = dynamic_cast<LineEditWidget*>(widget))
         line->SetLook(appearance);
-      else
-        widget->setStyleSheet(EditBoxCss(appearance));
+      else if (auto* lines = dynamic_cast<MultiLineEditWidget*>(widget))
+        lines->SetLook(EditBoxCss(appearance));
       widget->setFont(FontOfRecord(appearance.font));
       break;
     case WindowRole::ListView:

@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QFrame>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QString>
 
@@ -122,6 +123,20 @@ class LineEditWidget final : public QLineEdit {
   int border_ = -1;  // before SetLook: Qt's own panel
   QColor background_;
   int mask_ = '*';
+};
+
+// Qt's multi-line editor, whose look is a style sheet. A box hidden on purpose takes its style sheet
+// when it is first shown: a style sheet brings in Qt's style-sheet engine, which a window that
+// never shows the box (the sign-in window has one) does not need. The backend reads only its text
+// and selection, which the look does not change.
+class MultiLineEditWidget final : public QPlainTextEdit {
+ public:
+  MultiLineEditWidget(const QString& text, QWidget* parent) : QPlainTextEdit(text, parent) {}
+  void SetLook(const QString& styleSheet);
+  void setVisible(bool visible) override;
+
+ private:
+  QString waitingLook_;
 };
 
 }  // namespace vorenn::platform

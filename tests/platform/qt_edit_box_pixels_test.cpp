@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/backend.h"
 #include "platform/qt/qt_fonts.h"
 #include "platform/qt/unit_widgets.h"
 #include "tests/platform/qt_test_support.h"
@@ -166,6 +167,58 @@ TEST(QtEditBoxPixels, ALookGivenAgainReplacesTheOldOne) {
   Prepare(*ours, first);
   ours->SetLook(second.look);
   EXPECT_EQ(Drawn(*ours, {}), Drawn(*reference, {}));
+}
+
+// A multi-line box hidden on purpose takes its style sheet when it is shown: shown, it draws as a
+// box visible from the start, also when its look changed while it was hidden again.
+TEST(QtEditBoxPixels, AHiddenMultiLineBoxShownLaterDrawsAsOneShownFromTheStart) {
+  QtBackend& qt = testing_support::TheQtBackend();
+  Appearance first;
+  first.border = 1;
+  first.textColour = 0x000080;
+  first.backgroundColour = 0xE0F0F0;
+  Appearance last = first;
+  last.border = 4;
+  last.backgroundColour = 0xF0E0E0;
+
+  // Made visible or hidden with `look`; with `then`, shown, hidden, given `then` and shown again.
+  auto drawn = [&](bool visible, const Appearance& look, const Appearance* then) {
+    WindowSpec top;
+    top.role = WindowRole::TopLevel;
+    top.geometry = {0, 0, 300, 200};
+    top.visible = true;
+    WindowHandle topHandle = Native().CreateNativeWindow(top);
+    WindowSpec params;
+    params.role = WindowRole::EditBox;
+    params.parent = topHandle;
+    params.style = kStyleMultiLine;
+    params.visible = visible;
+    params.geometry = {5, 5, 160, 70};
+    params.text = "line one\r\nline two";
+    WindowHandle box = Native().CreateNativeWindow(params);
+    Native().SetAppearance(box, look);
+    testing_support::PumpQt();
+    if (!visible) {
+      EXPECT_FALSE(qt.WidgetOf(box)->isVisible());
+      Native().Show(box, true);
+      testing_support::PumpQt();
+    }
+    if (then != nullptr) {
+      Native().Show(box, false);
+      Native().SetAppearance(box, *then);
+      testing_support::PumpQt();
+      Native().Show(box, true);
+      testing_support::PumpQt();
+    }
+    QImage image = qt.WidgetOf(box)->grab().toImage();
+    Native().DestroyNativeWindow(topHandle);
+    return image;
+  };
+  const QImage expected = drawn(true, last, nullptr);
+  EXPECT_NE(drawn(true, first, nullptr), expected) << "the two looks draw alike";
+  EXPECT_EQ(drawn(false, last, nullptr), expected);
+  EXPECT_EQ(drawn(true, first, &last), expected);
+  EXPECT_EQ(drawn(false, first, &last), expected);
 }
 
 }  // namespace
