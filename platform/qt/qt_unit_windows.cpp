@@ -49,29 +49,22 @@ std::u16string_view Units(const QString& text) {
   return {reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())};
 }
 
-// Sunken edges are dark above and left, light below and right; raised ones the other way round.
+// A multi-line edit box's border kind as a style sheet's border.
 QString BorderCss(int border) {
-  switch (border) {
-    case 0: return QStringLiteral("border: none;");
-    case 1: return QStringLiteral("border: 2px solid; border-color: #808080 #ffffff #ffffff #808080;");
-    case 2: return QStringLiteral("border: 2px solid; border-color: #ffffff #808080 #808080 #ffffff;");
-    case 3: return QStringLiteral("border: 1px solid; border-color: #808080 #ffffff #ffffff #808080;");
-    case 4: return QStringLiteral("border: 3px solid; border-color: #404040 #ffffff #ffffff #404040;");
-    default: return QStringLiteral("border: 1px solid #000000;");
-  }
+  const EditBorder b = EditBorderOf(border);
+  if (b.width == 0) return QStringLiteral("border: none;");
+  return QStringLiteral("border: %1px solid; border-color: %2 %3 %4 %5;")
+      .arg(b.width)
+      .arg(b.colours[0].name(), b.colours[1].name(), b.colours[2].name(), b.colours[3].name());
 }
 
-// An edit box's look as a style sheet: Qt draws a line edit's frame, colours and password
-// character from it.
-QString EditBoxCss(const char* className, const Appearance& a) {
-  QString css = QStringLiteral("%1 { padding: 0px 1px; ").arg(QLatin1String(className)) + BorderCss(a.border);
+// A multi-line edit box's look as a style sheet: Qt draws its frame and colours from it.
+QString EditBoxCss(const Appearance& a) {
+  QString css = QStringLiteral("QPlainTextEdit { padding: 0px 1px; ") + BorderCss(a.border);
   QColor text = ColourOf(a.textColour);
   QColor background = ColourOf(a.backgroundColour);
   if (text.isValid()) css += QStringLiteral(" color: %1;").arg(text.name());
-  css += QStringLiteral(" background: %1;").arg(background.isValid() ? background.name() : QStringLiteral("#ffffff"));
-  // A lead byte alone is no character; such a mask shows as '*'.
-  unsigned char mask = uint8_t(a.passwordChar);
-  css += QStringLiteral(" lineedit-password-character: %1; }").arg(mask >= 0x21 && mask < 0x7F ? int(mask) : int('*'));
+  css += QStringLiteral(" background: %1; }").arg(background.isValid() ? background.name() : QStringLiteral("#ffffff"));
   return css;
 }
 
@@ -250,7 +243,10 @@ void QtBackend::SetAppearance(WindowHandle w, const Appearance& appearance) {
       widget->setFont(FontOfRecord(appearance.font));
       break;
     case WindowRole::EditBox:
-      widget->setStyleSheet(EditBoxCss(qobject_cast<QLineEdit*>(widget) ? "QLineEdit" : "QPlainTextEdit", appearance));
+      if (auto* line = dynamic_cast<LineEditWidget*>(widget))
+        line->SetLook(appearance);
+      else if (auto* lines = dynamic_cast<MultiLineEditWidget*>(widget))
+        lines->SetLook(EditBoxCss(appearance));
       widget->setFont(FontOfRecord(appearance.font));
       break;
     case WindowRole::ListView:

@@ -206,4 +206,21 @@ void LineEditWidget::paintEvent(QPaintEvent* event) {
   style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
 }
 
+void MultiLineEditWidget::SetLook(const QString& styleSheet) {
+  if (isHidden() && testAttribute(Qt::WA_WState_ExplicitShowHide)) {
+    waitingLook_ = styleSheet;
+    return;
+  }
+  waitingLook_.clear();
+  setStyleSheet(styleSheet);
+}
+
+void MultiLineEditWidget::setVisible(bool visible) {
+  if (visible && !waitingLook_.isEmpty()) {
+    setStyleSheet(waitingLook_);
+    waitingLook_.clear();
+  }
+  QPlainTextEdit::setVisible(visible);
+}
+
 }  // namespace vorenn::platform
