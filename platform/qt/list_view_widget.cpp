@@ -272,7 +272,20 @@ class ListViewWidget final : public QTreeView {
   void ShowColumns() {
     rows->SetColumns(columns);
     for (size_t i = 0; i < columns.size(); ++i) header()->resizeSection(int(i), columns[i].width);
-    setHeaderHidden(setup.view != ListViewKind::Report || setup.noColumnHeader || columns.empty());
+    const bool noHeader = setup.view != ListViewKind::Report || setup.noColumnHeader || columns.empty();
+    // The header of a list hidden on purpose waits until the list is shown: its height is measured
+    // in the bold of the list's font, a face of its own to load, which a list never shown (the
+    // sign-in window has one) does not need.
+    headerWaits_ = !noHeader && isHidden() && testAttribute(Qt::WA_WState_ExplicitShowHide);
+    setHeaderHidden(noHeader || headerWaits_);
+  }
+
+  void setVisible(bool visible) override {
+    if (visible && headerWaits_) {
+      headerWaits_ = false;
+      setHeaderHidden(false);
+    }
+    QTreeView::setVisible(visible);
   }
 
   // A list shows its selection in the highlight colours while it has the focus. Without it the
@@ -331,6 +344,7 @@ class ListViewWidget final : public QTreeView {
 
  private:
   GridCellDelegate* cells_;
+  bool headerWaits_ = false;
 };
 
 }  // namespace

@@ -81,7 +81,10 @@ QFont FontOfRecord(const std::string& record) {
   QString face = InstalledFaceOf(QString::fromStdString(GbkToUtf8(gbkFace)).trimmed());
   if (face.isEmpty()) face = QString::fromUtf8(kCjkFace);
   QFont font;
-  font.setFamilies(QStringList{face, QString::fromUtf8(kCjkFace)});
+  // The CJK face stands behind every face for the characters it lacks; named twice, Qt would
+  // work out its system fallback list for the font at once instead of when a character is missing.
+  const QString cjk = QString::fromUtf8(kCjkFace);
+  font.setFamilies(face == cjk ? QStringList{cjk} : QStringList{face, cjk});
   int32_t height = I32(record, 0);
   if (height < 0) {
     font.setPixelSize(height < -kMaxPixels ? kMaxPixels : -height);

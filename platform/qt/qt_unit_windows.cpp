@@ -49,6 +49,25 @@ std::u16string_view Units(const QString& text) {
   return {reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())};
 }
 
+// A multi-line edit box's border kind as a style sheet's border.
+QString BorderCss(int border) {
+  const EditBorder b = EditBorderOf(border);
+  if (b.width == 0) return QStringLiteral("border: none;");
+  return QStringLiteral("border: %1px solid; border-color: %2 %3 %4 %5;")
+      .arg(b.width)
+      .arg(b.colours[0].name(), b.colours[1].name(), b.colours[2].name(), b.colours[3].name());
+}
+
+// A multi-line edit box's look as a style sheet: Qt draws its frame and colours from it.
+QString EditBoxCss(const Appearance& a) {
+  QString css = QStringLiteral("QPlainTextEdit { padding: 0px 1px; ") + BorderCss(a.border);
+  QColor text = ColourOf(a.textColour);
+  QColor background = ColourOf(a.backgroundColour);
+  if (text.isValid()) css += QStringLiteral(" color: %1;").arg(text.name());
+  css += QStringLiteral(" background: %1; }").arg(background.isValid() ? background.name() : QStringLiteral("#ffffff"));
+  return css;
+}
+
 void ApplyBackground(QWidget* w, uint32_t colour) {
   QColor background = ColourOf(colour);
   w->setAutoFillBackground(background.isValid());
@@ -224,10 +243,10 @@ void QtBackend::SetAppearance(WindowHandle w, const Appearance& appearance) {
       widget->setFont(FontOfRecord(appearance.font));
       break;
     case WindowRole::EditBox:
-      if (auto* l = dynamic_cast<LineEditWidget*>(widget))
-        l->SetLook(appearance);
-      else
-        widget->setStyleSheet(EditBoxSheet("QPlainTextEdit", appearance));
+      if (auto* line = dynamic_cast<LineEditWidget*>(widget))
+        line->SetLook(appearance);
+      else if (auto* lines = dynamic_cast<MultiLineEditWidget*>(widget))
+        lines->SetLook(EditBoxCss(appearance));
       widget->setFont(FontOfRecord(appearance.font));
       break;
     case WindowRole::ListView:

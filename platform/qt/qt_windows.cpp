@@ -32,7 +32,7 @@ std::string ToGbkWithCrLf(QString s) {
 QWidget* MakeEditBox(const WindowSpec& params, QWidget* parent) {
   QString text = FromGbk(params.text);
   if (params.style & kStyleMultiLine) {
-    auto* p = new QPlainTextEdit(WithQtLineBreaks(text), parent);
+    auto* p = new MultiLineEditWidget(WithQtLineBreaks(text), parent);
     p->setReadOnly(params.style & kStyleReadOnly);
     p->setTabChangesFocus(true);
     return p;

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <QStylePainter>
 
 #include <optional>
@@ -212,6 +213,36 @@ void ButtonWidget::paintEvent(QPaintEvent*) {
   if (isDown() || isChecked()) area.translate(1, 1);
   painter.drawItemText(area, int(alignment_) | Qt::TextShowMnemonic, option.palette, isEnabled(), text,
                        QPalette::ButtonText);
+}
+
+void LineEditWidget::paintEvent(QPaintEvent* event) {
+  QStyleOptionFrame panel;
+  initStyleOption(&panel);
+  // Qt clips all it draws after the panel to this rectangle (less the text margins).
+  QRect textArea = style()->subElementRect(QStyle::SE_LineEditContents, &panel, this);
+  if (event->region().intersects(textArea)) {
+    QLineEdit::paintEvent(event);
+    return;
+  }
+  QPainter painter(this);
+  style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
+}
+
+void MultiLineEditWidget::SetLook(const QString& styleSheet) {
+  if (isHidden() && testAttribute(Qt::WA_WState_ExplicitShowHide)) {
+    waitingLook_ = styleSheet;
+    return;
+  }
+  waitingLook_.clear();
+  setStyleSheet(styleSheet);
+}
+
+void MultiLineEditWidget::setVisible(bool visible) {
+  if (visible && !waitingLook_.isEmpty()) {
+    setStyleSheet(waitingLook_);
+    waitingLook_.clear();
+  }
+  QPlainTextEdit::setVisible(visible);
 }
 
 }  // namespace vorenn::platform

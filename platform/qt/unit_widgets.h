@@ -1,16 +1,17 @@
 // The widgets that draw the standard units the way their templates describe them: labels and group
 // boxes that draw their own caption, panels with the unit border kinds, and push buttons with
-// aligned captions. Edit boxes are Qt's own with a style sheet (line_edit_widget.cpp); scroll bars
-// are Qt's own.
+// aligned captions. Edit boxes and scroll bars are Qt's own, styled by qt_unit_windows.cpp (a
+// multi-line box) and line_edit_look.cpp (a single-line box, which also leaves out its text where a
+// repaint cannot reach it).
 #pragma once
 
 #include <QColor>
 #include <QFont>
 #include <QFrame>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QString>
-#include <QTextLayout>
 
 #include "platform/native_window.h"
 
@@ -22,6 +23,14 @@ QColor ColourOf(uint32_t colour);
 // Unit border kinds 0-5 (none, sunken, raised frame, shallow sunken, sunken with frame, single
 // line) as a frame's shape, shadow and line width.
 void ApplyBorder(QFrame* frame, int border);
+
+// An edit box's border kind (0-5, as above) as a width and the colours of its top, right, bottom
+// and left edges: sunken edges are dark above and left, light below and right.
+struct EditBorder {
+  int width;
+  QColor colours[4];
+};
+EditBorder EditBorderOf(int border);
 
 // Windows line breaks as Qt draws them.
 QString WithQtLineBreaks(QString text);
@@ -93,45 +102,45 @@ class ButtonWidget final : public QPushButton {
   Qt::Alignment alignment_ = Qt::AlignCenter;
 };
 
-// An edit box's look as a style sheet for a widget of class `className` (QLineEdit,
-// QPlainTextEdit): Qt draws its frame, colours and password character from it. Every such sheet
-// gives the box a background colour and a solid border or none.
-QString EditBoxSheet(const char* className, const Appearance& look);
-
-// Qt's line edit with the unit's look, told to Qt as opaque: the look's sheet paints every pixel of
-// the box, so a new text repaints the box alone, not its container and the neighbours overlapping
-// its border. A repaint which misses its text area (such a neighbour's repaint reaching its border)
-// draws only the panel: the text is clipped to that area anyway. A box without the focus or a drag
-// over it, showing all of a left-aligned text, nothing selected, in a one-colour border is drawn
-// here, as Qt draws it but without the style sheet's look-ups on every paint.
+// Qt's line edit, except that a repaint which misses its text area (an overlapping neighbour's
+// repaint reaching its border) draws only the panel: the text is clipped to that area anyway.
+// Its look (background, text colour, border kind, padding of one pixel left and right, password
+// character) is drawn through a shared proxy of the application's style rather than a style sheet,
+// pixel for pixel as the style sheet drew it, which spares Qt's style-sheet engine at start-up.
+// With its look, the panel fills the whole box, so the box tells Qt it is opaque: a new text then
+// repaints the box alone, not its container and the neighbours overlapping its border.
 class LineEditWidget final : public QLineEdit {
  public:
   LineEditWidget(const QString& text, QWidget* parent) : QLineEdit(text, parent) {}
-  void SetLook(const Appearance& look);
-  // Whether a paint of the text draws the box here rather than through Qt's line edit.
-  bool DrawsPlainly();
+  // Applies the appearance's colours, border and password character.
+  void SetLook(const Appearance& appearance);
+
+  // For the style: the panel drawn in `rect`, the text area within it, the password character.
+  void DrawPanel(QPainter* painter, const QRect& rect) const;
+  QRect TextArea(const QRect& rect) const;
+  int PasswordCharacter() const { return mask_; }
 
  protected:
-  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
-  void dragEnterEvent(QDragEnterEvent* event) override;
-  void dragLeaveEvent(QDragLeaveEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
 
  private:
-  QRect ContentsRect() const;
-  QRect TextRect() const;  // the line the text is drawn in
-  void DrawPlainly(bool withText);
-  bool hasLook_ = false;
-  bool dragOver_ = false;
-  Appearance look_;
-  // The text laid out as Qt's line control lays it out, for the plain drawing.
-  QTextLayout layout_;
-  QString layoutText_;
-  QFont layoutFont_;
-  int layoutWidth_ = 0;
-  int layoutAscent_ = 0;
-  int lineHeight_ = 0;
+  int border_ = -1;  // before SetLook: Qt's own panel
+  QColor background_;
+  int mask_ = '*';
+};
+
+// Qt's multi-line editor, whose look is a style sheet. A box hidden on purpose takes its style sheet
+// when it is first shown: a style sheet brings in Qt's style-sheet engine, which a window that
+// never shows the box (the sign-in window has one) does not need. The backend reads only its text
+// and selection, which the look does not change.
+class MultiLineEditWidget final : public QPlainTextEdit {
+ public:
+  MultiLineEditWidget(const QString& text, QWidget* parent) : QPlainTextEdit(text, parent) {}
+  void SetLook(const QString& styleSheet);
+  void setVisible(bool visible) override;
+
+ private:
+  QString waitingLook_;
 };
 
 }  // namespace vorenn::platform

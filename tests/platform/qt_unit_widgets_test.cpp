@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -100,6 +101,33 @@ TEST_F(QtUnitWidgetsTest, LabelFontsMapTemplateFacesOntoInstalledOnes) {
   QFont cell = FontOfRecord(FontRecord(20, 400, "Georgia"));
   EXPECT_LT(cell.pixelSize(), 20);
   EXPECT_LE(QFontMetrics(cell).height(), 20);
+}
+
+// The CJK face is named once when the template asks for it (named twice, Qt works out its system
+// fallback list for the font as soon as it is loaded): text draws as it did with the face named
+// twice, characters the face lacks included.
+TEST_F(QtUnitWidgetsTest, TheCjkFaceNamedOnceDrawsAsNamedTwice) {
+  const QString cjk = QStringLiteral("WenQuanYi Zen Hei");
+  const QString text = QString::fromUtf8("Vorenn\xE5\x90\xA7 \xE2\x98\x83\xE2\x99\x9E\xE2\x88\xAE \xCE\xB1\xCF\x89 \xD0\x96 \xEF\xAC\x81 12,345");
+  for (int pixels : {12, 35}) {
+    QFont ours = FontOfRecord(FontRecord(-pixels, 400, "\xCB\xCE\xCC\xE5"));  // 宋体
+    QFont twice = ours;
+    twice.setFamilies({cjk, cjk});
+    auto drawn = [&](const QFont& font) {
+      QImage image(420, 60, QImage::Format_ARGB32_Premultiplied);
+      image.fill(Qt::white);
+      QPainter painter(&image);
+      painter.setFont(font);
+      painter.setPen(Qt::black);
+      painter.drawText(image.rect(), Qt::AlignLeft | Qt::AlignVCenter, text);
+      return image;
+    };
+    QImage expected = drawn(twice);
+    EXPECT_EQ(drawn(ours), expected) << pixels;
+    QImage blank(expected.size(), expected.format());
+    blank.fill(Qt::white);
+    EXPECT_NE(expected, blank) << "the text drew nothing";
+  }
 }
 
 TEST_F(QtUnitWidgetsTest, TheClientAreaSitsInsideTheFixedFrameOffscreen) {

@@ -176,3 +176,63 @@ TEST(QtListPixels, TheModelDrawsTheRowsAsTheItemWidgetDid) {
 
 }  // namespace
 }  // namespace vorenn::platform
+
+namespace vorenn::platform {
+namespace {
+
+// A list hidden on purpose gets its header when it is shown (measuring the header loads a face of
+// its own); shown, it draws as a list that was visible all along, also when its columns changed
+// while it was hidden again.
+TEST(QtListPixels, AHiddenListShownLaterDrawsAsOneShownFromTheStart) {
+  static int argc = 1;
+  static char name[] = "qt_list_pixels_test";
+  static char* argv[] = {name, nullptr};
+  if (!HasBackend() || std::string(Native().Name()) != "qt") InstallQtBackend(argc, argv);
+  auto& qt = static_cast<QtBackend&>(Native());
+  const Look look = {"grid, header", 0, true, false, 1};
+
+  // `hideAgain`: shown once, then hidden, given its columns again and shown again.
+  auto drawn = [&](bool visibleFromTheStart, bool hideAgain) {
+    WindowSpec top;
+    top.role = WindowRole::TopLevel;
+    top.geometry = {0, 0, 300, 300};
+    top.visible = true;
+    WindowHandle topHandle = Native().CreateNativeWindow(top);
+    WindowSpec params;
+    params.role = WindowRole::ListView;
+    params.parent = topHandle;
+    params.visible = visibleFromTheStart;
+    params.geometry = {0, 0, 260, 120};
+    WindowHandle list = Native().CreateNativeWindow(params);
+    Native().SetListSetup(list, SetupOf(look));
+    for (size_t i = 0; i < kColumns.size(); ++i) Native().InsertListColumn(list, int(i), kColumns[i]);
+    for (const auto& cells : kRows) {
+      int row = Native().InsertListItem(list, Native().ListItemCount(list), {cells[0], -1, 0, 0, 0});
+      for (size_t c = 1; c < cells.size(); ++c) Native().SetListItemText(list, row, int(c), cells[c]);
+    }
+    Native().SetListSelection(list, look.selected);
+    QApplication::processEvents();
+    if (!visibleFromTheStart) {
+      EXPECT_FALSE(qt.WidgetOf(list)->isVisible());
+      Native().Show(list, true);
+      QApplication::processEvents();
+    }
+    if (hideAgain) {
+      Native().Show(list, false);
+      Native().SetListSetup(list, SetupOf(look));
+      QApplication::processEvents();
+      Native().Show(list, true);
+      QApplication::processEvents();
+    }
+    QImage image = qt.WidgetOf(list)->grab().toImage();
+    Native().DestroyNativeWindow(topHandle);
+    return image;
+  };
+  const QImage shownFromTheStart = drawn(true, false);
+  EXPECT_EQ(drawn(false, false), shownFromTheStart);
+  EXPECT_EQ(drawn(false, true), shownFromTheStart);
+  EXPECT_EQ(drawn(true, true), shownFromTheStart);
+}
+
+}  // namespace
+}  // namespace vorenn::platform
