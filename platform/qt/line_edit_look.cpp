@@ -112,6 +112,8 @@ void LineEditWidget::SetLook(const Appearance& appearance) {
     p.setColor(QPalette::PlaceholderText, placeholder);
   }
   setPalette(p);
+  // The panel fills all of the box.
+  setAttribute(Qt::WA_OpaquePaintEvent);
   if (style() != TheEditBoxStyle()) {
     setStyle(TheEditBoxStyle());
   } else {

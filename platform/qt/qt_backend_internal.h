@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 
 #include <atomic>
@@ -152,6 +153,10 @@ class QtBackend final : public QObject, public Backend {
     bool wantsTray = false;    // a notification-area icon was asked for
     std::string trayTip;       // GBK
     bool frameless = false;    // border kind 0: no caption, no frame
+    // The text SetText converted last, as given (GBK) and as converted.
+    bool textConverted = false;
+    std::string convertedFrom;
+    QString converted;
   };
   Entry* Find(WindowHandle w);
   const Entry* Find(WindowHandle w) const;

@@ -292,7 +292,14 @@ bool QtBackend::IsEnabled(WindowHandle w) const {
 void QtBackend::SetText(WindowHandle w, std::string_view gbk) {
   Entry* e = Find(w);
   if (e == nullptr) return;
-  QString t = FromGbk(gbk);
+  // Converting a text costs more than comparing it with the last one converted for this window,
+  // and the skill rows set the same texts again every few seconds.
+  if (!e->textConverted || gbk != e->convertedFrom) {
+    e->convertedFrom.assign(gbk);
+    e->converted = FromGbk(gbk);
+    e->textConverted = true;
+  }
+  const QString t = e->converted;
   QWidget* widget = e->widget;
   if (auto* c = dynamic_cast<CaptionWidget*>(widget)) {
     c->SetCaption(t);

@@ -7,6 +7,8 @@
 #include <QStyleOptionFrame>
 #include <QStylePainter>
 
+#include <optional>
+
 #include "platform/qt/qt_fonts.h"
 
 namespace vorenn::platform {
@@ -99,10 +101,30 @@ QColor CaptionWidget::TextColour() const {
   return isEnabled() ? c : QColor(109, 109, 109);
 }
 
+void LabelWidget::SetAppearance(const Appearance& appearance) {
+  CaptionWidget::SetAppearance(appearance);
+  // A label in a colour of its own fills its rectangle in its paint rather than through Qt's
+  // background filling, which sets up a painter of its own before the label's: one painter instead
+  // of two for every new caption. Qt still counts the label as opaque.
+  ownBackground_ = ColourOf(appearance.backgroundColour).isValid();
+  setAutoFillBackground(false);
+  setAttribute(Qt::WA_OpaquePaintEvent, ownBackground_);
+}
+
 void LabelWidget::paintEvent(QPaintEvent* event) {
+  std::optional<QPainter> painter;
+  auto paint = [&]() -> QPainter& {
+    if (!painter) painter.emplace(this);
+    return *painter;
+  };
+  // As Qt fills a background: each rectangle of the region repainted.
+  if (ownBackground_) {
+    const QBrush& brush = palette().brush(backgroundRole());
+    for (const QRect& r : event->region()) paint().fillRect(r, brush);
+  }
   // The frame lies outside the contents: a frame without a shape, or a repaint inside the contents,
-  // needs none of it (its painter and style would still be set up for it).
-  if (frameStyle() != QFrame::NoFrame && !RegionInside(event->region(), contentsRect())) QFrame::paintEvent(event);
+  // needs none of it (its style would still be set up for it).
+  if (frameStyle() != QFrame::NoFrame && !RegionInside(event->region(), contentsRect())) drawFrame(&paint());
   if (caption_.isEmpty()) return;
   QRect area = contentsRect();
   int flags = int(HorizontalOf(appearance_.hAlign));
@@ -114,15 +136,15 @@ void LabelWidget::paintEvent(QPaintEvent* event) {
   // that test: the text is clipped to the contents in any case.
   bool allOfIt = RegionCovers(event->region(), area);
   if (!allOfIt && !event->region().intersects(TextBounds(area, flags))) return;
-  QPainter painter(this);
-  painter.setClipRect(area);
+  QPainter& p = paint();
+  p.setClipRect(area);
   QString text = WithQtLineBreaks(caption_);
   if (appearance_.embossed) {
-    painter.setPen(Qt::white);
-    painter.drawText(area.translated(1, 1), flags, text);
+    p.setPen(Qt::white);
+    p.drawText(area.translated(1, 1), flags, text);
   }
-  painter.setPen(TextColour());
-  painter.drawText(area, flags, text);
+  p.setPen(TextColour());
+  p.drawText(area, flags, text);
 }
 
 QRect LabelWidget::TextBounds(const QRect& area, int flags) {

@@ -59,6 +59,7 @@ class CaptionWidget : public QFrame {
 class LabelWidget final : public CaptionWidget {
  public:
   explicit LabelWidget(QWidget* parent) : CaptionWidget(parent) {}
+  void SetAppearance(const Appearance& appearance) override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -74,6 +75,7 @@ class LabelWidget final : public CaptionWidget {
   int boundsFlags_ = 0;
   QFont boundsFont_;
   QRect bounds_;
+  bool ownBackground_ = false;
 };
 
 // A group box: an etched frame whose top line carries the caption, aligned left, centred or right;
@@ -105,6 +107,8 @@ class ButtonWidget final : public QPushButton {
 // Its look (background, text colour, border kind, padding of one pixel left and right, password
 // character) is drawn through a shared proxy of the application's style rather than a style sheet,
 // pixel for pixel as the style sheet drew it, which spares Qt's style-sheet engine at start-up.
+// With its look, the panel fills the whole box, so the box tells Qt it is opaque: a new text then
+// repaints the box alone, not its container and the neighbours overlapping its border.
 class LineEditWidget final : public QLineEdit {
  public:
   LineEditWidget(const QString& text, QWidget* parent) : QLineEdit(text, parent) {}

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -101,6 +102,14 @@ TEST_F(QtBackendTest, SettingTheTextAnEditBoxAlreadyShowsDoesNotRepaintIt) {
   box->setCursorPosition(2);
   n.SetText(edit, "11 s");
   EXPECT_EQ(box->cursorPosition(), 0);
+  // And the text a user typed over it: the text set last is set again, not taken as shown.
+  box->setText("typed");
+  n.SetText(edit, "11 s");
+  EXPECT_EQ(n.Text(edit), "11 s");
+  // A text that converts differently is converted again (GBK "\xB5\xC7" is one character).
+  n.SetText(edit, "\xB5\xC7");
+  EXPECT_EQ(box->text().size(), 1);
+  EXPECT_EQ(n.Text(edit), "\xB5\xC7");
   box->removeEventFilter(&counter);
   n.DestroyNativeWindow(top);
 }
@@ -129,6 +138,51 @@ TEST_F(QtBackendTest, PostedMessagesTimersAndTheQuitMessageGoThroughTheLoop) {
   EXPECT_EQ(posted, (std::vector<uint32_t>{1, 2}));
   EXPECT_EQ(ticks, 3);
   n.DestroyNativeWindow(top);
+}
+
+// A wait ends with a clock's tick; what its handler asked for, a repaint and a posted message, is
+// done before the call returns, as the engine's loop expects of one call.
+TEST_F(QtBackendTest, ABlockingDispatchReturnsWithTheRepaintsAndPostsOfItsHandlersDone) {
+  struct Paints final : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+      count += event->type() == QEvent::Paint;
+      return false;
+    }
+  } paints;
+  Backend& n = Native();
+  WindowHandle top = Make(WindowRole::TopLevel, kNoWindow);
+  WindowHandle label = Make(WindowRole::Label, top, "0");
+  testing_support::PumpQt();
+  static_cast<QtBackend&>(n).WidgetOf(label)->installEventFilter(&paints);
+  int ticks = 0;
+  std::vector<uint32_t> posted;
+  n.SetEventSink(top, [&](const WindowEvent& e) {
+    if (e.kind == EventKind::Posted) posted.push_back(e.message);
+    if (e.kind == EventKind::Timer) {
+      ++ticks;
+      n.SetText(label, std::to_string(ticks));
+      n.Post(top, 40 + uint32_t(ticks), 0, 0);
+    }
+    return EventAnswer{};
+  });
+  n.SetTimer(top, 3, 5);
+  int code = 0;
+  bool input = false;
+  for (int calls = 0; ticks < 3 && calls < 1000; ++calls) {
+    int before = ticks;
+    ASSERT_TRUE(n.DispatchMessages(true, &code, &input));
+    if (ticks == before) continue;
+    // No later call was needed for this tick's paint and message.
+    EXPECT_EQ(paints.count, ticks);
+    ASSERT_FALSE(posted.empty());
+    EXPECT_EQ(posted.back(), 40u + uint32_t(ticks));
+    EXPECT_FALSE(n.MessageWaiting());
+  }
+  EXPECT_EQ(ticks, 3);
+  n.KillTimer(top, 3);
+  n.DestroyNativeWindow(top);
+  testing_support::PumpQt();
 }
 
 uint32_t SleepBriefly(void*) {

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPalette>
 #include <QWidget>
 
 #include <string>
@@ -112,6 +113,28 @@ TEST(QtLabelPixels, PartialRepaintsDrawWhatTheFullDrawingDrew) {
     before.SetCaption(QStringLiteral("x"));
     EXPECT_EQ(Drawn(ours, QRect(0, 0, 160, 40)), Drawn(before, QRect(0, 0, 160, 40))) << c.name;
   }
+}
+
+// A label fills its own colour itself, and is opaque to Qt only while it has one.
+TEST(QtLabelPixels, ALabelLosingItsColourShowsWhatLiesBelowIt) {
+  testing_support::TheQtBackend();
+  QWidget below;
+  below.resize(80, 30);
+  QPalette green = below.palette();
+  green.setColor(QPalette::Window, QColor(0, 200, 0));
+  below.setPalette(green);
+  below.setAutoFillBackground(true);
+  LabelWidget label(&below);
+  label.setGeometry(10, 5, 60, 20);
+  label.SetCaption(QStringLiteral("7"));
+  Appearance coloured;
+  coloured.backgroundColour = 0x00336699;
+  label.SetAppearance(coloured);
+  EXPECT_TRUE(label.testAttribute(Qt::WA_OpaquePaintEvent));
+  EXPECT_EQ(Drawn(below, {}).pixel(69, 24), QColor(0x99, 0x66, 0x33).rgb());
+  label.SetAppearance(Appearance{});
+  EXPECT_FALSE(label.testAttribute(Qt::WA_OpaquePaintEvent));
+  EXPECT_EQ(Drawn(below, {}).pixel(69, 24), QColor(0, 200, 0).rgb());
 }
 
 // A new caption repaints only the label's contents; that holds if no caption draws a pixel outside
