@@ -270,13 +270,20 @@ std::string GameService::EnterGame(const FormFields& fields) {
 }
 
 std::string GameService::CreateCharacter(const FormFields& fields) {
-  std::string refusal;
-  auto accountId = SignedIn(fields, refusal);
-  if (!accountId) return refusal;
+  const std::string* token = Field(fields, "md5");
   const std::string* name = Field(fields, "name");
-  if (!name) return Missing("name");
-  if (auto why = CheckCharacterName(*name)) return Failure("0", *why);
-  switch (storage_.CreateCharacter(*accountId, *GbkToUtf8(*name), clock_.NowSeconds())) {
+  std::optional<std::string> why;
+  if (!token || !IsToken(*token) || !name || (why = CheckCharacterName(*name))) {
+    // Refused; the session is checked first all the same, as it decides between "-2" and the rest.
+    std::string refusal;
+    if (!SignedIn(fields, refusal)) return refusal;
+    return name ? Failure("0", *why) : Missing("name");
+  }
+  // The session checked and the character created together: one round trip where the store can.
+  auto outcome = storage_.CreateCharacterInSession(TokenDigest(*token), *GbkToUtf8(*name), clock_.NowSeconds(),
+                                                   settings_.tokenIdleSeconds);
+  if (!outcome) return Failure("-2", kSignInAgain);
+  switch (*outcome) {
     case CreateOutcome::Created:
       return JsonObject().Text("b", "1").Text("t", "角色创建成功").Finish();
     case CreateOutcome::NameTaken:
@@ -311,11 +318,21 @@ std::string GameService::LevelUpAnswer(const Storage::LevelUpResult& result, int
 }
 
 std::string GameService::LevelUp(const FormFields& fields) {
-  std::string refusal;
-  auto target = LevelUpTarget(fields, refusal);
-  if (!target) return refusal;
+  const std::string* token = Field(fields, "md5");
+  const std::string* id = Field(fields, "id");
+  int skillId = id ? ParseSkillId(*id) : 0;
+  if (!token || !IsToken(*token) || skillId == 0) {
+    // Refused; LevelUpTarget checks the session first, as it decides between "-2" and the rest.
+    std::string refusal;
+    LevelUpTarget(fields, refusal);
+    return refusal;
+  }
+  // The session checked and the level bought together: one round trip where the store can.
   int64_t now = clock_.NowSeconds();
-  return LevelUpAnswer(storage_.LevelUpCharacter(target->first, target->second, now), now);
+  Storage::SessionLevelUp levelUp =
+      storage_.LevelUpInSession(TokenDigest(*token), skillId, now, settings_.tokenIdleSeconds);
+  if (!levelUp.signedIn) return Failure("-2", kSignInAgain);
+  return LevelUpAnswer(levelUp.result, now);
 }
 
 bool GameService::FinishesLater(const FormFields& fields) const {
@@ -372,10 +389,13 @@ void GameService::HandleLater(const FormFields& fields, const std::string& clien
 }
 
 std::string GameService::Ranking(const FormFields& fields) {
-  std::string refusal;
-  if (!SignedIn(fields, refusal)) return refusal;
+  const std::string* token = Field(fields, "md5");
+  if (!token || !IsToken(*token)) return Failure("-2", kSignInAgain);
+  auto ranking = storage_.TopByRateInSession(TokenDigest(*token), settings_.rankingSize, clock_.NowSeconds(),
+                                             settings_.tokenIdleSeconds);
+  if (!ranking) return Failure("-2", kSignInAgain);
   std::vector<std::string> rows;
-  for (const RankEntry& entry : storage_.TopByRate(settings_.rankingSize)) {
+  for (const RankEntry& entry : *ranking) {
     rows.push_back(JsonObject().Text("name", entry.name).Text("money", FormatAmount(entry.rate)).Finish());
   }
   return JsonObject().Text("b", "1").Text("t", "").Raw("phb", JsonArray(rows)).Finish();
