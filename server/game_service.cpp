@@ -348,31 +348,35 @@ void GameService::HandleLater(const FormFields& fields, const std::string& clien
     finish([answer = std::move(answer)] { return answer; });
     return;
   }
-  std::string refusal;
-  std::optional<std::pair<int64_t, int>> target;
-  int64_t now = 0;
-  try {
-    target = LevelUpTarget(fields, refusal);
-    now = clock_.NowSeconds();
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "request failed: %s\n", e.what());
-    refusal = Failure("-3", kBusy);
-  }
-  if (!target) {
+  const std::string* token = Field(fields, "md5");
+  const std::string* id = Field(fields, "id");
+  int skillId = id ? ParseSkillId(*id) : 0;
+  if (!token || !IsToken(*token) || skillId == 0) {
+    // Refused; LevelUpTarget checks the session first, as it decides between "-2" and the rest.
+    std::string refusal;
+    try {
+      LevelUpTarget(fields, refusal);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "request failed: %s\n", e.what());
+      refusal = Failure("-3", kBusy);
+    }
     finish([refusal = std::move(refusal)] { return refusal; });
     return;
   }
+  // The session is checked with the level-up, by the store's thread.
+  int64_t now = clock_.NowSeconds();
   // Should handing it over fail before the store took it, the request is still answered once.
   auto handedOver = std::make_shared<std::atomic<bool>>(false);
   try {
-    storage_.LevelUpCharacterLater(
-        target->first, target->second, now,
-        [this, now, finish, handedOver](Storage::LevelUpResult result, std::exception_ptr error) {
+    storage_.LevelUpInSessionLater(
+        TokenDigest(*token), skillId, now, settings_.tokenIdleSeconds,
+        [this, now, finish, handedOver](Storage::SessionLevelUp levelUp, std::exception_ptr error) {
           handedOver->store(true);
-          finish([this, now, result = std::move(result), error]() -> std::string {
+          finish([this, now, levelUp = std::move(levelUp), error]() -> std::string {
             try {
               if (error) std::rethrow_exception(error);
-              return LevelUpAnswer(result, now);
+              if (!levelUp.signedIn) return Failure("-2", kSignInAgain);
+              return LevelUpAnswer(levelUp.result, now);
             } catch (const std::exception& e) {
               std::fprintf(stderr, "request failed: %s\n", e.what());
             } catch (...) {

@@ -57,15 +57,16 @@ std::optional<std::vector<RankEntry>> Storage::TopByRateInSession(std::string_vi
   return TopByRate(limit);
 }
 
-void Storage::LevelUpCharacterLater(int64_t accountId, int skillId, int64_t now, LevelUpDone done) {
-  LevelUpResult result;
+void Storage::LevelUpInSessionLater(std::string_view tokenDigest, int skillId, int64_t now, int64_t maxIdleSeconds,
+                                    SessionLevelUpDone done) {
+  SessionLevelUp levelUp;
   try {
-    result = LevelUpCharacter(accountId, skillId, now);
+    levelUp = LevelUpInSession(tokenDigest, skillId, now, maxIdleSeconds);
   } catch (...) {
-    done(LevelUpResult{}, std::current_exception());
+    done(SessionLevelUp{}, std::current_exception());
     return;
   }
-  done(std::move(result), nullptr);
+  done(std::move(levelUp), nullptr);
 }
 
 // Only storages that share server state are asked for it.

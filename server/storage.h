@@ -110,13 +110,15 @@ class Storage {
   virtual SessionLevelUp LevelUpInSession(std::string_view tokenDigest, int skillId, int64_t now,
                                           int64_t maxIdleSeconds);
 
-  // The same level-up without waiting for it: `done` is called exactly once, with the result or
-  // with the exception the level-up failed with, once the change is on disk. A store that commits
-  // on a thread of its own calls it from there (FinishesLater), and `done` must then be quick and
-  // must not throw; otherwise it is called before this returns.
-  using LevelUpDone = std::function<void(LevelUpResult, std::exception_ptr)>;
-  virtual void LevelUpCharacterLater(int64_t accountId, int skillId, int64_t now, LevelUpDone done);
-  // Whether LevelUpCharacterLater returns before the change is written, so that the caller's thread
+  // The same without waiting for it: `done` is called exactly once, with the result or with the
+  // exception the level-up failed with, once the change is on disk. A store that commits on a
+  // thread of its own checks the session there too, in the level-up's transaction, and calls
+  // `done` from there (FinishesLater); `done` must then be quick and must not throw. Otherwise it
+  // is called before this returns.
+  using SessionLevelUpDone = std::function<void(SessionLevelUp, std::exception_ptr)>;
+  virtual void LevelUpInSessionLater(std::string_view tokenDigest, int skillId, int64_t now, int64_t maxIdleSeconds,
+                                     SessionLevelUpDone done);
+  // Whether LevelUpInSessionLater returns before the change is written, so that the caller's thread
   // can serve others meanwhile.
   virtual bool FinishesLater() const { return false; }
 

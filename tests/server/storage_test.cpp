@@ -163,16 +163,33 @@ TEST_P(StorageContract, LevelUpsAnsweredLaterAreWrittenBeforeTheirAnswer) {
     c.total = A("1000000000000");
     return true;
   });
+  s.AddSession("tok", id, 0, 1000);
+  s.AddSession("stale", id, 0, 1000);
   constexpr int kLevelUps = 40;
   std::mutex mutex;
   std::condition_variable allDone;
   int answers = 0;
+  int refused = 0;
   std::vector<int64_t> answered;
   std::vector<int64_t> readBack;
+  // Among them, unknown and expired sessions: answered once each too, with nothing bought.
+  auto refusedAnswer = [&](Storage::SessionLevelUp levelUp, std::exception_ptr error) {
+    EXPECT_FALSE(error);
+    EXPECT_FALSE(levelUp.signedIn);
+    EXPECT_FALSE(levelUp.result.character);
+    std::lock_guard lock(mutex);
+    ++refused;
+    allDone.notify_all();
+  };
+  s.UseSession("tok", 600, 1000);  // used later than "stale", which expires first
   TogetherOnThreads(4, [&](int t) {
+    if (t == 0) s.LevelUpInSessionLater("unknown", 1, 1000, 1000, refusedAnswer);
+    if (t == 1) s.LevelUpInSessionLater("stale", 1, 1000, 1000, refusedAnswer);
     for (int i = 0; i < kLevelUps / 4; ++i) {
-      s.LevelUpCharacterLater(id, 1 + t, 0, [&, t](Storage::LevelUpResult result, std::exception_ptr error) {
+      s.LevelUpInSessionLater("tok", 1 + t, 0, 1000, [&, t](Storage::SessionLevelUp levelUp, std::exception_ptr error) {
         EXPECT_FALSE(error);
+        EXPECT_TRUE(levelUp.signedIn);
+        const Storage::LevelUpResult& result = levelUp.result;
         EXPECT_EQ(result.outcome, LevelUpOutcome::Done);
         int64_t level = result.character ? result.character->levels[t] : -1;
         // A read of its own, which must already see this level.
@@ -186,11 +203,14 @@ TEST_P(StorageContract, LevelUpsAnsweredLaterAreWrittenBeforeTheirAnswer) {
     }
   });
   std::unique_lock lock(mutex);
-  ASSERT_TRUE(allDone.wait_for(lock, std::chrono::seconds(30), [&] { return answers >= kLevelUps; }));
+  ASSERT_TRUE(allDone.wait_for(lock, std::chrono::seconds(30),
+                               [&] { return answers >= kLevelUps && refused >= 2; }));
   lock.unlock();
   std::this_thread::sleep_for(std::chrono::milliseconds(50));  // no answer comes twice
   lock.lock();
   EXPECT_EQ(answers, kLevelUps);
+  EXPECT_EQ(refused, 2);
+  EXPECT_FALSE(s.UseSession("stale", 10, 1000000));  // ended by its refused use
   for (size_t i = 0; i < answered.size(); ++i) EXPECT_GE(readBack[i], answered[i]);
   auto c = s.UpdateCharacter(id, [](Character&) { return false; });
   for (int t = 0; t < 4; ++t) EXPECT_EQ(c->levels[t], kLevelUps / 4) << "skill " << t + 1;
