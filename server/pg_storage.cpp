@@ -67,7 +67,7 @@ DECLARE
   ch characters%ROWTYPE;
   current_level BIGINT;
   numerator NUMERIC;
-  denominator NUMERIC := 1;
+  denominator NUMERIC;
   price NUMERIC;
   bought BOOLEAN := false;
   changed BOOLEAN := false;
@@ -81,11 +81,10 @@ BEGIN
   END IF;
   SELECT level INTO current_level FROM skills WHERE account_id = p_account AND skill_id = p_skill;
   current_level := COALESCE(current_level, 0);
-  numerator := p_base;
-  FOR i IN 1..current_level LOOP
-    numerator := numerator * 115;
-    denominator := denominator * 100;
-  END LOOP;
+  -- power() of an integer by a whole exponent is exact, and takes a few multiplications where a
+  -- loop took one per level (about 0.2 ms at level 500).
+  numerator := p_base * power(115::NUMERIC, current_level);
+  denominator := power(100::NUMERIC, current_level);
   price := div(numerator + denominator - 1, denominator);
   IF ch.total >= price THEN
     ch.total := ch.total - price;

@@ -581,3 +581,37 @@ TEST_P(StorageContract, ActionsBySessionCheckTheSessionThenAct) {
 }
 
 }  // namespace vorenn::server::test
+
+namespace vorenn::server::test {
+
+// Prices at high levels are numbers of hundreds of digits: a total one short of the price is
+// refused, the exact price is taken to the last unit.
+TEST_P(StorageContract, HighLevelPricesAreExactToTheLastUnit) {
+  Storage& s = storage();
+  int64_t id = NewAccount(s, "climber");
+  ASSERT_EQ(s.CreateCharacter(id, "climber", 0), CreateOutcome::Created);
+  for (int skillId : {3, 7}) {
+    for (int64_t level : {99, 700, 1601}) {
+      Amount price = NextLevelPrice(*FindSkill(skillId), level);
+      s.UpdateCharacter(id, [&](Character& c) {
+        c.levels[skillId - 1] = level;
+        c.rate = RateFor(c.levels);
+        c.total = price - 1;
+        return true;
+      });
+      auto refused = s.LevelUpCharacter(id, skillId, 0);
+      EXPECT_EQ(refused.outcome, LevelUpOutcome::NotEnough) << skillId << " at " << level;
+      s.UpdateCharacter(id, [&](Character& c) {
+        c.total = price;
+        return true;
+      });
+      auto bought = s.LevelUpCharacter(id, skillId, 0);
+      ASSERT_TRUE(bought.character);
+      EXPECT_EQ(bought.outcome, LevelUpOutcome::Done) << skillId << " at " << level;
+      EXPECT_EQ(bought.character->total, 0) << skillId << " at " << level;
+      EXPECT_EQ(bought.character->levels[skillId - 1], level + 1);
+    }
+  }
+}
+
+}  // namespace vorenn::server::test
