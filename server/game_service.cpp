@@ -52,6 +52,15 @@ int ParseSkillId(const std::string& text) {
   return FindSkill(id) ? id : 0;
 }
 
+// The token of a level-up whose token and skill are both well formed, with the skill in `skillId`;
+// null when the request is to be refused.
+const std::string* LevelUpToken(const FormFields& fields, int& skillId) {
+  const std::string* token = Field(fields, "md5");
+  const std::string* id = Field(fields, "id");
+  skillId = id ? ParseSkillId(*id) : 0;
+  return token && IsToken(*token) && skillId != 0 ? token : nullptr;
+}
+
 std::string UserInfo(const Character& character, const std::string& announcement, int64_t now,
                      const char* message) {
   std::string skills;
@@ -318,10 +327,9 @@ std::string GameService::LevelUpAnswer(const Storage::LevelUpResult& result, int
 }
 
 std::string GameService::LevelUp(const FormFields& fields) {
-  const std::string* token = Field(fields, "md5");
-  const std::string* id = Field(fields, "id");
-  int skillId = id ? ParseSkillId(*id) : 0;
-  if (!token || !IsToken(*token) || skillId == 0) {
+  int skillId = 0;
+  const std::string* token = LevelUpToken(fields, skillId);
+  if (!token) {
     // Refused; LevelUpTarget checks the session first, as it decides between "-2" and the rest.
     std::string refusal;
     LevelUpTarget(fields, refusal);
@@ -348,10 +356,9 @@ void GameService::HandleLater(const FormFields& fields, const std::string& clien
     finish([answer = std::move(answer)] { return answer; });
     return;
   }
-  const std::string* token = Field(fields, "md5");
-  const std::string* id = Field(fields, "id");
-  int skillId = id ? ParseSkillId(*id) : 0;
-  if (!token || !IsToken(*token) || skillId == 0) {
+  int skillId = 0;
+  const std::string* token = LevelUpToken(fields, skillId);
+  if (!token) {
     // Refused; LevelUpTarget checks the session first, as it decides between "-2" and the rest.
     std::string refusal;
     try {
