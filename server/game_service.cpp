@@ -52,6 +52,15 @@ int ParseSkillId(const std::string& text) {
   return FindSkill(id) ? id : 0;
 }
 
+// The token of a level-up whose token and skill are both well formed, with the skill in `skillId`;
+// null when the request is to be refused.
+const std::string* LevelUpToken(const FormFields& fields, int& skillId) {
+  const std::string* token = Field(fields, "md5");
+  const std::string* id = Field(fields, "id");
+  skillId = id ? ParseSkillId(*id) : 0;
+  return token && IsToken(*token) && skillId != 0 ? token : nullptr;
+}
+
 std::string UserInfo(const Character& character, const std::string& announcement, int64_t now,
                      const char* message) {
   std::string skills;
@@ -270,13 +279,20 @@ std::string GameService::EnterGame(const FormFields& fields) {
 }
 
 std::string GameService::CreateCharacter(const FormFields& fields) {
-  std::string refusal;
-  auto accountId = SignedIn(fields, refusal);
-  if (!accountId) return refusal;
+  const std::string* token = Field(fields, "md5");
   const std::string* name = Field(fields, "name");
-  if (!name) return Missing("name");
-  if (auto why = CheckCharacterName(*name)) return Failure("0", *why);
-  switch (storage_.CreateCharacter(*accountId, *GbkToUtf8(*name), clock_.NowSeconds())) {
+  std::optional<std::string> why;
+  if (!token || !IsToken(*token) || !name || (why = CheckCharacterName(*name))) {
+    // Refused; the session is checked first all the same, as it decides between "-2" and the rest.
+    std::string refusal;
+    if (!SignedIn(fields, refusal)) return refusal;
+    return name ? Failure("0", *why) : Missing("name");
+  }
+  // The session checked and the character created together: one round trip where the store can.
+  auto outcome = storage_.CreateCharacterInSession(TokenDigest(*token), *GbkToUtf8(*name), clock_.NowSeconds(),
+                                                   settings_.tokenIdleSeconds);
+  if (!outcome) return Failure("-2", kSignInAgain);
+  switch (*outcome) {
     case CreateOutcome::Created:
       return JsonObject().Text("b", "1").Text("t", "角色创建成功").Finish();
     case CreateOutcome::NameTaken:
@@ -311,11 +327,20 @@ std::string GameService::LevelUpAnswer(const Storage::LevelUpResult& result, int
 }
 
 std::string GameService::LevelUp(const FormFields& fields) {
-  std::string refusal;
-  auto target = LevelUpTarget(fields, refusal);
-  if (!target) return refusal;
+  int skillId = 0;
+  const std::string* token = LevelUpToken(fields, skillId);
+  if (!token) {
+    // Refused; LevelUpTarget checks the session first, as it decides between "-2" and the rest.
+    std::string refusal;
+    LevelUpTarget(fields, refusal);
+    return refusal;
+  }
+  // The session checked and the level bought together: one round trip where the store can.
   int64_t now = clock_.NowSeconds();
-  return LevelUpAnswer(storage_.LevelUpCharacter(target->first, target->second, now), now);
+  Storage::SessionLevelUp levelUp =
+      storage_.LevelUpInSession(TokenDigest(*token), skillId, now, settings_.tokenIdleSeconds);
+  if (!levelUp.signedIn) return Failure("-2", kSignInAgain);
+  return LevelUpAnswer(levelUp.result, now);
 }
 
 bool GameService::FinishesLater(const FormFields& fields) const {
@@ -331,31 +356,34 @@ void GameService::HandleLater(const FormFields& fields, const std::string& clien
     finish([answer = std::move(answer)] { return answer; });
     return;
   }
-  std::string refusal;
-  std::optional<std::pair<int64_t, int>> target;
-  int64_t now = 0;
-  try {
-    target = LevelUpTarget(fields, refusal);
-    now = clock_.NowSeconds();
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "request failed: %s\n", e.what());
-    refusal = Failure("-3", kBusy);
-  }
-  if (!target) {
+  int skillId = 0;
+  const std::string* token = LevelUpToken(fields, skillId);
+  if (!token) {
+    // Refused; LevelUpTarget checks the session first, as it decides between "-2" and the rest.
+    std::string refusal;
+    try {
+      LevelUpTarget(fields, refusal);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "request failed: %s\n", e.what());
+      refusal = Failure("-3", kBusy);
+    }
     finish([refusal = std::move(refusal)] { return refusal; });
     return;
   }
+  // The session is checked with the level-up, by the store's thread.
+  int64_t now = clock_.NowSeconds();
   // Should handing it over fail before the store took it, the request is still answered once.
   auto handedOver = std::make_shared<std::atomic<bool>>(false);
   try {
-    storage_.LevelUpCharacterLater(
-        target->first, target->second, now,
-        [this, now, finish, handedOver](Storage::LevelUpResult result, std::exception_ptr error) {
+    storage_.LevelUpInSessionLater(
+        TokenDigest(*token), skillId, now, settings_.tokenIdleSeconds,
+        [this, now, finish, handedOver](Storage::SessionLevelUp levelUp, std::exception_ptr error) {
           handedOver->store(true);
-          finish([this, now, result = std::move(result), error]() -> std::string {
+          finish([this, now, levelUp = std::move(levelUp), error]() -> std::string {
             try {
               if (error) std::rethrow_exception(error);
-              return LevelUpAnswer(result, now);
+              if (!levelUp.signedIn) return Failure("-2", kSignInAgain);
+              return LevelUpAnswer(levelUp.result, now);
             } catch (const std::exception& e) {
               std::fprintf(stderr, "request failed: %s\n", e.what());
             } catch (...) {
@@ -372,10 +400,13 @@ void GameService::HandleLater(const FormFields& fields, const std::string& clien
 }
 
 std::string GameService::Ranking(const FormFields& fields) {
-  std::string refusal;
-  if (!SignedIn(fields, refusal)) return refusal;
+  const std::string* token = Field(fields, "md5");
+  if (!token || !IsToken(*token)) return Failure("-2", kSignInAgain);
+  auto ranking = storage_.TopByRateInSession(TokenDigest(*token), settings_.rankingSize, clock_.NowSeconds(),
+                                             settings_.tokenIdleSeconds);
+  if (!ranking) return Failure("-2", kSignInAgain);
   std::vector<std::string> rows;
-  for (const RankEntry& entry : storage_.TopByRate(settings_.rankingSize)) {
+  for (const RankEntry& entry : *ranking) {
     rows.push_back(JsonObject().Text("name", entry.name).Text("money", FormatAmount(entry.rate)).Finish());
   }
   return JsonObject().Text("b", "1").Text("t", "").Raw("phb", JsonArray(rows)).Finish();

@@ -283,31 +283,13 @@ class SqliteStorage final : public Storage {
   std::optional<int64_t> UseSession(std::string_view tokenDigest, int64_t now,
                                     int64_t maxIdleSeconds) override {
     auto c = Take();
-    sqlite3_stmt* select =
-        c->Prepare("SELECT account_id, last_used FROM sessions WHERE token_digest = ?");
-    BindText(*c, select, 1, tokenDigest);
-    if (!Step(*c, select)) return std::nullopt;
-    int64_t accountId = sqlite3_column_int64(select, 0);
-    int64_t lastUsed = sqlite3_column_int64(select, 1);
-    sqlite3_reset(select);
-    bool expired = lastUsed <= now - maxIdleSeconds;
-    if (!expired && now < lastUsed + kSessionTouchSeconds) return accountId;
-
+    SessionUse use{std::string(tokenDigest), now, maxIdleSeconds};
+    SessionState state = ReadSession(*c, use);
+    if (state.write == SessionWrite::None) return state.accountId;
     WriteTransaction tx(*c, writers_);
-    sqlite3_stmt* write =
-        expired ? c->Prepare("DELETE FROM sessions WHERE token_digest = ? OR last_used <= ?")
-                : c->Prepare("UPDATE sessions SET last_used = max(last_used, ?) WHERE token_digest = ?");
-    if (expired) {
-      BindText(*c, write, 1, tokenDigest);
-      BindInt(*c, write, 2, now - maxIdleSeconds);
-    } else {
-      BindInt(*c, write, 1, now);
-      BindText(*c, write, 2, tokenDigest);
-    }
-    Step(*c, write);
+    WriteSession(*c, use, state.write);
     tx.Commit();
-    if (expired) return std::nullopt;
-    return accountId;
+    return state.accountId;
   }
 
   CreateOutcome CreateCharacter(int64_t accountId, std::string_view name, int64_t now) override {
@@ -355,21 +337,38 @@ class SqliteStorage final : public Storage {
     return result;
   }
 
-  // The writer answers the level-up itself once its commit is synced; nobody waits for it.
-  void LevelUpCharacterLater(int64_t accountId, int skillId, int64_t now, LevelUpDone done) override {
-    auto outcome = std::make_shared<LevelUpResult>();
-    auto pending = std::make_unique<PendingChange>(accountId, LevelUpChange(*outcome, skillId, now));
-    pending->finish = [outcome, done = std::move(done)](PendingChange& finished) {
+  // The session is checked by the writer, in the level-up's own savepoint: the request costs no
+  // read transaction of its own, and a session's last use is written back in the batch's commit.
+  SessionLevelUp LevelUpInSession(std::string_view tokenDigest, int skillId, int64_t now,
+                                  int64_t maxIdleSeconds) override {
+    SessionLevelUp levelUp;
+    PendingChange pending(0, LevelUpChange(levelUp.result, skillId, now));
+    pending.session = SessionUse{std::string(tokenDigest), now, maxIdleSeconds};
+    WriteAndWait(pending);
+    levelUp.signedIn = pending.signedIn;
+    levelUp.result.character = std::move(pending.result);
+    return levelUp;
+  }
+
+  // As LevelUpInSession, but the writer answers the level-up itself once its commit is synced;
+  // nobody waits for it.
+  void LevelUpInSessionLater(std::string_view tokenDigest, int skillId, int64_t now, int64_t maxIdleSeconds,
+                             SessionLevelUpDone done) override {
+    auto levelUp = std::make_shared<SessionLevelUp>();
+    auto pending = std::make_unique<PendingChange>(0, LevelUpChange(levelUp->result, skillId, now));
+    pending->session = SessionUse{std::string(tokenDigest), now, maxIdleSeconds};
+    pending->finish = [levelUp, done = std::move(done)](PendingChange& finished) {
       std::unique_ptr<PendingChange> owned(&finished);
       if (finished.error) {
-        done(LevelUpResult{}, finished.error);
+        done(SessionLevelUp{}, finished.error);
         return;
       }
-      outcome->character = std::move(finished.result);
-      done(std::move(*outcome), nullptr);
+      levelUp->signedIn = finished.signedIn;
+      levelUp->result.character = std::move(finished.result);
+      done(std::move(*levelUp), nullptr);
     };
     if (!queue_.Push(pending.get())) {
-      done(LevelUpResult{}, std::make_exception_ptr(StorageError("too many changes waiting for the database")));
+      done(SessionLevelUp{}, std::make_exception_ptr(StorageError("too many changes waiting for the database")));
       return;
     }
     pending.release();  // the writer's now: its finish deletes it
@@ -388,10 +387,46 @@ class SqliteStorage final : public Storage {
   }
 
  private:
+  // A session being used: its token's digest, the time of the use and the idle limit.
+  struct SessionUse {
+    std::string tokenDigest;
+    int64_t now = 0;
+    int64_t maxIdleSeconds = 0;
+  };
+  // What a use of the session has to write: nothing, its last use, or the end of it (with every
+  // other expired session).
+  enum class SessionWrite { None, Touch, Drop };
+  struct SessionState {
+    std::optional<int64_t> accountId;  // nullopt: unknown or expired
+    SessionWrite write = SessionWrite::None;
+  };
+
+  // One character change handed to the writer. Once the change is committed or has failed, the
+  // writer calls `finish`, which wakes the request's thread or answers it (each alone, not every
+  // waiter at each commit); after that the writer no longer touches it.
+  struct PendingChange {
+    PendingChange(int64_t account, CharacterChange what) : accountId(account), change(std::move(what)) {}
+    int64_t accountId;
+    CharacterChange change;
+    // For a change by a session: the session is used first, in the change's savepoint, and the
+    // change is made for its account only while it is good (`signedIn`).
+    std::optional<SessionUse> session;
+    bool signedIn = true;
+    std::optional<Character> result;
+    std::exception_ptr error;
+    std::function<void(PendingChange&)> finish;
+  };
+
   // Hands the change to the one writer, which commits every change waiting with it in one
   // transaction and one sync; returns once this change is on disk.
   std::optional<Character> Write(int64_t accountId, const CharacterChange& change) {
     PendingChange pending(accountId, change);
+    WriteAndWait(pending);
+    return std::move(pending.result);
+  }
+
+  // Hands `pending` to the writer and waits until it is committed; throws what it failed with.
+  void WriteAndWait(PendingChange& pending) {
     std::mutex mutex;
     std::condition_variable signal;
     bool finished = false;
@@ -406,7 +441,39 @@ class SqliteStorage final : public Storage {
       signal.wait(lock, [&] { return finished; });
     }
     if (pending.error) std::rethrow_exception(pending.error);
-    return std::move(pending.result);
+  }
+
+  static SessionState ReadSession(Connection& c, const SessionUse& use) {
+    sqlite3_stmt* select = c.Prepare("SELECT account_id, last_used FROM sessions WHERE token_digest = ?");
+    BindText(c, select, 1, use.tokenDigest);
+    SessionState state;
+    if (!Step(c, select)) return state;
+    int64_t accountId = sqlite3_column_int64(select, 0);
+    int64_t lastUsed = sqlite3_column_int64(select, 1);
+    sqlite3_reset(select);
+    if (lastUsed <= use.now - use.maxIdleSeconds) {
+      state.write = SessionWrite::Drop;
+      return state;
+    }
+    state.accountId = accountId;
+    // Written back at most once a minute, so most uses only read.
+    if (use.now >= lastUsed + kSessionTouchSeconds) state.write = SessionWrite::Touch;
+    return state;
+  }
+
+  // Inside a write transaction.
+  static void WriteSession(Connection& c, const SessionUse& use, SessionWrite write) {
+    if (write == SessionWrite::Drop) {
+      sqlite3_stmt* drop = c.Prepare("DELETE FROM sessions WHERE token_digest = ? OR last_used <= ?");
+      BindText(c, drop, 1, use.tokenDigest);
+      BindInt(c, drop, 2, use.now - use.maxIdleSeconds);
+      Step(c, drop);
+    } else if (write == SessionWrite::Touch) {
+      sqlite3_stmt* touch = c.Prepare("UPDATE sessions SET last_used = max(last_used, ?) WHERE token_digest = ?");
+      BindInt(c, touch, 1, use.now);
+      BindText(c, touch, 2, use.tokenDigest);
+      Step(c, touch);
+    }
   }
 
   using ConnectionPool = internal::Pool<Connection>;
@@ -503,18 +570,6 @@ class SqliteStorage final : public Storage {
     }
   }
 
-  // One character change handed to the writer. Once the change is committed or has failed, the
-  // writer calls `finish`, which wakes the request's thread or answers it (each alone, not every
-  // waiter at each commit); after that the writer no longer touches it.
-  struct PendingChange {
-    PendingChange(int64_t account, CharacterChange what) : accountId(account), change(std::move(what)) {}
-    int64_t accountId;
-    CharacterChange change;
-    std::optional<Character> result;
-    std::exception_ptr error;
-    std::function<void(PendingChange&)> finish;
-  };
-
   void WriteBatches() {
     for (;;) {
       std::vector<PendingChange*> batch = queue_.TakeBatch(kMaxBatch);
@@ -579,8 +634,15 @@ class SqliteStorage final : public Storage {
   bool ApplyInSavepoint(Connection& c, PendingChange& pending) {
     try {
       c.Run("SAVEPOINT one_change");
+      if (pending.session) {
+        SessionState state = ReadSession(c, *pending.session);
+        WriteSession(c, *pending.session, state.write);
+        pending.signedIn = state.accountId.has_value();
+        pending.accountId = state.accountId.value_or(0);
+      }
       std::string totalText;
-      auto character = Load(c, pending.accountId, &totalText);
+      std::optional<Character> character;
+      if (pending.signedIn) character = Load(c, pending.accountId, &totalText);
       if (character) {
         SkillLevels before = character->levels;
         Amount totalBefore = character->total;
@@ -610,6 +672,11 @@ class SqliteStorage final : public Storage {
 }  // namespace
 
 std::unique_ptr<Storage> OpenSqliteStorage(const std::string& path, int connections) {
+  // SQLite's allocation statistics take one process-wide mutex per allocation, which every
+  // connection's thread then queues on; nothing here reads them. Only possible before SQLite's
+  // first use in the process (later calls are refused, harmlessly).
+  static std::once_flag configured;
+  std::call_once(configured, [] { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); });
   // Password hashes and e-mail addresses are nobody else's business: a folder the server makes is
   // its owner's alone, and so is a new database file (SQLite gives its -wal and -shm files the
   // database file's mode).

@@ -34,15 +34,39 @@ Storage::Entry Storage::EnterCharacter(std::string_view tokenDigest, int64_t now
   return entry;
 }
 
-void Storage::LevelUpCharacterLater(int64_t accountId, int skillId, int64_t now, LevelUpDone done) {
-  LevelUpResult result;
+Storage::SessionLevelUp Storage::LevelUpInSession(std::string_view tokenDigest, int skillId, int64_t now,
+                                                  int64_t maxIdleSeconds) {
+  SessionLevelUp levelUp;
+  auto accountId = UseSession(tokenDigest, now, maxIdleSeconds);
+  if (!accountId) return levelUp;
+  levelUp.signedIn = true;
+  levelUp.result = LevelUpCharacter(*accountId, skillId, now);
+  return levelUp;
+}
+
+std::optional<CreateOutcome> Storage::CreateCharacterInSession(std::string_view tokenDigest, std::string_view name,
+                                                               int64_t now, int64_t maxIdleSeconds) {
+  auto accountId = UseSession(tokenDigest, now, maxIdleSeconds);
+  if (!accountId) return std::nullopt;
+  return CreateCharacter(*accountId, name, now);
+}
+
+std::optional<std::vector<RankEntry>> Storage::TopByRateInSession(std::string_view tokenDigest, int limit,
+                                                                  int64_t now, int64_t maxIdleSeconds) {
+  if (!UseSession(tokenDigest, now, maxIdleSeconds)) return std::nullopt;
+  return TopByRate(limit);
+}
+
+void Storage::LevelUpInSessionLater(std::string_view tokenDigest, int skillId, int64_t now, int64_t maxIdleSeconds,
+                                    SessionLevelUpDone done) {
+  SessionLevelUp levelUp;
   try {
-    result = LevelUpCharacter(accountId, skillId, now);
+    levelUp = LevelUpInSession(tokenDigest, skillId, now, maxIdleSeconds);
   } catch (...) {
-    done(LevelUpResult{}, std::current_exception());
+    done(SessionLevelUp{}, std::current_exception());
     return;
   }
-  done(std::move(result), nullptr);
+  done(std::move(levelUp), nullptr);
 }
 
 // Only storages that share server state are asked for it.

@@ -76,6 +76,11 @@ class Storage {
 
   // Created; NameTaken when another character has the name; AlreadyExists when the account has one.
   virtual CreateOutcome CreateCharacter(int64_t accountId, std::string_view name, int64_t now) = 0;
+  // CreateCharacter for the account of the session of `tokenDigest`, used as UseSession uses it;
+  // nullopt (nothing created) for an unknown or expired session. A store may do both in one round
+  // trip.
+  virtual std::optional<CreateOutcome> CreateCharacterInSession(std::string_view tokenDigest, std::string_view name,
+                                                                int64_t now, int64_t maxIdleSeconds);
 
   // Reads the account's character with a write lock held, hands it to `change`, and writes it back
   // when `change` returns true, all in one transaction, so concurrent changes of one character
@@ -96,18 +101,33 @@ class Storage {
   };
   virtual LevelUpResult LevelUpCharacter(int64_t accountId, int skillId, int64_t now);
 
-  // The same level-up without waiting for it: `done` is called exactly once, with the result or
-  // with the exception the level-up failed with, once the change is on disk. A store that commits
-  // on a thread of its own calls it from there (FinishesLater), and `done` must then be quick and
-  // must not throw; otherwise it is called before this returns.
-  using LevelUpDone = std::function<void(LevelUpResult, std::exception_ptr)>;
-  virtual void LevelUpCharacterLater(int64_t accountId, int skillId, int64_t now, LevelUpDone done);
-  // Whether LevelUpCharacterLater returns before the change is written, so that the caller's thread
+  // LevelUpCharacter for the account of the session of `tokenDigest`, used as UseSession uses it.
+  // A store may do both in one round trip.
+  struct SessionLevelUp {
+    bool signedIn = false;  // false: unknown or expired session, nothing changed
+    LevelUpResult result;
+  };
+  virtual SessionLevelUp LevelUpInSession(std::string_view tokenDigest, int skillId, int64_t now,
+                                          int64_t maxIdleSeconds);
+
+  // The same without waiting for it: `done` is called exactly once, with the result or with the
+  // exception the level-up failed with, once the change is on disk. A store that commits on a
+  // thread of its own checks the session there too, in the level-up's transaction, and calls
+  // `done` from there (FinishesLater); `done` must then be quick and must not throw. Otherwise it
+  // is called before this returns.
+  using SessionLevelUpDone = std::function<void(SessionLevelUp, std::exception_ptr)>;
+  virtual void LevelUpInSessionLater(std::string_view tokenDigest, int skillId, int64_t now, int64_t maxIdleSeconds,
+                                     SessionLevelUpDone done);
+  // Whether LevelUpInSessionLater returns before the change is written, so that the caller's thread
   // can serve others meanwhile.
   virtual bool FinishesLater() const { return false; }
 
   // The characters with the highest output per second, highest first; ties by name.
   virtual std::vector<RankEntry> TopByRate(int limit) = 0;
+  // TopByRate for the session of `tokenDigest`, used as UseSession uses it; nullopt for an unknown
+  // or expired session. A store may do both in one round trip.
+  virtual std::optional<std::vector<RankEntry>> TopByRateInSession(std::string_view tokenDigest, int limit,
+                                                                   int64_t now, int64_t maxIdleSeconds);
 
   // Throws StorageError when the database cannot be read now.
   virtual void Check() { TopByRate(1); }

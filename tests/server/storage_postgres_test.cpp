@@ -1,6 +1,7 @@
 #include <pqxx/pqxx>
 
 #include "tests/server/kill_loop_test.h"
+#include "tests/server/protocol_flows_test.h"
 #include "tests/server/race_test.h"
 #include "tests/server/storage_test.h"
 
@@ -9,6 +10,7 @@ namespace vorenn::server::test {
 INSTANTIATE_TEST_SUITE_P(Postgres, StorageContract, ::testing::Values("postgres"));
 INSTANTIATE_TEST_SUITE_P(Postgres, LevelUpRace, ::testing::Values("postgres"));
 INSTANTIATE_TEST_SUITE_P(Postgres, KillLoop, ::testing::Values("postgres"));
+INSTANTIATE_TEST_SUITE_P(Postgres, GameOverHttp, ::testing::Values("postgres"));
 
 TEST(PostgresNameKeys, AnOldDatabaseWithLookAlikeNamesKeepsBothAndRefusesNewTwins) {
   std::string url = FreshPostgresUrl();

@@ -163,16 +163,33 @@ TEST_P(StorageContract, LevelUpsAnsweredLaterAreWrittenBeforeTheirAnswer) {
     c.total = A("1000000000000");
     return true;
   });
+  s.AddSession("tok", id, 0, 1000);
+  s.AddSession("stale", id, 0, 1000);
   constexpr int kLevelUps = 40;
   std::mutex mutex;
   std::condition_variable allDone;
   int answers = 0;
+  int refused = 0;
   std::vector<int64_t> answered;
   std::vector<int64_t> readBack;
+  // Among them, unknown and expired sessions: answered once each too, with nothing bought.
+  auto refusedAnswer = [&](Storage::SessionLevelUp levelUp, std::exception_ptr error) {
+    EXPECT_FALSE(error);
+    EXPECT_FALSE(levelUp.signedIn);
+    EXPECT_FALSE(levelUp.result.character);
+    std::lock_guard lock(mutex);
+    ++refused;
+    allDone.notify_all();
+  };
+  s.UseSession("tok", 600, 1000);  // used later than "stale", which expires first
   TogetherOnThreads(4, [&](int t) {
+    if (t == 0) s.LevelUpInSessionLater("unknown", 1, 1000, 1000, refusedAnswer);
+    if (t == 1) s.LevelUpInSessionLater("stale", 1, 1000, 1000, refusedAnswer);
     for (int i = 0; i < kLevelUps / 4; ++i) {
-      s.LevelUpCharacterLater(id, 1 + t, 0, [&, t](Storage::LevelUpResult result, std::exception_ptr error) {
+      s.LevelUpInSessionLater("tok", 1 + t, 0, 1000, [&, t](Storage::SessionLevelUp levelUp, std::exception_ptr error) {
         EXPECT_FALSE(error);
+        EXPECT_TRUE(levelUp.signedIn);
+        const Storage::LevelUpResult& result = levelUp.result;
         EXPECT_EQ(result.outcome, LevelUpOutcome::Done);
         int64_t level = result.character ? result.character->levels[t] : -1;
         // A read of its own, which must already see this level.
@@ -186,11 +203,14 @@ TEST_P(StorageContract, LevelUpsAnsweredLaterAreWrittenBeforeTheirAnswer) {
     }
   });
   std::unique_lock lock(mutex);
-  ASSERT_TRUE(allDone.wait_for(lock, std::chrono::seconds(30), [&] { return answers >= kLevelUps; }));
+  ASSERT_TRUE(allDone.wait_for(lock, std::chrono::seconds(30),
+                               [&] { return answers >= kLevelUps && refused >= 2; }));
   lock.unlock();
   std::this_thread::sleep_for(std::chrono::milliseconds(50));  // no answer comes twice
   lock.lock();
   EXPECT_EQ(answers, kLevelUps);
+  EXPECT_EQ(refused, 2);
+  EXPECT_FALSE(s.UseSession("stale", 10, 1000000));  // ended by its refused use
   for (size_t i = 0; i < answered.size(); ++i) EXPECT_GE(readBack[i], answered[i]);
   auto c = s.UpdateCharacter(id, [](Character&) { return false; });
   for (int t = 0; t < 4; ++t) EXPECT_EQ(c->levels[t], kLevelUps / 4) << "skill " << t + 1;
@@ -457,6 +477,141 @@ TEST_P(StorageContract, ALevelUpFollowsTheGameRulesExactly) {
   EXPECT_EQ(stored->settledAt, now);
   EXPECT_EQ(stored->levels, expected.levels);
   EXPECT_EQ(stored->name, "ruler");
+}
+
+}  // namespace vorenn::server::test
+
+namespace vorenn::server::test {
+
+// The session variants use the session as UseSession does (an unknown or expired one refuses and
+// changes nothing; a good one is extended) and then do what the account's own call does.
+TEST_P(StorageContract, ActionsBySessionCheckTheSessionThenAct) {
+  Storage& s = storage();
+  int64_t id = NewAccount(s, "session-player");
+  s.AddSession("tok", id, 1000, 100);
+  s.AddSession("stale", id, 900, 100);  // its last use is 100 s old at 1000: expired
+
+  // Signed in, no character yet.
+  auto none = s.LevelUpInSession("tok", 1, 1000, 100);
+  EXPECT_TRUE(none.signedIn);
+  EXPECT_FALSE(none.result.character);
+  ASSERT_TRUE(s.TopByRateInSession("tok", 10, 1000, 100));
+  EXPECT_TRUE(s.TopByRateInSession("tok", 10, 1000, 100)->empty());
+
+  // Unknown and expired sessions: refused, nothing created, the expired one gone.
+  EXPECT_FALSE(s.CreateCharacterInSession("unknown", "ghost", 1000, 100));
+  EXPECT_FALSE(s.CreateCharacterInSession("stale", "ghost", 1000, 100));
+  EXPECT_FALSE(s.UseSession("stale", 950, 1000000));
+  EXPECT_FALSE(s.UpdateCharacter(id, [](Character&) { return false; }));
+
+  EXPECT_EQ(s.CreateCharacterInSession("tok", "hero", 1000, 100), CreateOutcome::Created);
+  EXPECT_EQ(s.CreateCharacterInSession("tok", "other", 1001, 100), CreateOutcome::AlreadyExists);
+  int64_t rival = NewAccount(s, "rival");
+  s.AddSession("rival-tok", rival, 1000, 100);
+  EXPECT_EQ(s.CreateCharacterInSession("rival-tok", "HERO", 1001, 100), CreateOutcome::NameTaken);
+  EXPECT_EQ(s.CreateCharacterInSession("rival-tok", "villain", 1001, 100), CreateOutcome::Created);
+  s.UpdateCharacter(rival, [](Character& c) {
+    c.rate = 5;
+    return true;
+  });
+
+  Character expected;
+  s.UpdateCharacter(id, [&](Character& c) {
+    c.levels = {2, 0, 0, 0, 0, 0, 0, 1};
+    c.rate = RateFor(c.levels);
+    c.total = A("5000000000000000000000");
+    c.settledAt = 1000;
+    expected = c;
+    return true;
+  });
+  // Level-ups through the session follow the game's rules and settle time as LevelUpCharacter does.
+  int64_t now = 1000;
+  for (int skill : {1, 8, 4}) {
+    now += 60;  // each use within the idle limit of the one before, and written back (every 60 s)
+    Settle(expected, now);
+    ASSERT_EQ(LevelUp(expected, skill), LevelUpOutcome::Done);
+    auto up = s.LevelUpInSession("tok", skill, now, 100);
+    ASSERT_TRUE(up.signedIn);
+    ASSERT_TRUE(up.result.character);
+    EXPECT_EQ(up.result.outcome, LevelUpOutcome::Done);
+    EXPECT_EQ(up.result.character->accountId, id);
+    EXPECT_EQ(up.result.character->name, "hero");
+    EXPECT_EQ(up.result.character->total, expected.total);
+    EXPECT_EQ(up.result.character->rate, expected.rate);
+    EXPECT_EQ(up.result.character->levels, expected.levels);
+    EXPECT_EQ(up.result.character->settledAt, now);
+  }
+  auto ranking = s.TopByRateInSession("tok", 10, now, 100);
+  ASSERT_TRUE(ranking);
+  ASSERT_EQ(ranking->size(), 2u);
+  EXPECT_EQ((*ranking)[0].name, "hero");
+  EXPECT_EQ((*ranking)[0].rate, expected.rate);
+  EXPECT_EQ((*ranking)[1].name, "villain");
+  EXPECT_EQ(s.TopByRateInSession("tok", 1, now, 100)->size(), 1u);
+
+  // Unaffordable: refused, the time settled all the same.
+  s.UpdateCharacter(id, [&](Character& c) {
+    c.total = 0;
+    c.levels[4] = 400;
+    c.rate = RateFor(c.levels);
+    expected = c;
+    return true;
+  });
+  now += 60;
+  Settle(expected, now);
+  auto poor = s.LevelUpInSession("tok", 5, now, 100);
+  ASSERT_TRUE(poor.result.character);
+  EXPECT_EQ(poor.result.outcome, LevelUpOutcome::NotEnough);
+  EXPECT_EQ(s.UpdateCharacter(id, [](Character&) { return false; })->total, expected.total);
+
+  // The level-ups kept the session alive well past the 100 s after its creation; once idle for the
+  // limit it is refused, changes nothing and is gone.
+  int64_t lastUse = now;
+  EXPECT_TRUE(s.LevelUpInSession("tok", 5, lastUse + 99, 100).signedIn);
+  lastUse += 99;
+  Character before = *s.UpdateCharacter(id, [](Character&) { return false; });
+  EXPECT_FALSE(s.LevelUpInSession("tok", 1, lastUse + 100, 100).signedIn);
+  EXPECT_FALSE(s.TopByRateInSession("tok", 10, lastUse + 100, 100));
+  EXPECT_FALSE(s.UseSession("tok", lastUse, 1000000));
+  Character after = *s.UpdateCharacter(id, [](Character&) { return false; });
+  EXPECT_EQ(after.total, before.total);
+  EXPECT_EQ(after.settledAt, before.settledAt);
+  EXPECT_EQ(after.levels, before.levels);
+  EXPECT_FALSE(s.LevelUpInSession("unknown", 1, lastUse, 100).signedIn);
+}
+
+}  // namespace vorenn::server::test
+
+namespace vorenn::server::test {
+
+// Prices at high levels are numbers of hundreds of digits: a total one short of the price is
+// refused, the exact price is taken to the last unit.
+TEST_P(StorageContract, HighLevelPricesAreExactToTheLastUnit) {
+  Storage& s = storage();
+  int64_t id = NewAccount(s, "climber");
+  ASSERT_EQ(s.CreateCharacter(id, "climber", 0), CreateOutcome::Created);
+  for (int skillId : {3, 7}) {
+    for (int64_t level : {99, 700, 1601}) {
+      Amount price = NextLevelPrice(*FindSkill(skillId), level);
+      s.UpdateCharacter(id, [&](Character& c) {
+        c.levels[skillId - 1] = level;
+        c.rate = RateFor(c.levels);
+        c.total = price - 1;
+        return true;
+      });
+      auto refused = s.LevelUpCharacter(id, skillId, 0);
+      EXPECT_EQ(refused.outcome, LevelUpOutcome::NotEnough) << skillId << " at " << level;
+      s.UpdateCharacter(id, [&](Character& c) {
+        c.total = price;
+        return true;
+      });
+      auto bought = s.LevelUpCharacter(id, skillId, 0);
+      ASSERT_TRUE(bought.character);
+      EXPECT_EQ(bought.outcome, LevelUpOutcome::Done) << skillId << " at " << level;
+      EXPECT_EQ(bought.character->total, 0) << skillId << " at " << level;
+      EXPECT_EQ(bought.character->levels[skillId - 1], level + 1);
+    }
+  }
 }
 
 }  // namespace vorenn::server::test
