@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/backend.h"
@@ -125,6 +126,29 @@ QImage Reference(const Look& look, QWidget* top) {
   return image;
 }
 
+// A top-level window holding a list of `look` with the columns and rows above; returns both handles.
+std::pair<WindowHandle, WindowHandle> FilledList(const Look& look, bool visible) {
+  WindowSpec top;
+  top.role = WindowRole::TopLevel;
+  top.geometry = {0, 0, 300, 300};
+  top.visible = true;
+  WindowHandle topHandle = Native().CreateNativeWindow(top);
+  WindowSpec params;
+  params.role = WindowRole::ListView;
+  params.parent = topHandle;
+  params.visible = visible;
+  params.geometry = {0, 0, 260, 120};
+  WindowHandle list = Native().CreateNativeWindow(params);
+  Native().SetListSetup(list, SetupOf(look));
+  for (size_t i = 0; i < kColumns.size(); ++i) Native().InsertListColumn(list, int(i), kColumns[i]);
+  for (const auto& cells : kRows) {
+    int row = Native().InsertListItem(list, Native().ListItemCount(list), {cells[0], -1, 0, 0, 0});
+    for (size_t c = 1; c < cells.size(); ++c) Native().SetListItemText(list, row, int(c), cells[c]);
+  }
+  if (look.selected >= 0) Native().SetListSelection(list, look.selected);
+  return {topHandle, list};
+}
+
 TEST(QtListPixels, TheModelDrawsTheRowsAsTheItemWidgetDid) {
   static int argc = 1;
   static char name[] = "qt_list_pixels_test";
@@ -140,24 +164,7 @@ TEST(QtListPixels, TheModelDrawsTheRowsAsTheItemWidgetDid) {
       {"rows appended, nothing selected", 0, true, false, -1},  // shown once the event loop runs
   };
   for (const Look& look : looks) {
-    WindowSpec top;
-    top.role = WindowRole::TopLevel;
-    top.geometry = {0, 0, 300, 300};
-    top.visible = true;
-    WindowHandle topHandle = Native().CreateNativeWindow(top);
-    WindowSpec params;
-    params.role = WindowRole::ListView;
-    params.parent = topHandle;
-    params.visible = true;
-    params.geometry = {0, 0, 260, 120};
-    WindowHandle list = Native().CreateNativeWindow(params);
-    Native().SetListSetup(list, SetupOf(look));
-    for (size_t i = 0; i < kColumns.size(); ++i) Native().InsertListColumn(list, int(i), kColumns[i]);
-    for (const auto& cells : kRows) {
-      int row = Native().InsertListItem(list, Native().ListItemCount(list), {cells[0], -1, 0, 0, 0});
-      for (size_t c = 1; c < cells.size(); ++c) Native().SetListItemText(list, row, int(c), cells[c]);
-    }
-    if (look.selected >= 0) Native().SetListSelection(list, look.selected);
+    auto [topHandle, list] = FilledList(look, true);
     QApplication::processEvents();
     QImage ours = qt.WidgetOf(list)->grab().toImage();
     QImage before = Reference(look, qt.WidgetOf(topHandle));
@@ -193,24 +200,7 @@ TEST(QtListPixels, AHiddenListShownLaterDrawsAsOneShownFromTheStart) {
 
   // `hideAgain`: shown once, then hidden, given its columns again and shown again.
   auto drawn = [&](bool visibleFromTheStart, bool hideAgain) {
-    WindowSpec top;
-    top.role = WindowRole::TopLevel;
-    top.geometry = {0, 0, 300, 300};
-    top.visible = true;
-    WindowHandle topHandle = Native().CreateNativeWindow(top);
-    WindowSpec params;
-    params.role = WindowRole::ListView;
-    params.parent = topHandle;
-    params.visible = visibleFromTheStart;
-    params.geometry = {0, 0, 260, 120};
-    WindowHandle list = Native().CreateNativeWindow(params);
-    Native().SetListSetup(list, SetupOf(look));
-    for (size_t i = 0; i < kColumns.size(); ++i) Native().InsertListColumn(list, int(i), kColumns[i]);
-    for (const auto& cells : kRows) {
-      int row = Native().InsertListItem(list, Native().ListItemCount(list), {cells[0], -1, 0, 0, 0});
-      for (size_t c = 1; c < cells.size(); ++c) Native().SetListItemText(list, row, int(c), cells[c]);
-    }
-    Native().SetListSelection(list, look.selected);
+    auto [topHandle, list] = FilledList(look, visibleFromTheStart);
     QApplication::processEvents();
     if (!visibleFromTheStart) {
       EXPECT_FALSE(qt.WidgetOf(list)->isVisible());
