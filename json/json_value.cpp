@@ -188,6 +188,17 @@ void JsonValue::SetMemberBlob(std::string_view name, std::string_view blob) {
   StoreMemberBlob(name, std::string(blob));
 }
 
+void JsonValue::TakeElementBlob(std::string blob) {
+  typeName_ = kArray;
+  elements_.push_back(std::move(blob));
+}
+
+void JsonValue::TakeMemberBlob(std::string_view name, std::string blob) {
+  if (name.empty()) return;
+  typeName_ = kObject;
+  StoreMemberBlob(name, std::move(blob));
+}
+
 // The node is built in place and moved into the map: a member blob may be most of a document, so
 // it is copied into the map once rather than once per hand-over.
 void JsonValue::StoreMemberBlob(std::string_view name, std::string blob) {

@@ -121,6 +121,11 @@ class JsonValue {
   // in place; any other kind is rebuilt into `scratch`, which the result then points into.
   static std::string_view MemberTextInBlob(std::string_view objectBlob, std::string_view name, std::string& scratch);
 
+  // As AppendBlob and SetMemberBlob, taking the blob over instead of copying it: the parser hands
+  // over each top-level member or element once it is written.
+  void TakeElementBlob(std::string blob);
+  void TakeMemberBlob(std::string_view name, std::string blob);
+
   // The value's blob (layout above).
   std::string ToBlob() const;
   // A new value rebuilt from a blob. The empty blob gives a null value; a blob cut short keeps
