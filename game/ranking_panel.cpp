@@ -49,7 +49,7 @@ void FillRanking(const JsonValue& answer) {
     rankText.assign(digits, std::to_chars(digits, digits + sizeof digits, rank).ptr);
     RuntimeValue row = ListCommand(kCmdInsertItem, {list, Omitted(), TextValue(rankText), Omitted(), Omitted(),
                                                     Omitted(), Omitted()});
-    name = DecodeUnicodeEscapes(JsonValue::MemberTextInBlob(item, "name", scratch));
+    DecodeUnicodeEscapesInto(JsonValue::MemberTextInBlob(item, "name", scratch), name);
     money.assign(JsonValue::MemberTextInBlob(item, "money", scratch));
     ListCommand(kCmdSetItemText, {list, MakeInt(int32_t(row.low)), MakeInt(1), TextValue(name)});
     ListCommand(kCmdSetItemText, {list, MakeInt(int32_t(row.low)), MakeInt(2), TextValue(money)});

@@ -138,5 +138,7 @@ void SortNames(std::vector<std::string>& names, bool descending = false);
 // surrogate pair, a character GBK lacks, fewer than four characters at the end) is dropped; one
 // whose digits are not hexadecimal stays and the search moves on past it.
 std::string DecodeUnicodeEscapes(std::string_view text);
+// The same into `out`, whose buffer is reused; `text` must not lie in `out`.
+void DecodeUnicodeEscapesInto(std::string_view text, std::string& out);
 
 }  // namespace vorenn
