@@ -1,4 +1,5 @@
 // JsonValue::ToBlob and JsonValue::FromBlob: the value blob laid out in json/json_value.h.
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -86,6 +87,23 @@ std::unique_ptr<JsonValue> JsonValue::FromBlob(std::string_view blob) {
 std::string_view JsonValue::ElementBlobAt(int32_t index) const {
   if (index < 1 || index > ArraySize()) return {};
   return elements_[size_t(index - 1)];
+}
+
+int32_t JsonValue::ElementBlobsInBlob(std::string_view arrayBlob, std::vector<std::string_view>& elements) {
+  elements.clear();
+  BlobReader in(arrayBlob);
+  auto tag = in.Field();
+  if (!tag || *tag != std::string_view(kArray)) return 0;
+  auto count = in.Fixed<int32_t>();
+  // Each element takes at least its 4-byte count: a count larger than the blob can hold is not
+  // reserved for.
+  if (count && *count > 0) elements.reserve(std::min(size_t(*count), arrayBlob.size() / sizeof(int32_t)));
+  for (int32_t i = 0; count && i < *count; ++i) {
+    auto element = in.Field();
+    if (!element) break;
+    elements.push_back(*element);
+  }
+  return int32_t(elements.size());
 }
 
 std::string_view JsonValue::MemberTextInBlob(std::string_view objectBlob, std::string_view name, std::string& scratch) {

@@ -171,10 +171,11 @@ int32_t JsonValue::ElementBlobs(std::vector<std::string>& blobs) const {
   return ArraySize();
 }
 
-std::string JsonValue::GetMemberBlob(std::string_view name) const {
-  if (!HasTag(kObject)) return std::string();
-  auto blob = ENodeBytes(MapFind(members_, name), name);
-  return blob ? std::string(*blob) : std::string();
+std::string JsonValue::GetMemberBlob(std::string_view name) const { return std::string(MemberBlobAt(name)); }
+
+std::string_view JsonValue::MemberBlobAt(std::string_view name) const {
+  if (!HasTag(kObject)) return {};
+  return ENodeBytes(MapFind(members_, name), name).value_or(std::string_view());
 }
 
 void JsonValue::AppendBlob(std::string_view blob) {

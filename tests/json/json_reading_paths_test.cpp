@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "commands/encoding.h"
 #include "commands/memory_file.h"
@@ -222,6 +223,23 @@ TEST(JsonReadingPaths, MemberTextsReadInPlaceMatchRebuiltValues) {
       EXPECT_EQ(JsonValue::MemberTextInBlob(blob, name, scratch), rebuilt->GetMember(name)->AsText()) << name;
     }
   }
+  // Element blobs read in place from an array's blob, against the array rebuilt from it.
+  const std::string arrayBlob = list->ToBlob();
+  std::vector<std::string> arrays = {arrayBlob, arrayBlob.substr(0, arrayBlob.size() / 2), blobs[0], ""};
+  const std::string tag = arrayBlob.substr(0, 4 + std::strlen(json_tag::kArray));
+  arrays.push_back(tag + std::string("\xFF\xFF\xFF\x7F", 4) + arrayBlob.substr(tag.size() + 4));  // a count past the blob
+  arrays.push_back(tag + std::string("\xFF\xFF\xFF\xFF", 4) + arrayBlob.substr(tag.size() + 4));  // a negative count
+  for (const std::string& blob : arrays) {
+    std::unique_ptr<JsonValue> rebuilt = JsonValue::FromBlob(blob);
+    std::vector<std::string_view> elements = {"left from before"};
+    ASSERT_EQ(JsonValue::ElementBlobsInBlob(blob, elements), rebuilt->ArraySize());
+    ASSERT_EQ(elements.size(), size_t(rebuilt->ArraySize()));
+    for (int32_t i = 1; i <= rebuilt->ArraySize(); ++i) EXPECT_EQ(elements[size_t(i - 1)], rebuilt->ElementBlobAt(i));
+  }
+  std::unique_ptr<JsonValue> object = JsonValue::FromBlob(blobs[0]);
+  for (const char* name : {"name", "o", "missing", ""}) EXPECT_EQ(object->MemberBlobAt(name), object->GetMemberBlob(name));
+  EXPECT_EQ(list->MemberBlobAt("name"), "");
+
   EXPECT_EQ(list->ElementBlobAt(0), "");
   EXPECT_EQ(list->ElementBlobAt(6), "");
   EXPECT_EQ(list->ElementBlobAt(2), list->GetElement(2)->ToBlob());
