@@ -1,6 +1,7 @@
 #include "game/ranking_panel.h"
 
 #include <charconv>
+#include <vector>
 
 #include "game/globals.h"
 #include "game/request_text.h"
@@ -38,18 +39,19 @@ void RankingPanel::LoadRanking() {
 // A leaderboard has thousands of entries: each is read in place from the answer (no value rebuilt
 // per entry or member), and the texts handed to the list reuse the same buffers.
 void FillRanking(const JsonValue& answer) {
-  std::unique_ptr<JsonValue> ranking = answer.GetMember("phb");
+  std::vector<std::string_view> entries;
+  JsonValue::ElementBlobsInBlob(answer.MemberBlobAt("phb"), entries);
   RuntimeValue list = ValueOf(units::kRankingList);
   ListCommand(kCmdClearItems, {list});
-  int32_t count = ranking->ArraySize();
+  const auto count = int32_t(entries.size());
   std::string rankText, name, money, scratch;
   for (int32_t rank = 1; rank <= count; ++rank) {
-    std::string_view item = ranking->ElementBlobAt(rank);
+    std::string_view item = entries[size_t(rank - 1)];
     char digits[16];
     rankText.assign(digits, std::to_chars(digits, digits + sizeof digits, rank).ptr);
     RuntimeValue row = ListCommand(kCmdInsertItem, {list, Omitted(), TextValue(rankText), Omitted(), Omitted(),
                                                     Omitted(), Omitted()});
-    name = DecodeUnicodeEscapes(JsonValue::MemberTextInBlob(item, "name", scratch));
+    DecodeUnicodeEscapesInto(JsonValue::MemberTextInBlob(item, "name", scratch), name);
     money.assign(JsonValue::MemberTextInBlob(item, "money", scratch));
     ListCommand(kCmdSetItemText, {list, MakeInt(int32_t(row.low)), MakeInt(1), TextValue(name)});
     ListCommand(kCmdSetItemText, {list, MakeInt(int32_t(row.low)), MakeInt(2), TextValue(money)});

@@ -59,9 +59,9 @@ std::unique_ptr<JsonValue> HandleAnswer(const std::string& text) {
     Account().ShowPanel(1);
     Account().SetLoginMode(1);
     ShowServerMessage(*answer);
-    return answer->Copy();
+    return answer;
   }
-  return answer->Copy();
+  return answer;  // the caller's own: nothing else holds it, so it is not copied again
 }
 
 }  // namespace vorenn::game

@@ -1,9 +1,11 @@
 // JsonValue::ToBlob and JsonValue::FromBlob: the value blob laid out in json/json_value.h.
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <utility>
 
 #include "commands/map.h"
+#include "json/internal/blob_fields.h"
 #include "json/json_value.h"
 
 namespace vorenn {
@@ -12,81 +14,39 @@ using namespace json_tag;
 
 namespace {
 
-// Appends blob fields to one growing text.
-class BlobWriter {
- public:
-  template <typename T>
-  void Fixed(T value) {
-    char raw[sizeof value];
-    std::memcpy(raw, &value, sizeof value);
-    out_.append(raw, sizeof raw);
-  }
-  void Field(std::string_view bytes) {
-    Fixed(int32_t(bytes.size()));
-    out_.append(bytes);
-  }
-  void Reserve(size_t bytes) { out_.reserve(bytes); }
-  std::string Content() { return std::move(out_); }
-
- private:
-  std::string out_;
-};
-
-// Reads blob fields; every read checks the bytes that are left, so a blob cut short (or one with
-// counts that do not fit) ends the reading instead of running past the end.
-class BlobReader {
- public:
-  explicit BlobReader(std::string_view blob) : rest_(blob) {}
-
-  template <typename T>
-  std::optional<T> Fixed() {
-    if (rest_.size() < sizeof(T)) return std::nullopt;
-    T value;
-    std::memcpy(&value, rest_.data(), sizeof value);
-    rest_.remove_prefix(sizeof value);
-    return value;
-  }
-  std::optional<std::string_view> Field() {
-    auto n = Fixed<int32_t>();
-    if (!n || *n < 0 || size_t(*n) > rest_.size()) return std::nullopt;
-    std::string_view field = rest_.substr(0, size_t(*n));
-    rest_.remove_prefix(size_t(*n));
-    return field;
-  }
-
- private:
-  std::string_view rest_;
-};
+using json_blob::AppendField;
+using json_blob::AppendFixed;
+using BlobReader = json_blob::Reader;
 
 }  // namespace
 
 std::string JsonValue::ToBlob() const {
-  BlobWriter out;
-  out.Field(typeName_);
+  std::string out;
+  AppendField(out, typeName_);
   if (HasTag(kBig) || HasTag(kText)) {
-    out.Field(content_);
+    AppendField(out, content_);
   } else if (HasTag(kLong)) {
-    out.Fixed(AsLong());
+    AppendFixed(out, AsLong());
   } else if (HasTag(kFloat)) {
-    out.Fixed(AsFloat());
+    AppendFixed(out, AsFloat());
   } else if (HasTag(kArray)) {
     size_t bytes = typeName_.size() + 8;
     for (const auto& element : elements_) bytes += 4 + element.size();
-    out.Reserve(bytes);
-    out.Fixed(int32_t(elements_.size()));
-    for (const auto& element : elements_) out.Field(element);
+    out.reserve(bytes);
+    AppendFixed(out, int32_t(elements_.size()));
+    for (const auto& element : elements_) AppendField(out, element);
   } else if (HasTag(kObject)) {
     // The map's order is the key order; a node without its blob writes an empty one.
     const Map::Entries& entries = members_->entries();
-    out.Fixed(int32_t(entries.size()));
+    AppendFixed(out, int32_t(entries.size()));
     for (const auto& [name, node] : entries) {
-      out.Field(name);
-      out.Field(ENodeBytes(&node, name).value_or(std::string_view()));
+      AppendField(out, name);
+      AppendField(out, ENodeBytes(&node, name).value_or(std::string_view()));
     }
   } else if (HasTag(kBoolean)) {
-    out.Field(AsBoolean() ? "true" : "false");
+    AppendField(out, AsBoolean() ? "true" : "false");
   }
-  return out.Content();
+  return out;
 }
 
 std::unique_ptr<JsonValue> JsonValue::FromBlob(std::string_view blob) {
@@ -127,6 +87,23 @@ std::unique_ptr<JsonValue> JsonValue::FromBlob(std::string_view blob) {
 std::string_view JsonValue::ElementBlobAt(int32_t index) const {
   if (index < 1 || index > ArraySize()) return {};
   return elements_[size_t(index - 1)];
+}
+
+int32_t JsonValue::ElementBlobsInBlob(std::string_view arrayBlob, std::vector<std::string_view>& elements) {
+  elements.clear();
+  BlobReader in(arrayBlob);
+  auto tag = in.Field();
+  if (!tag || *tag != std::string_view(kArray)) return 0;
+  auto count = in.Fixed<int32_t>();
+  // Each element takes at least its 4-byte count: a count larger than the blob can hold is not
+  // reserved for.
+  if (count && *count > 0) elements.reserve(std::min(size_t(*count), arrayBlob.size() / sizeof(int32_t)));
+  for (int32_t i = 0; count && i < *count; ++i) {
+    auto element = in.Field();
+    if (!element) break;
+    elements.push_back(*element);
+  }
+  return int32_t(elements.size());
 }
 
 std::string_view JsonValue::MemberTextInBlob(std::string_view objectBlob, std::string_view name, std::string& scratch) {

@@ -1,8 +1,13 @@
 #include "json/json_parser.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "commands/conversion_commands.h"
 #include "commands/file_table.h"
+#include "commands/map.h"
 #include "commands/text_commands.h"
+#include "json/internal/blob_fields.h"
 #include "json/json_number.h"
 
 namespace vorenn {
@@ -94,6 +99,50 @@ class StringEnd {
   bool afterLead_ = false;
 };
 
+// Appends the text with the escapes \" \/ \r \n \t \b \f \\ undone (UnescapeText).
+void AppendUnescaped(std::string_view text, std::string& out) {
+  if (text.find('\\') == std::string_view::npos) {  // nothing to undo
+    out.append(text);
+    return;
+  }
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < text.size()) {
+      out += c;
+      out += text[++i];  // a trail byte is never the start of an escape
+      continue;
+    }
+    if (c != '\\' || i + 1 == text.size()) {
+      out += c;
+      continue;
+    }
+    char e = text[i + 1];
+    switch (e) {
+      case '"': out += '"'; break;
+      case '/': out += '/'; break;
+      case 'r': out += '\r'; break;
+      case 'n': out += '\n'; break;
+      case 't': out += '\t'; break;
+      case 'b': out += '\x08'; break;
+      case 'f': out += '\x0C'; break;
+      case '\\': out += '\\'; break;
+      default:
+        out += c;  // "\u" and unknown escapes stay; the next character is read on its own
+        continue;
+    }
+    ++i;
+  }
+}
+
+// The bytes between a string token's quotes; a string token always ends in its closing quote.
+std::string_view StringContent(std::string_view token) { return token.substr(1, token.size() - 2); }
+
+// Where each member of an object being written lies in the output, as offsets of its name's and
+// its blob's bytes.
+struct MemberAt {
+  size_t name, nameSize, blob, blobSize;
+};
+
 JsonParseResult Failure(std::string error) {
   JsonParseResult r;
   r.ok = 0;
@@ -103,6 +152,14 @@ JsonParseResult Failure(std::string error) {
 }
 
 }  // namespace
+
+// Buffers of one parse, reused from value to value.
+struct JsonParser::Scratch {
+  std::string held;              // the last token read from a file
+  std::string error;             // why ParseBlobAt failed
+  std::vector<MemberAt> members;  // the members of the objects being written, innermost last
+  std::string reordered;         // an object's members put into key order
+};
 
 JsonParser::JsonParser()
     : symbols_("{[]},:"),
@@ -185,10 +242,12 @@ std::string JsonParser::ReadToken(FileNumber stream) const {
   return ReadTokenFrom(in);
 }
 
+// Byte at a time, from a file: the stream stops on the byte after the token, or on the one that
+// ended a number or word token.
 std::string JsonParser::ReadTokenFrom(Reader& in) const {
+  if (in.HoldsText()) return std::string(TextToken(in));
   std::string token = ReadSignificantCharFrom(in);
   if (token.empty() || InSet(token[0], kSymbol)) return token;
-  if (in.HoldsText()) return ReadTokenRest(in, std::move(token));
   char c;
   if (token[0] == '"') {
     StringEnd end;
@@ -211,61 +270,51 @@ std::string JsonParser::ReadTokenFrom(Reader& in) const {
   return token;
 }
 
-// The same rules over text in memory: the token's end is found first and its bytes appended at
-// once, and the reader stops where the byte-at-a-time reading would.
-std::string JsonParser::ReadTokenRest(Reader& in, std::string token) const {
+// The same rules over text in memory: the token's end is found first, and the reader stops where
+// the byte-at-a-time reading would.
+std::string_view JsonParser::TextToken(Reader& in) const {
   std::string_view rest = in.Rest();
-  size_t end = 0;
-  if (token[0] == '"') {
+  size_t at = 0;
+  while (at < rest.size() && InSet(rest[at], kBlank)) ++at;
+  if (at == rest.size()) {
+    in.Skip(at);
+    return {};
+  }
+  const size_t start = at++;
+  const char first = rest[start];
+  if (InSet(first, kSymbol)) {
+    in.Skip(at);
+    return rest.substr(start, 1);
+  }
+  if (first == '"') {
     StringEnd scan;
-    for (; end < rest.size(); ++end) {
-      StringEnd::Outcome o = scan.Feed(rest[end]);
+    for (; at < rest.size(); ++at) {
+      StringEnd::Outcome o = scan.Feed(rest[at]);
       if (o == StringEnd::kLineBreak) break;
       if (o == StringEnd::kClosed) {
-        in.Skip(end + 1);
-        return token.append(rest.data(), end + 1);
+        in.Skip(at + 1);
+        return rest.substr(start, at + 1 - start);
       }
     }
-    in.Skip(end < rest.size() ? end + 1 : end);  // past the line break, as a read of it would
-    return std::string();
+    in.Skip(at < rest.size() ? at + 1 : at);  // past the line break, as a read of it would
+    return {};
   }
-  const bool number = InSet(token[0], kNumberChar);
-  while (end < rest.size() && (number ? InSet(rest[end], kNumberChar) : !InSet(rest[end], kSymbol))) ++end;
-  in.Skip(end);
-  return token.append(rest.data(), end);
+  const bool number = InSet(first, kNumberChar);
+  while (at < rest.size() && (number ? InSet(rest[at], kNumberChar) : !InSet(rest[at], kSymbol))) ++at;
+  in.Skip(at);
+  return rest.substr(start, at - start);
+}
+
+std::string_view JsonParser::NextToken(Reader& in, std::string& held) const {
+  if (in.HoldsText()) return TextToken(in);
+  held = ReadTokenFrom(in);
+  return held;
 }
 
 std::string JsonParser::UnescapeText(std::string_view text) const {
-  if (text.find('\\') == std::string_view::npos) return std::string(text);  // nothing to undo
   std::string out;
   out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < text.size()) {
-      out += c;
-      out += text[++i];  // a trail byte is never the start of an escape
-      continue;
-    }
-    if (c != '\\' || i + 1 == text.size()) {
-      out += c;
-      continue;
-    }
-    char e = text[i + 1];
-    switch (e) {
-      case '"': out += '"'; break;
-      case '/': out += '/'; break;
-      case 'r': out += '\r'; break;
-      case 'n': out += '\n'; break;
-      case 't': out += '\t'; break;
-      case 'b': out += '\x08'; break;
-      case 'f': out += '\x0C'; break;
-      case '\\': out += '\\'; break;
-      default:
-        out += c;  // "\u" and unknown escapes stay; the next character is read on its own
-        continue;
-    }
-    ++i;
-  }
+  AppendUnescaped(text, out);
   return out;
 }
 
@@ -281,7 +330,8 @@ std::unique_ptr<JsonValue> JsonParser::Parse(std::string_view text, int32_t* ok,
   std::string first = ReadSignificantCharFrom(start);
   if (first != "{" && first != "[") return fail(kJsonErrorFormat);
   Reader in(text);
-  JsonParseResult result = ParseValueAt(in, 0);
+  Scratch scratch;
+  JsonParseResult result = ParseValueAt(in, 0, scratch);
   if (ok) *ok = result.ok;
   if (error) *error = result.ok ? std::string() : result.error;
   if (!result.ok) result.value->Clear();
@@ -290,59 +340,215 @@ std::unique_ptr<JsonValue> JsonParser::Parse(std::string_view text, int32_t* ok,
 
 JsonParseResult JsonParser::ParseValue(FileNumber stream) const {
   Reader in(stream);
-  return ParseValueAt(in, 0);
+  Scratch scratch;
+  return ParseValueAt(in, 0, scratch);
 }
 
-JsonParseResult JsonParser::ParseValueAt(Reader& in, int depth) const {
-  std::string tok = ReadTokenFrom(in);
+JsonParseResult JsonParser::ParseValueAt(Reader& in, int depth, Scratch& scratch) const {
+  std::string_view tok = NextToken(in, scratch.held);
   if (tok.empty()) return Failure(kJsonErrorFormat);
-  if ((tok == "{" || tok == "[") && depth >= kMaxJsonDepth) return Failure(kJsonErrorStructure);
+  const bool open = tok == "{" || tok == "[";
+  if (open && depth >= kMaxJsonDepth) return Failure(kJsonErrorStructure);
 
   JsonParseResult result;
   result.ok = 1;
-  if (tok != "{" && tok != "[") {
-    result.value = ParseScalar(tok);
+  if (!open) {
+    result.value = ParseScalar(std::string(tok));
     return result;
   }
   result.value = std::make_unique<JsonValue>();
   JsonValue& value = *result.value;
   if (tok == "{") {
     value.TypeName(kObject, /*set=*/true);
-    tok = ReadTokenFrom(in);
+    tok = NextToken(in, scratch.held);
     while (tok != "}" && !tok.empty()) {
       if (tok[0] != '"') return Failure(kJsonErrorUnquotedName);
-      std::string name = UnescapeText(std::string_view(tok).substr(1, tok.size() - 2));
-      if (ReadTokenFrom(in) != ":") return Failure(kJsonErrorNoColon);
-      JsonParseResult child = ParseValueAt(in, depth + 1);
-      if (!child.ok) return child;
-      value.SetMember(name, *child.value);
-      tok = ReadTokenFrom(in);
+      std::string name = UnescapeText(StringContent(tok));
+      if (NextToken(in, scratch.held) != ":") return Failure(kJsonErrorNoColon);
+      std::string blob;
+      if (!ParseBlobAt(in, depth + 1, scratch, blob)) return Failure(std::move(scratch.error));
+      value.TakeMemberBlob(name, std::move(blob));  // a member without a name is not stored
+      tok = NextToken(in, scratch.held);
       if (tok != ",") break;
-      tok = ReadTokenFrom(in);
+      tok = NextToken(in, scratch.held);
     }
     if (tok != "}") return Failure(kJsonErrorStructure);
     return result;
   }
-  if (tok == "[") {
-    value.TypeName(kArray, /*set=*/true);
-    for (;;) {
-      JsonParseResult child = ParseValueAt(in, depth + 1);
-      if (!child.ok) return child;
-      if (child.value->TypeName() == kUnknown) {
-        // An unknown token here is what closes or breaks the array: "]" (also after a trailing
-        // comma) or a stray symbol or word.
-        std::string content = child.value->AsText();
-        if (content == "]") return result;
-        return Failure(JsonErrorUnknownSymbol(content));
-      }
-      value.Append(*child.value);
-      tok = ReadTokenFrom(in);
+  value.TypeName(kArray, /*set=*/true);
+  for (;;) {
+    tok = NextToken(in, scratch.held);
+    if (tok.empty()) return Failure(kJsonErrorFormat);
+    if (IsUnknownToken(tok)) {
+      // An unknown token here is what closes or breaks the array: "]" (also after a trailing
+      // comma) or a stray symbol or word.
       if (tok == "]") return result;
-      if (tok.empty()) return Failure(kJsonErrorStructure);
-      if (tok != ",") return Failure(JsonErrorUnknownSymbol(tok));
+      return Failure(JsonErrorUnknownSymbol(tok));
     }
+    std::string blob;
+    if (!ParseBlobFrom(tok, in, depth + 1, scratch, blob)) return Failure(std::move(scratch.error));
+    value.TakeElementBlob(std::move(blob));
+    tok = NextToken(in, scratch.held);
+    if (tok == "]") return result;
+    if (tok.empty()) return Failure(kJsonErrorStructure);
+    if (tok != ",") return Failure(JsonErrorUnknownSymbol(tok));
   }
-  return result;
+}
+
+bool JsonParser::ParseBlobAt(Reader& in, int depth, Scratch& scratch, std::string& out) const {
+  std::string_view tok = NextToken(in, scratch.held);
+  if (tok.empty()) {
+    scratch.error = kJsonErrorFormat;
+    return false;
+  }
+  return ParseBlobFrom(tok, in, depth, scratch, out);
+}
+
+// Writes what ParseValueAt would build and storing it would write: the same tokens in the same
+// order give the same blob and the same error.
+bool JsonParser::ParseBlobFrom(std::string_view tok, Reader& in, int depth, Scratch& scratch, std::string& out) const {
+  using json_blob::AppendField;
+  using json_blob::CloseField;
+  using json_blob::OpenField;
+  auto fail = [&](std::string error) {
+    scratch.error = std::move(error);
+    return false;
+  };
+  const bool open = tok == "{" || tok == "[";
+  if (open && depth >= kMaxJsonDepth) return fail(kJsonErrorStructure);
+  if (!open) {
+    AppendScalarBlob(tok, out);
+    return true;
+  }
+  if (tok == "{") {
+    AppendField(out, kObject);
+    const size_t countAt = out.size();
+    json_blob::AppendFixed(out, int32_t(0));
+    const size_t first = scratch.members.size();
+    tok = NextToken(in, scratch.held);
+    while (tok != "}" && !tok.empty()) {
+      if (tok[0] != '"') return fail(kJsonErrorUnquotedName);
+      const size_t nameAt = OpenField(out);
+      AppendUnescaped(StringContent(tok), out);
+      CloseField(out, nameAt);
+      const size_t nameSize = out.size() - nameAt - sizeof(int32_t);
+      if (NextToken(in, scratch.held) != ":") return fail(kJsonErrorNoColon);
+      const size_t blobAt = OpenField(out);
+      if (!ParseBlobAt(in, depth + 1, scratch, out)) return false;
+      CloseField(out, blobAt);
+      if (nameSize == 0) {
+        out.resize(nameAt);  // a member without a name is not stored
+      } else {
+        scratch.members.push_back({nameAt + sizeof(int32_t), nameSize, blobAt + sizeof(int32_t),
+                                   out.size() - blobAt - sizeof(int32_t)});
+      }
+      tok = NextToken(in, scratch.held);
+      if (tok != ",") break;
+      tok = NextToken(in, scratch.held);
+    }
+    if (tok != "}") return fail(kJsonErrorStructure);
+    FinishObject(out, countAt, first, scratch);
+    return true;
+  }
+  AppendField(out, kArray);
+  const size_t countAt = out.size();
+  json_blob::AppendFixed(out, int32_t(0));
+  int32_t count = 0;
+  for (;;) {
+    tok = NextToken(in, scratch.held);
+    if (tok.empty()) return fail(kJsonErrorFormat);
+    if (IsUnknownToken(tok)) {
+      if (tok != "]") return fail(JsonErrorUnknownSymbol(tok));
+      break;
+    }
+    const size_t at = OpenField(out);
+    if (!ParseBlobFrom(tok, in, depth + 1, scratch, out)) return false;
+    CloseField(out, at);
+    ++count;
+    tok = NextToken(in, scratch.held);
+    if (tok == "]") break;
+    if (tok.empty()) return fail(kJsonErrorStructure);
+    if (tok != ",") return fail(JsonErrorUnknownSymbol(tok));
+  }
+  std::memcpy(out.data() + countAt, &count, sizeof count);
+  return true;
+}
+
+// An object's members were written in the order read. A value keeps its members in a map, in key
+// order, where a later member replaces an earlier one of the same name; when the names were not
+// read in strictly rising key order, the members are written again in that order.
+void JsonParser::FinishObject(std::string& out, size_t countAt, size_t first, Scratch& scratch) const {
+  auto name = [&](const MemberAt& m) { return std::string_view(out).substr(m.name, m.nameSize); };
+  auto begin = scratch.members.begin() + std::ptrdiff_t(first);
+  auto end = scratch.members.end();
+  const MapKeyOrder less;
+  const bool ordered = std::adjacent_find(begin, end, [&](const MemberAt& a, const MemberAt& b) {
+                         return !less(name(a), name(b));
+                       }) == end;
+  if (!ordered) {
+    std::stable_sort(begin, end, [&](const MemberAt& a, const MemberAt& b) { return less(name(a), name(b)); });
+    // Of equal names, the last one read is kept.
+    std::vector<MemberAt> kept;
+    for (auto it = begin; it != end; ++it) {
+      if (!kept.empty() && !less(name(kept.back()), name(*it))) kept.pop_back();
+      kept.push_back(*it);
+    }
+    std::string& members = scratch.reordered;
+    members.clear();
+    for (const MemberAt& m : kept) {
+      json_blob::AppendField(members, name(m));
+      json_blob::AppendField(members, std::string_view(out).substr(m.blob, m.blobSize));
+    }
+    out.resize(countAt + sizeof(int32_t));
+    out += members;
+    scratch.members.erase(begin, end);
+    scratch.members.insert(scratch.members.end(), kept.begin(), kept.end());
+  }
+  auto count = int32_t(scratch.members.size() - first);
+  std::memcpy(out.data() + countAt, &count, sizeof count);
+  scratch.members.resize(first);
+}
+
+bool JsonParser::IsUnknownToken(std::string_view token) const {
+  return !(token == "{" || token == "[" || token == "null" || token == "true" || token == "false" ||
+           IsNumberText(token) || token[0] == '"');
+}
+
+// The blob of the value ParseScalar makes of the token.
+void JsonParser::AppendScalarBlob(std::string_view token, std::string& out) const {
+  using json_blob::AppendField;
+  using json_blob::AppendFixed;
+  if (token == "null") {
+    AppendField(out, kNull);
+  } else if (token == "true" || token == "false") {
+    AppendField(out, kBoolean);
+    AppendField(out, token);
+  } else if (IsNumberText(token)) {
+    const bool exponent = token.find('e') != std::string_view::npos;
+    if (token.size() >= 10 || exponent) {
+      AppendField(out, kBig);
+      if (exponent) {
+        AppendField(out, ExpandExponent(token));
+      } else {
+        AppendField(out, token);
+      }
+    } else if (token.find('.') == std::string_view::npos) {
+      // A "长" keeps the integer as text and its blob holds that text read back, the same value.
+      AppendField(out, kLong);
+      AppendFixed(out, int64_t(TextToNumber(token)));
+    } else {
+      // A "浮点" keeps its double as "%.13g" text, and its blob holds that text read back.
+      AppendField(out, kFloat);
+      AppendFixed(out, TextToNumber(DoubleToText(TextToNumber(token))));
+    }
+  } else if (token[0] == '"') {
+    AppendField(out, kText);
+    const size_t at = json_blob::OpenField(out);
+    AppendUnescaped(StringContent(token), out);
+    json_blob::CloseField(out, at);
+  } else {
+    AppendField(out, kUnknown);
+  }
 }
 
 std::unique_ptr<JsonValue> JsonParser::ParseScalar(const std::string& token) const {

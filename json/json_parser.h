@@ -97,9 +97,23 @@ class JsonParser {
 
  private:
   class Reader;
-  JsonParseResult ParseValueAt(Reader& in, int depth) const;
+  struct Scratch;
+  // The top-level value, built as a JsonValue. Everything inside it is written straight into its
+  // members' and elements' blobs, as storing built values would have written them.
+  JsonParseResult ParseValueAt(Reader& in, int depth, Scratch& scratch) const;
+  // The blob of the value at the reader (ParseBlobAt) or of the one that `token`, just read, starts
+  // (ParseBlobFrom), appended to `out`. False with scratch.error set when the text is not valid.
+  bool ParseBlobAt(Reader& in, int depth, Scratch& scratch, std::string& out) const;
+  bool ParseBlobFrom(std::string_view token, Reader& in, int depth, Scratch& scratch, std::string& out) const;
+  void FinishObject(std::string& out, size_t countAt, size_t firstMember, Scratch& scratch) const;
+  void AppendScalarBlob(std::string_view token, std::string& out) const;
+  // The tokens that ParseScalar gives the tag "未知" (a non-empty token that opens no container).
+  bool IsUnknownToken(std::string_view token) const;
+  // The next token as ReadToken reads it, without copying one out of text in memory: the result
+  // points into the text, or, for a file, into `held`.
+  std::string_view NextToken(Reader& in, std::string& held) const;
+  std::string_view TextToken(Reader& in) const;
   std::string ReadTokenFrom(Reader& in) const;
-  std::string ReadTokenRest(Reader& in, std::string token) const;
   std::string ReadSignificantCharFrom(Reader& in) const;
   std::unique_ptr<JsonValue> ParseScalar(const std::string& token) const;
   void WriteInto(const JsonValue& value, bool pretty, bool sortKeys, int32_t depth, FileNumber stream) const;
@@ -124,5 +138,7 @@ void SortNames(std::vector<std::string>& names, bool descending = false);
 // surrogate pair, a character GBK lacks, fewer than four characters at the end) is dropped; one
 // whose digits are not hexadecimal stays and the search moves on past it.
 std::string DecodeUnicodeEscapes(std::string_view text);
+// The same into `out`, whose buffer is reused; `text` must not lie in `out`.
+void DecodeUnicodeEscapesInto(std::string_view text, std::string& out);
 
 }  // namespace vorenn

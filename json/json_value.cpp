@@ -171,10 +171,11 @@ int32_t JsonValue::ElementBlobs(std::vector<std::string>& blobs) const {
   return ArraySize();
 }
 
-std::string JsonValue::GetMemberBlob(std::string_view name) const {
-  if (!HasTag(kObject)) return std::string();
-  auto blob = ENodeBytes(MapFind(members_, name), name);
-  return blob ? std::string(*blob) : std::string();
+std::string JsonValue::GetMemberBlob(std::string_view name) const { return std::string(MemberBlobAt(name)); }
+
+std::string_view JsonValue::MemberBlobAt(std::string_view name) const {
+  if (!HasTag(kObject)) return {};
+  return ENodeBytes(MapFind(members_, name), name).value_or(std::string_view());
 }
 
 void JsonValue::AppendBlob(std::string_view blob) {
@@ -186,6 +187,17 @@ void JsonValue::SetMemberBlob(std::string_view name, std::string_view blob) {
   if (name.empty()) return;  // the map holds no empty keys
   typeName_ = kObject;
   StoreMemberBlob(name, std::string(blob));
+}
+
+void JsonValue::TakeElementBlob(std::string blob) {
+  typeName_ = kArray;
+  elements_.push_back(std::move(blob));
+}
+
+void JsonValue::TakeMemberBlob(std::string_view name, std::string blob) {
+  if (name.empty()) return;
+  typeName_ = kObject;
+  StoreMemberBlob(name, std::move(blob));
 }
 
 // The node is built in place and moved into the map: a member blob may be most of a document, so

@@ -117,9 +117,19 @@ class JsonValue {
   // The blob of the element at the 1-based index, in place; empty outside 1..ArraySize. It stays
   // valid while this value is not changed.
   std::string_view ElementBlobAt(int32_t index) const;
+  // What GetMemberBlob gives, in place; valid while this value is not changed.
+  std::string_view MemberBlobAt(std::string_view name) const;
+  // The elements FromBlob(arrayBlob) would hold, in place: `elements` becomes views of their blobs
+  // inside arrayBlob, and the result is their count (0 when the blob is not an array's).
+  static int32_t ElementBlobsInBlob(std::string_view arrayBlob, std::vector<std::string_view>& elements);
   // What FromBlob(objectBlob)->GetMember(name)->AsText() gives. A text or big-number member is read
   // in place; any other kind is rebuilt into `scratch`, which the result then points into.
   static std::string_view MemberTextInBlob(std::string_view objectBlob, std::string_view name, std::string& scratch);
+
+  // As AppendBlob and SetMemberBlob, taking the blob over instead of copying it: the parser hands
+  // over each top-level member or element once it is written.
+  void TakeElementBlob(std::string blob);
+  void TakeMemberBlob(std::string_view name, std::string blob);
 
   // The value's blob (layout above).
   std::string ToBlob() const;

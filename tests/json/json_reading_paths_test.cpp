@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "commands/encoding.h"
 #include "commands/memory_file.h"
@@ -66,6 +67,77 @@ TEST(JsonReadingPaths, TextAndFileGiveTheSameValueOrError) {
     EXPECT_EQ(text.error, file.error) << doc;
     EXPECT_EQ(text.blob, file.blob) << doc;
   }
+}
+
+// Values inside a document are written straight into their parent's blob; a scalar at the top of
+// a stream is built as a value. Both must store the same bytes for the same token, at any depth.
+TEST(JsonReadingPaths, NestedScalarsAreStoredAsTheValuesBuiltForThem) {
+  const char* tokens[] = {"0",         "-7",          "+12",     "123456789", "--5",     "1.5",      "-0.25",
+                          "0.1",       "1.23456789",  "1.",      "3.14159265358979", "1234567890",
+                          "1.5e+3",    "5e-3",        "1e5",     "e",         "true",    "false",    "null",
+                          "\"\"",      "\"a\\tb\\/\\\"\"", "\"\\u73a9\"", "\"\xC4\xE3\\\\\""};
+  for (const char* token : tokens) {
+    Outcome alone = FromFile(token);
+    ASSERT_EQ(alone.ok, 1) << token;
+    std::unique_ptr<JsonValue> list = JsonParser().Parse("[" + std::string(token) + ",[" + token + "]]", nullptr, nullptr);
+    ASSERT_EQ(list->ArraySize(), 2) << token;
+    EXPECT_EQ(list->ElementBlobAt(1), alone.blob) << token;
+    EXPECT_EQ(JsonValue::FromBlob(list->ElementBlobAt(2))->ElementBlobAt(1), alone.blob) << token;
+    std::unique_ptr<JsonValue> object = JsonParser().Parse("{\"k\":{\"k\":" + std::string(token) + "}}", nullptr, nullptr);
+    EXPECT_EQ(object->GetMember("k")->GetMemberBlob("k"), alone.blob) << token;
+  }
+  // An unknown word is kept in an object, as its tag alone.
+  std::unique_ptr<JsonValue> object = JsonParser().Parse("{\"k\":{\"k\":word}}", nullptr, nullptr);
+  EXPECT_EQ(object->GetMember("k")->GetMemberBlob("k"), FromFile("word").blob);
+}
+
+// An object keeps its members by name in key order (shorter names first), a later member replacing
+// an earlier one of the same name and a member without a name left out: a parsed object must hold
+// what storing the same members one by one gives, also when it is nested and read out of order.
+TEST(JsonReadingPaths, NestedObjectsHoldTheirMembersAsStoredOneByOne) {
+  auto text = [](std::string_view content) {
+    auto v = std::make_unique<JsonValue>();
+    v->SetText(content);
+    return v;
+  };
+  auto number = [](int64_t n) {
+    auto v = std::make_unique<JsonValue>();
+    v->SetLong(n);
+    return v;
+  };
+  JsonValue inner;  // {"y":1,"x":[2,{"d":0,"c":"s","d":"t"}],"":5}
+  JsonValue cd;
+  cd.SetMember("d", *number(0));
+  cd.SetMember("c", *text("s"));
+  cd.SetMember("d", *text("t"));
+  JsonValue x;
+  x.Append(*number(2));
+  x.Append(cd);
+  inner.SetMember("y", *number(1));
+  inner.SetMember("x", x);
+  JsonValue entry;  // {"bb":"1","a":"2","bb":"3","":"4","aa":inner,"a":[]}
+  entry.SetMember("bb", *text("1"));
+  entry.SetMember("a", *text("2"));
+  entry.SetMember("bb", *text("3"));
+  entry.SetMember("aa", inner);
+  JsonValue empty;
+  empty.TypeName(json_tag::kArray, /*set=*/true);
+  entry.SetMember("a", empty);
+  JsonValue ordered;  // already in key order: {"a":"1","b":"2","aa":"3"}
+  ordered.SetMember("a", *text("1"));
+  ordered.SetMember("b", *text("2"));
+  ordered.SetMember("aa", *text("3"));
+
+  const std::string inner_text = "{\"y\":1,\"x\":[2,{\"d\":0,\"c\":\"s\",\"d\":\"t\"}],\"\":5}";
+  const std::string entry_text = "{\"bb\":\"1\",\"a\":\"2\",\"bb\":\"3\",\"\":\"4\",\"aa\":" + inner_text + ",\"a\":[]}";
+  std::unique_ptr<JsonValue> list =
+      JsonParser().Parse("[" + entry_text + ",{\"a\":\"1\",\"b\":\"2\",\"aa\":\"3\"}]", nullptr, nullptr);
+  ASSERT_EQ(list->ArraySize(), 2);
+  EXPECT_EQ(list->ElementBlobAt(1), entry.ToBlob());
+  EXPECT_EQ(list->ElementBlobAt(2), ordered.ToBlob());
+  std::unique_ptr<JsonValue> top = JsonParser().Parse("{\"e\":" + entry_text + "}", nullptr, nullptr);
+  EXPECT_EQ(top->GetMemberBlob("e"), entry.ToBlob());
+  EXPECT_EQ(FromFile(entry_text).blob, entry.ToBlob());
 }
 
 TEST(JsonReadingPaths, ReadTokenLeavesTheStreamWhereTheTokenEnded) {
@@ -151,6 +223,23 @@ TEST(JsonReadingPaths, MemberTextsReadInPlaceMatchRebuiltValues) {
       EXPECT_EQ(JsonValue::MemberTextInBlob(blob, name, scratch), rebuilt->GetMember(name)->AsText()) << name;
     }
   }
+  // Element blobs read in place from an array's blob, against the array rebuilt from it.
+  const std::string arrayBlob = list->ToBlob();
+  std::vector<std::string> arrays = {arrayBlob, arrayBlob.substr(0, arrayBlob.size() / 2), blobs[0], ""};
+  const std::string tag = arrayBlob.substr(0, 4 + std::strlen(json_tag::kArray));
+  arrays.push_back(tag + std::string("\xFF\xFF\xFF\x7F", 4) + arrayBlob.substr(tag.size() + 4));  // a count past the blob
+  arrays.push_back(tag + std::string("\xFF\xFF\xFF\xFF", 4) + arrayBlob.substr(tag.size() + 4));  // a negative count
+  for (const std::string& blob : arrays) {
+    std::unique_ptr<JsonValue> rebuilt = JsonValue::FromBlob(blob);
+    std::vector<std::string_view> elements = {"left from before"};
+    ASSERT_EQ(JsonValue::ElementBlobsInBlob(blob, elements), rebuilt->ArraySize());
+    ASSERT_EQ(elements.size(), size_t(rebuilt->ArraySize()));
+    for (int32_t i = 1; i <= rebuilt->ArraySize(); ++i) EXPECT_EQ(elements[size_t(i - 1)], rebuilt->ElementBlobAt(i));
+  }
+  std::unique_ptr<JsonValue> object = JsonValue::FromBlob(blobs[0]);
+  for (const char* name : {"name", "o", "missing", ""}) EXPECT_EQ(object->MemberBlobAt(name), object->GetMemberBlob(name));
+  EXPECT_EQ(list->MemberBlobAt("name"), "");
+
   EXPECT_EQ(list->ElementBlobAt(0), "");
   EXPECT_EQ(list->ElementBlobAt(6), "");
   EXPECT_EQ(list->ElementBlobAt(2), list->GetElement(2)->ToBlob());

@@ -110,8 +110,16 @@ TEST(DecodeUnicodeEscapes, Table) {
       {"\\u20ac\\u4f60\\u20AC", "你"},          // nor the euro: it does not take the next character
       {"\\u005Cu0041", "A"},                    // a converted backslash is searched again
       {"\\u0000x", "x"},
+      {"\xD5\x5Cu0041\\u0041", "\xD5\x5Cu0041A"},  // a trail byte 0x5C starts no escape
+      {"\xD5\\u0041", "\xD5\\u0041"},              // nor does a backslash after a lead byte
+      {"\xD5", "\xD5"},
   };
-  for (const auto& [text, expected] : cases) EXPECT_EQ(DecodeUnicodeEscapes(text), expected) << text;
+  std::string reused = "a longer text left from before";
+  for (const auto& [text, expected] : cases) {
+    EXPECT_EQ(DecodeUnicodeEscapes(text), expected) << text;
+    DecodeUnicodeEscapesInto(text, reused);
+    EXPECT_EQ(reused, expected) << text;
+  }
 }
 
 }  // namespace
