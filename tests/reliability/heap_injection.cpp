@@ -26,7 +26,7 @@ int64_t LiveHeapAllocations() { return g_live.load(std::memory_order_relaxed); }
 
 }  // namespace vorenn::testing
 
-// The array and nothrow forms of the standard library call these two, so they count as well.
+// The standard library's array forms call these two, so they count as well.
 void* operator new(std::size_t size) {
   if (vorenn::testing::InjectedFailure()) throw std::bad_alloc();
   void* p = std::malloc(size == 0 ? 1 : size);
@@ -42,3 +42,15 @@ void operator delete(void* p) noexcept {
 }
 
 void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+
+// The nothrow forms are replaced too: a sanitizer's runtime supplies its own, whose blocks would
+// then come back through the delete above (std::stable_sort's buffer does).
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+void operator delete(void* p, const std::nothrow_t&) noexcept { operator delete(p); }
