@@ -94,6 +94,7 @@ GameService::GameService(Storage& storage, const Clock& clock, GameSettings sett
       signIns_(clock, settings_.signInLimit, settings_.unthrottled, shared_, "sign-in"),
       registrations_(clock, settings_.registerLimit, settings_.unthrottled, shared_, "register"),
       hashing_(settings_.hashThreads, settings_.hashQueue),
+      levelUpSlots_(settings_.levelUpsWaitingPerAddress, settings_.unthrottled),
       decoyHash_(HashPassword("no such account", settings_.hashCost)) {
   if (shared_ && settings_.publishAnnouncement) shared_->PublishAnnouncement(settings_.announcement);
 }
@@ -370,14 +371,21 @@ void GameService::HandleLater(const FormFields& fields, const std::string& clien
     finish([refusal = std::move(refusal)] { return refusal; });
     return;
   }
-  // The session is checked with the level-up, by the store's thread.
-  int64_t now = clock_.NowSeconds();
+  // The session is checked with the level-up, by the store's thread, so a flood of made-up tokens
+  // would wait in the store's queue beside real level-ups: one address gets only a share of it.
   // Should handing it over fail before the store took it, the request is still answered once.
   auto handedOver = std::make_shared<std::atomic<bool>>(false);
   try {
+    AddressSlots::Slot slot = levelUpSlots_.TryTake(client);
+    if (!slot) {
+      finish([] { return Failure("-3", kBusy); });
+      return;
+    }
+    int64_t now = clock_.NowSeconds();
     storage_.LevelUpInSessionLater(
         TokenDigest(*token), skillId, now, settings_.tokenIdleSeconds,
-        [this, now, finish, handedOver](Storage::SessionLevelUp levelUp, std::exception_ptr error) {
+        // The slot is given back once the store lets go of this callback, after calling it.
+        [this, now, finish, handedOver, slot](Storage::SessionLevelUp levelUp, std::exception_ptr error) {
           handedOver->store(true);
           finish([this, now, levelUp = std::move(levelUp), error]() -> std::string {
             try {

@@ -15,6 +15,7 @@
 #include <set>
 #include <string>
 
+#include "server/address_slots.h"
 #include "server/address_throttle.h"
 #include "server/clock.h"
 #include "server/credentials.h"
@@ -40,6 +41,9 @@ struct GameSettings {
   // Per client address: sign-ins and password changes together, and registrations.
   AddressLimit signInLimit{30, 30};
   AddressLimit registerLimit{10, 1};
+  // Level-ups one address may have waiting for a store that commits on a thread of its own (the
+  // store checks their tokens there, so made-up ones wait too); beyond it, "-3" at once.
+  size_t levelUpsWaitingPerAddress = 64;
   // Addresses the per-address limits do not apply to.
   std::set<std::string> unthrottled;
 };
@@ -103,6 +107,7 @@ class GameService {
   AddressThrottle signIns_;
   AddressThrottle registrations_;
   HashWorkers hashing_;
+  AddressSlots levelUpSlots_;
   const std::string decoyHash_;
   std::mutex announcementMutex_;
   std::string announcement_;

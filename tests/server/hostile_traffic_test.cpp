@@ -7,6 +7,8 @@
 // and larger floods.
 #include <gtest/gtest.h>
 #include <arpa/inet.h>
+#include <poll.h>
+#include <sqlite3.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -15,6 +17,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <random>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -229,6 +233,77 @@ TEST(HostileTraffic, AFullHashingQueueAnswersBusyAtOnce) {
   EXPECT_GE(created, 1);
   EXPECT_GE(busy, 1);
   EXPECT_EQ(created + busy, static_cast<int>(answers.size()));
+}
+
+// How many of `fds` have their answer (or their end) waiting to be read.
+int Answered(std::vector<int>& fds) {
+  std::vector<pollfd> polled;
+  for (int fd : fds) polled.push_back({fd, POLLIN, 0});
+  poll(polled.data(), polled.size(), 0);
+  int answered = 0;
+  for (const pollfd& p : polled) answered += (p.revents & (POLLIN | POLLHUP)) != 0;
+  return answered;
+}
+
+// SQLite answers each level-up from its one writer, which checks the token there; a flood of
+// level-ups with made-up tokens from one address must not take the writer's whole queue, or other
+// players' level-ups are refused as busy while it lasts. The writer is held up by a lock from
+// outside, so that the flood fills whatever it may.
+TEST(HostileTraffic, ALevelUpFloodWithUnknownTokensLeavesTheWriterRoomForOthers) {
+  TestServer server("sqlite");
+  std::string honest = server.NewPlayer("honest", "Honest");
+  server.clock.Advance(86400);  // a day's earnings: enough for a level
+  sqlite3* blocker = nullptr;
+  ASSERT_EQ(sqlite3_open(server.kit.url.substr(std::string_view("sqlite:").size()).c_str(), &blocker), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(blocker, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+  // More than the writer's queue (1,024) and a batch (64) hold.
+  const int flood = 1200;
+  const int refusedEvenWithoutALimit = flood - 1024 - 64;
+  std::mt19937_64 random(7);
+  auto madeUpLevelUp = [&] {
+    char token[33];
+    std::snprintf(token, sizeof token, "%016llx%016llx", static_cast<unsigned long long>(random()),
+                  static_cast<unsigned long long>(random()));
+    return "m=user&a=lvup&id=1&md5=" + std::string(token);
+  };
+  std::vector<int> fds;
+  for (int i = 0; i < flood; ++i) {
+    int fd = SendFrom(server.port, "127.0.0.2", madeUpLevelUp(), 30);
+    ASSERT_GE(fd, 0) << i;
+    fds.push_back(fd);
+  }
+  // Once the first refusals are back, the flood holds all of the writer's queue it ever will.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (Answered(fds) < refusedEvenWithoutALimit && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_GE(Answered(fds), refusedEvenWithoutALimit);
+  int honestFd = SendFrom(server.port, "127.0.0.1", "m=user&a=lvup&id=1&md5=" + honest, 30);
+  ASSERT_GE(honestFd, 0);
+  // One more from the flood, answered at once: the honest one, sent before it, is in by then.
+  EXPECT_EQ(Code(PostFrom(server.port, "127.0.0.2", madeUpLevelUp())), "-3");
+  sqlite3_exec(blocker, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(blocker);
+
+  EXPECT_EQ(Code(AnswerBody(honestFd)), "1") << "the honest level-up was refused while the flood lasted";
+  // Each flooding request answered once: the ones the writer took as unknown, the rest as busy.
+  int unknown = 0;
+  int busy = 0;
+  for (int fd : fds) {
+    std::string code = Code(AnswerBody(fd));
+    unknown += code == "-2";
+    busy += code == "-3";
+  }
+  EXPECT_EQ(unknown + busy, flood);
+  EXPECT_LE(unknown, 64);
+  // Its share comes back as its level-ups are answered (the writer lets go of each just after).
+  std::string after;
+  for (int i = 0; i < 100 && after != "-2"; ++i) {
+    if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    after = Code(PostFrom(server.port, "127.0.0.2", madeUpLevelUp()));
+  }
+  EXPECT_EQ(after, "-2");
 }
 
 }  // namespace

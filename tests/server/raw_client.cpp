@@ -37,18 +37,28 @@ std::string ReadAll(int fd) {
   return answer;
 }
 
-std::string PostFrom(int port, const char* from, const std::string& form, int timeoutSeconds,
-                     const std::string& extraHeaders) {
+int SendFrom(int port, const char* from, const std::string& form, int timeoutSeconds,
+             const std::string& extraHeaders) {
   int fd = ConnectFrom(port, from, timeoutSeconds);
-  if (fd < 0) return "";
+  if (fd < 0) return -1;
   std::string request = "POST /game/do.php HTTP/1.1\r\nHost: x\r\nConnection: close\r\n" + extraHeaders +
                         "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
                         std::to_string(form.size()) + "\r\n\r\n" + form;
   send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+  return fd;
+}
+
+std::string AnswerBody(int fd) {
   std::string answer = ReadAll(fd);
   close(fd);
   size_t body = answer.find("\r\n\r\n");
   return body == std::string::npos ? "" : answer.substr(body + 4);
+}
+
+std::string PostFrom(int port, const char* from, const std::string& form, int timeoutSeconds,
+                     const std::string& extraHeaders) {
+  int fd = SendFrom(port, from, form, timeoutSeconds, extraHeaders);
+  return fd < 0 ? "" : AnswerBody(fd);
 }
 
 HeaderDrip::HeaderDrip(int port, int count, std::chrono::milliseconds interval, int timeoutSeconds) {

@@ -17,6 +17,13 @@ int ConnectFrom(int port, const char* from, int timeoutSeconds = 10);
 // Everything the server sends until it closes or stays silent for the receive time-out.
 std::string ReadAll(int fd);
 
+// Sends one form POST to /game/do.php from `from` (the connection closes after its answer); the
+// connection, or -1 when it cannot connect. AnswerBody reads the answer's body ("" when none came
+// within the time-out) and closes it.
+int SendFrom(int port, const char* from, const std::string& form, int timeoutSeconds = 10,
+             const std::string& extraHeaders = "");
+std::string AnswerBody(int fd);
+
 // One whole form POST to /game/do.php from `from`; the answer's body, or "" when none came within
 // the time-out.
 std::string PostFrom(int port, const char* from, const std::string& form, int timeoutSeconds = 10,
