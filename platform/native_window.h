@@ -162,4 +162,20 @@ using EventSink = std::function<EventAnswer(const WindowEvent&)>;
 // Runs before any input event reaches its window's sink (tab navigation lives here).
 using PreTranslateHook = std::function<EventAnswer(const WindowEvent&)>;
 
+// How every backend hands over an event it raises: an input event goes to the hook first, which may
+// swallow it; then the sink that `findSink` gives (null: the window has none, or is gone) gets it.
+// The sink is looked up after the hook, which may close the window, and both run from copies: a
+// hook may replace itself and a sink may destroy its own window.
+template <typename FindSink>
+EventAnswer DeliverEvent(const WindowEvent& event, const PreTranslateHook& hook, FindSink findSink) {
+  if (IsInputEvent(event.kind) && hook) {
+    EventAnswer a = PreTranslateHook(hook)(event);
+    if (a.swallow) return a;
+  }
+  const EventSink* found = findSink();
+  if (found == nullptr || !*found) return {};
+  EventSink sink = *found;
+  return sink(event);
+}
+
 }  // namespace vorenn::platform

@@ -163,15 +163,10 @@ void HeadlessBackend::SetEventSink(WindowHandle w, EventSink sink) {
 }
 
 EventAnswer HeadlessBackend::Deliver(const WindowEvent& event) {
-  if (IsInputEvent(event.kind) && preTranslate_) {
-    EventAnswer a = PreTranslateHook(preTranslate_)(event);
-    if (a.swallow) return a;
-  }
-  WindowRecord* r = Find(event.window);
-  if (r == nullptr || !r->sink) return {};
-  // The sink may destroy its own window; it runs from a copy.
-  EventSink sink = r->sink;
-  return sink(event);
+  return DeliverEvent(event, preTranslate_, [&]() -> const EventSink* {
+    const WindowRecord* r = Find(event.window);
+    return r != nullptr ? &r->sink : nullptr;
+  });
 }
 
 }  // namespace vorenn::platform

@@ -382,14 +382,10 @@ void QtBackend::SetEventSink(WindowHandle w, EventSink sink) {
 }
 
 EventAnswer QtBackend::Deliver(const WindowEvent& event) {
-  if (IsInputEvent(event.kind) && preTranslate_) {
-    EventAnswer a = PreTranslateHook(preTranslate_)(event);
-    if (a.swallow) return a;
-  }
-  Entry* e = Find(event.window);
-  if (e == nullptr || !e->sink) return {};
-  EventSink sink = e->sink;
-  return sink(event);
+  return DeliverEvent(event, preTranslate_, [&]() -> const EventSink* {
+    const Entry* e = Find(event.window);
+    return e != nullptr ? &e->sink : nullptr;
+  });
 }
 
 void QtBackend::DeliverSimple(WindowHandle w, EventKind kind) {

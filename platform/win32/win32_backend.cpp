@@ -95,15 +95,10 @@ void Win32Backend::SetEventSink(WindowHandle w, EventSink sink) {
 }
 
 EventAnswer Win32Backend::Deliver(const WindowEvent& event) {
-  if (IsInputEvent(event.kind) && preTranslate_) {
-    EventAnswer a = PreTranslateHook(preTranslate_)(event);
-    if (a.swallow) return a;
-  }
-  Entry* e = Find(event.window);
-  if (e == nullptr || !e->sink) return {};
-  // The sink may destroy its own window; it runs from a copy.
-  EventSink sink = e->sink;
-  return sink(event);
+  return DeliverEvent(event, preTranslate_, [&]() -> const EventSink* {
+    const Entry* e = Find(event.window);
+    return e != nullptr ? &e->sink : nullptr;
+  });
 }
 
 void Win32Backend::DeliverSimple(WindowHandle w, EventKind kind) {
